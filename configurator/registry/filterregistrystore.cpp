@@ -1,0 +1,256 @@
+#include "filterregistrystore.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+const char legacyFilterInstancePrefix[] = "CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\\";
+
+namespace {
+
+const char kFriendlyName[] = "FriendlyName";
+const char kFilterData[] = "FilterData";
+const REGSAM kReadWrite = KEY_READ | KEY_WRITE; // 0x2001F
+const DWORD kMeritOffset = 4;
+const DWORD kMeritFieldEnd = kMeritOffset + 4;
+
+// "CLSID\{083863F1-...}\Instance\" + CLSID, in a buffer of registryTextSize.
+bool instanceKeyPath(const KnownFilter *entry, const char *clsid, char (&path)[registryTextSize])
+{
+    const char *id = filterClsid(entry, clsid);
+    if (!id)
+        return false;
+    std::snprintf(path, sizeof path, "%s%s", legacyFilterInstancePrefix, id);
+    return true;
+}
+
+// Queries a value into `work`, starting at its current size and growing it
+// once to the size the registry reports.
+LONG queryGrowingOnce(HKEY key, const char *valueName, std::vector<BYTE> &work, DWORD &type, DWORD &count)
+{
+    count = DWORD(work.size());
+    if (work.empty())
+        work.resize(1); // a valid pointer, so the call reports ERROR_MORE_DATA rather than a size
+    LONG rc = RegQueryValueExA(key, valueName, nullptr, &type, work.data(), &count);
+    if (rc == ERROR_MORE_DATA) {
+        work.assign(count ? count : 1, 0);
+        rc = RegQueryValueExA(key, valueName, nullptr, &type, work.data(), &count);
+    }
+    return rc;
+}
+
+int hexValue(char c)
+{
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+const char *filterClsid(const KnownFilter *entry, const char *clsid)
+{
+    const char *id = entry ? entry->clsid : clsid;
+    if (!id)
+        return nullptr;
+    const size_t length = strnlen(id, clsidStringSize);
+    return length == 0 || length >= size_t(clsidStringSize) ? nullptr : id;
+}
+
+int32_t readRegistryValue(const char *subKey, const char *valueName, BYTE *destination, DWORD *size)
+{
+    if (!subKey || !valueName || !destination || !size)
+        return ERROR_BAD_ARGUMENTS;
+    const DWORD capacity = *size;
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    std::vector<BYTE> work(capacity);
+    DWORD type = REG_NONE, count = 0;
+    rc = queryGrowingOnce(key, valueName, work, type, count);
+    if (rc == ERROR_SUCCESS) {
+        switch (type) {
+        case REG_BINARY:
+            // The merit field is bytes 4..7; a shorter blob has none, and the
+            // destination must hold its four bytes.
+            if (count < kMeritFieldEnd)
+                rc = statusNoMeritField;
+            else if (capacity < 4)
+                rc = ERROR_MORE_DATA;
+            else
+                std::memcpy(destination, work.data() + kMeritOffset, 4);
+            break;
+        case REG_SZ: {
+            // The text ends at its first null or at the end of the data,
+            // whether or not the registry holds a terminator.
+            const DWORD length = DWORD(strnlen(reinterpret_cast<const char *>(work.data()), count));
+            const DWORD needed = length + 1;
+            *size = needed;
+            if (capacity < needed) {
+                rc = ERROR_MORE_DATA;
+            } else {
+                std::memcpy(destination, work.data(), length);
+                destination[length] = 0;
+            }
+            break;
+        }
+        default:
+            rc = statusWrongValueType;
+            break;
+        }
+    }
+    RegCloseKey(key);
+    return rc;
+}
+
+int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint)
+{
+    if (!subKey || !valueName || !source)
+        return ERROR_BAD_ARGUMENTS;
+    HKEY key = nullptr;
+    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, kReadWrite, &key);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    std::vector<BYTE> blob(sizeHint);
+    DWORD type = REG_NONE, count = 0;
+    rc = queryGrowingOnce(key, valueName, blob, type, count);
+    if (rc == ERROR_SUCCESS) {
+        if (type != REG_BINARY) {
+            rc = statusWrongValueType;
+        } else if (count < kMeritFieldEnd) {
+            rc = statusNoMeritField;
+        } else {
+            std::memcpy(blob.data() + kMeritOffset, source, 4);
+            rc = RegSetValueExA(key, valueName, 0, REG_BINARY, blob.data(), count);
+        }
+    }
+    RegCloseKey(key);
+    return rc;
+}
+
+int meritBytesToHex(const BYTE bytes[4], char text[9])
+{
+    static const char digits[] = "0123456789ABCDEF";
+    for (int i = 0; i < 4; ++i) {
+        text[6 - 2 * i] = digits[bytes[i] >> 4];
+        text[7 - 2 * i] = digits[bytes[i] & 0x0F];
+    }
+    text[8] = '\0';
+    return 0;
+}
+
+int hexToMeritBytes(const char *text, BYTE bytes[4])
+{
+    const size_t length = strnlen(text, 9);
+    if (length > 8)
+        return 1; // more digits than a merit has
+    char padded[8];
+    std::memset(padded, '0', sizeof padded);
+    std::memcpy(padded + (8 - length), text, length);
+    for (int k = 0; k < 4; ++k) {
+        const int high = hexValue(padded[2 * k]);
+        const int low = hexValue(padded[2 * k + 1]);
+        if (high < 0 || low < 0)
+            return 1;
+        bytes[3 - k] = BYTE(high * 16 + low);
+    }
+    return 0;
+}
+
+bool isFilterRegistered(const KnownFilter *entry, const char *clsid)
+{
+    char path[registryTextSize];
+    if (!instanceKeyPath(entry, clsid, path))
+        return false;
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+bool readFriendlyName(KnownFilter *entry)
+{
+    char path[registryTextSize];
+    if (!entry || !instanceKeyPath(entry, nullptr, path))
+        return false;
+    BYTE name[registryTextSize] = {};
+    DWORD size = sizeof name;
+    if (readRegistryValue(path, kFriendlyName, name, &size) != ERROR_SUCCESS)
+        return false;
+    char *copy = static_cast<char *>(std::malloc(size));
+    if (!copy)
+        return false;
+    std::memcpy(copy, name, size);
+    std::free(entry->friendlyName);
+    entry->friendlyName = copy;
+    return true;
+}
+
+uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid)
+{
+    char path[registryTextSize];
+    if (!instanceKeyPath(entry, clsid, path))
+        return 0;
+    BYTE bytes[4] = {};
+    DWORD size = sizeof bytes;
+    if (readRegistryValue(path, kFilterData, bytes, &size) != ERROR_SUCCESS)
+        return 0;
+    char text[9];
+    meritBytesToHex(bytes, text);
+    return uint32_t(std::strtoul(text, nullptr, 16));
+}
+
+std::wstring readServerPath(const KnownFilter *entry, const char *clsid)
+{
+    const char *id = filterClsid(entry, clsid);
+    if (!id)
+        return std::wstring();
+    wchar_t keyPath[registryTextSize];
+    size_t n = 0;
+    for (const wchar_t *p = L"CLSID\\"; *p;)
+        keyPath[n++] = *p++;
+    for (const char *p = id; *p;)
+        keyPath[n++] = wchar_t(static_cast<unsigned char>(*p++));
+    for (const wchar_t *p = L"\\InprocServer32"; *p;)
+        keyPath[n++] = *p++;
+    keyPath[n] = L'\0';
+
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::wstring();
+    std::vector<WCHAR> buffer(registryTextSize, L'\0');
+    DWORD size = DWORD(buffer.size() * sizeof(WCHAR));
+    DWORD type = REG_NONE;
+    std::wstring result;
+    if (RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size)
+            == ERROR_SUCCESS
+        && type == REG_SZ) {
+        const size_t units = size / sizeof(WCHAR);
+        size_t length = 0;
+        while (length < units && buffer[length] != L'\0')
+            ++length;
+        // A path that fills the whole buffer without a terminator is longer
+        // than the 259 characters a path may have.
+        if (length < buffer.size())
+            result.assign(buffer.data(), length);
+    }
+    RegCloseKey(key);
+    return result;
+}
+
+int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid)
+{
+    char path[registryTextSize];
+    if (!instanceKeyPath(entry, clsid, path))
+        return ERROR_BAD_ARGUMENTS;
+    char text[9];
+    std::snprintf(text, sizeof text, "%x", unsigned(merit));
+    BYTE bytes[4];
+    if (hexToMeritBytes(text, bytes) != 0)
+        return 1;
+    return patchRegistryBlob(path, kFilterData, bytes, 4);
+}

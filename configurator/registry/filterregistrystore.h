@@ -1,0 +1,46 @@
+// Reading and writing the registration data of known filters directly in
+// the registry under HKEY_CLASSES_ROOT:
+//   instance key  CLSID\{083863F1-70DE-11D0-BD40-00A0C911CE86}\Instance\<CLSID>
+//                 with "FriendlyName" (REG_SZ) and "FilterData" (REG_BINARY,
+//                 merit in bytes 4..7, least significant byte first)
+//   class key     CLSID\<CLSID>\InprocServer32, default value = server path
+//
+// A filter is named by a KnownFilter entry or, when the entry is null, by a
+// CLSID string; the entry wins. A CLSID string must have 1 to 38 characters,
+// otherwise the filter counts as not given. Nothing is cached: every call
+// opens, reads and closes, so other programs' changes are always seen.
+//
+// Statuses are Windows error numbers: 0 success, 160 no filter or argument,
+// 234 text longer than the buffer, E_NOTIMPL (0x80004001) value of the wrong
+// type, 13 (ERROR_INVALID_DATA) a FilterData shorter than the 8 bytes that
+// hold its merit, and the registry's own codes (2 missing, 5 access denied).
+#ifndef FILTERREGISTRYSTORE_H
+#define FILTERREGISTRYSTORE_H
+
+#include "filtercatalogue.h"
+#include "win32api.h"
+
+#include <cstdint>
+#include <string>
+
+extern const char legacyFilterInstancePrefix[];   // "CLSID\{083863F1-...}\Instance\"
+const int registryTextSize = 260;                 // text buffers, terminator included
+const int32_t statusWrongValueType = int32_t(0x80004001u); // E_NOTIMPL
+const int32_t statusNoMeritField = 13;            // ERROR_INVALID_DATA
+
+bool isFilterRegistered(const KnownFilter *entry, const char *clsid = nullptr);
+bool readFriendlyName(KnownFilter *entry);
+uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid = nullptr);
+std::wstring readServerPath(const KnownFilter *entry, const char *clsid = nullptr);
+int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid = nullptr);
+
+// The building blocks of the operations above.
+int32_t readRegistryValue(const char *subKey, const char *valueName, BYTE *destination, DWORD *size);
+int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint);
+int meritBytesToHex(const BYTE bytes[4], char text[9]);
+int hexToMeritBytes(const char *text, BYTE bytes[4]);
+
+// The CLSID an operation works on, or null when no usable one is given.
+const char *filterClsid(const KnownFilter *entry, const char *clsid);
+
+#endif

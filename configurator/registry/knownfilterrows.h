@@ -1,0 +1,23 @@
+// The one table of the filters this product knows: the configurator's
+// catalogue and the sample filter servers both read it, so names, CLSIDs and
+// default merits can never drift apart.
+#ifndef KNOWNFILTERROWS_H
+#define KNOWNFILTERROWS_H
+
+#include <cstdint>
+
+enum class FilterKind { VideoDecoder, AudioDecoder, Demultiplexer };
+
+struct KnownFilterRow {
+    const char *clsid;       // registry form: 38 characters, braces, upper-case hex
+    uint32_t defaultMerit;
+    const char *name;        // the FriendlyName its server registers
+    FilterKind kind;
+    uint32_t subtypeTag;     // FOURCC or wave format tag of the input subtype; 0 for none
+    const char *server;      // base name of the sample server that registers it
+};
+
+const int knownFilterRowCount = 52;
+extern const KnownFilterRow knownFilterRows[knownFilterRowCount];
+
+#endif

@@ -1,0 +1,113 @@
+#include "registrationrunner.h"
+
+#include "filterregistrystore.h"
+
+#include <cstring>
+#include <cwchar>
+
+const wchar_t invalidPathPrefix[] = L"<Invalid Path:> ";
+
+namespace {
+
+const int kParameterSize = 260; // wide characters, terminator included
+
+const wchar_t *parameterPrefix(bool registerServer, bool silent)
+{
+    if (registerServer)
+        return silent ? L"/s \"" : L"\"";
+    return silent ? L"/u /s \"" : L"/u \"";
+}
+
+} // namespace
+
+bool fileExists(const wchar_t *path)
+{
+    if (!path)
+        return false;
+    FILE *file = nullptr;
+    if (_wfopen_s(&file, path, L"r") != 0 || !file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent)
+{
+    if (!path)
+        return ERROR_BAD_ARGUMENTS;
+
+    // A location cell may carry the invalid-path prefix; an ordinary path
+    // cannot start with '<', so it loses nothing here.
+    const size_t length = wcsnlen(path, kParameterSize);
+    size_t skip = 0;
+    while (skip < size_t(invalidPathPrefixLength) && skip < length && path[skip] == invalidPathPrefix[skip])
+        ++skip;
+    const wchar_t *server = path + skip;
+
+    if (!fileExists(server))
+        return ERROR_FILE_NOT_FOUND;
+    // A quote would end the quoted path and let the rest of the name pass as
+    // switches of regsvr32. Windows forbids it in file names; others do not.
+    if (std::wcschr(server, L'"'))
+        return statusPathHasQuote;
+
+    const wchar_t *prefix = parameterPrefix(registerServer, silent);
+    const size_t prefixLength = std::wcslen(prefix);
+    const size_t serverLength = wcsnlen(server, kParameterSize);
+    if (prefixLength + serverLength + 1 >= size_t(kParameterSize))
+        return statusPathTooLong;
+    wchar_t parameters[kParameterSize];
+    std::wmemcpy(parameters, prefix, prefixLength);
+    std::wmemcpy(parameters + prefixLength, server, serverLength);
+    parameters[prefixLength + serverLength] = L'"';
+    parameters[prefixLength + serverLength + 1] = L'\0';
+
+    SHELLEXECUTEINFOW info;
+    std::memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.hwnd = owner;
+    info.lpVerb = L"open";
+    info.lpFile = L"regsvr32.exe";
+    info.lpParameters = parameters;
+    info.lpDirectory = nullptr;
+    info.nShow = SW_SHOWNORMAL;
+    const BOOL started = ShellExecuteExW(&info);
+    if (info.hProcess) {
+        // A tool still running after the wait keeps running on its own.
+        WaitForSingleObject(info.hProcess, regsvr32WaitMs);
+        CloseHandle(info.hProcess);
+    }
+    if (!started)
+        return -1;
+    const int32_t instance = int32_t(reinterpret_cast<INT_PTR>(info.hInstApp));
+    return instance > 32 ? 0 : instance;
+}
+
+int32_t removeFilterRegistration(const KnownFilter *entry, const char *clsid)
+{
+    const char *id = entry ? entry->clsid : clsid;
+    if (!id)
+        return ERROR_BAD_ARGUMENTS;
+    const size_t length = strnlen(id, clsidStringSize);
+    // A backslash would make the name a path and delete some other key.
+    if (length == 0 || length >= size_t(clsidStringSize) || std::memchr(id, '\\', length))
+        return ERROR_BAD_ARGUMENTS;
+
+    HKEY parent = nullptr;
+    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix, 0, KEY_ALL_ACCESS, &parent);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    rc = LONG(SHDeleteKeyA(parent, id));
+    RegCloseKey(parent);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+
+    HKEY classes = nullptr;
+    rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_ALL_ACCESS, &classes);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    rc = LONG(SHDeleteKeyA(classes, id));
+    RegCloseKey(classes);
+    return rc;
+}

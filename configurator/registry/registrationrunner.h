@@ -1,0 +1,36 @@
+// Registering and unregistering filter servers with the system's
+// regsvr32.exe, removing a filter's registration keys outright, and the
+// file-existence test that decides whether a server path is shown as valid.
+#ifndef REGISTRATIONRUNNER_H
+#define REGISTRATIONRUNNER_H
+
+#include "filtercatalogue.h"
+#include "win32api.h"
+
+#include <cstdint>
+
+// The table shows a server path whose file is missing behind this prefix
+// (16 characters, the last a blank); runRegsvr32 strips it again.
+extern const wchar_t invalidPathPrefix[];
+const int invalidPathPrefixLength = 16;
+
+const int statusPathHasQuote = 123;   // ERROR_INVALID_NAME
+const int statusPathTooLong = 206;    // ERROR_FILENAME_EXCED_RANGE
+const DWORD regsvr32WaitMs = 3000;
+
+// Runs regsvr32.exe on a server file and waits for it up to regsvr32WaitMs.
+// Returns 160 for a null path, 2 when the file does not open for reading,
+// 123 for a path holding a double quote, 206 when the parameter text would
+// not fit its 260 characters, -1 when the shell failed, the shell's error
+// (32 or less) when it left one, and 0 once regsvr32.exe was started. 0 says
+// nothing about what the server did: callers look at the registry.
+int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent);
+
+// Deletes the filter's instance key, then its class key, each with its whole
+// subtree. 160 without a usable CLSID, else the registry's own status.
+int32_t removeFilterRegistration(const KnownFilter *entry, const char *clsid = nullptr);
+
+// True when the file opens for reading.
+bool fileExists(const wchar_t *path);
+
+#endif

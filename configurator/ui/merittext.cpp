@@ -1,0 +1,38 @@
+#include "merittext.h"
+
+#include "appconstants.h"
+
+QString meritIdText(int id)
+{
+    switch (id) {
+    case MeritIdDefault: return meritNameDefault;
+    case MeritIdDisable: return meritNameDisable;
+    case MeritIdHigh: return meritNameHigh;
+    case MeritIdCustom: return meritNameCustom;
+    default: return QString();
+    }
+}
+
+QString meritHexText(quint32 value)
+{
+    return QString::fromLatin1("0x") + QString::fromLatin1("%1").arg(QString::number(value, 16), 8, QLatin1Char('0')).toUpper();
+}
+
+quint32 parseMeritHex(const QString &text)
+{
+    QString digits = text;
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseSensitive))
+        digits.remove(0, 2);
+    return digits.toUInt(0, 16);
+}
+
+int meritIdOf(quint32 merit, quint32 defaultMerit)
+{
+    if (merit == defaultMerit)
+        return MeritIdDefault;
+    if (merit == meritDisable)
+        return MeritIdDisable;
+    if (merit == meritHigh)
+        return MeritIdHigh;
+    return MeritIdCustom;
+}

@@ -1,0 +1,51 @@
+#include "merittwlineedit.h"
+
+#include "merittext.h"
+
+#include <QRegExpValidator>
+
+MeritTWLineEdit::MeritTWLineEdit(quint32 merit, QWidget *parent, int index)
+    : QLineEdit(meritHexText(merit), parent),
+      m_index(index),
+      m_regExp(QString::fromLatin1("^(0x)?([0-9]|[a-f]|[A-F]){1,8}$"), Qt::CaseSensitive, QRegExp::RegExp)
+{
+    setMinimumWidth(100);
+    setValidator(new QRegExpValidator(m_regExp, this));
+    connect(this, SIGNAL(editingFinished()), this, SLOT(slotBeautifyInput()));
+}
+
+bool MeritTWLineEdit::acceptable(QString text) const
+{
+    int position = 0;
+    return !validator() || validator()->validate(text, position) == QValidator::Acceptable;
+}
+
+void MeritTWLineEdit::setMerit(quint32 merit, bool validate)
+{
+    QString text = meritHexText(merit);
+    if (validate && !acceptable(text))
+        text.clear();
+    setText(text);
+}
+
+void MeritTWLineEdit::slotBeautifyInput()
+{
+    // Return followed by leaving the cell finishes the edit twice; only the
+    // first, which found the user's change, is reported.
+    if (!isModified())
+        return;
+    QString t = text().toUpper();
+    int n = t.length();
+    if (t.startsWith(QLatin1String("0X"), Qt::CaseSensitive)) {
+        t.remove(0, 2);
+        n -= 2;
+    }
+    if (n < 8)
+        t.prepend(QString(8 - n, QLatin1Char('0')));
+    t.prepend(QLatin1String("0x"));
+    if (!acceptable(t))
+        t.clear();
+    setText(t);
+    emit editingBeautified(m_index);
+    emit editingBeautified(t, m_index);
+}

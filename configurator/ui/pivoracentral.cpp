@@ -1,0 +1,655 @@
+#include "pivoracentral.h"
+
+#include "appconstants.h"
+#include "filterregistrystore.h"
+#include "merittext.h"
+#include "merittwcombobox.h"
+#include "merittwlineedit.h"
+#include "registrationrunner.h"
+#include "windowsversion.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QDesktopWidget>
+#include <QDir>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+enum Column {
+    ColumnName = 0,
+    ColumnCurrentMerit = 1,
+    ColumnLocation = 2,
+    ColumnNewMerit = 3,
+    ColumnCustomMerit = 4,
+    ColumnUnregister = 5,
+    ColumnCount = 6
+};
+
+const Qt::ItemFlags kItemFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled; // 0x21
+const int kButtonMaximumWidth = 120;
+const int kWindowWidthExtra = 22;   // frame and scroll bar beside the columns
+const int kWindowColumnMargin = 72; // what the window is wider than its six columns
+
+// Windows HWND of a widget, for the shell calls that take an owner window.
+HWND nativeWindow(QWidget *widget)
+{
+    return reinterpret_cast<HWND>(static_cast<quintptr>(widget->winId()));
+}
+
+std::wstring toWide(const QString &text)
+{
+    std::wstring wide(size_t(text.size()) * 2 + 1, L'\0'); // room for UTF-16 or UTF-32
+    wide.resize(size_t(text.toWCharArray(&wide[0])));
+    return wide;
+}
+
+QString unknownText()
+{
+    return QString::fromLatin1("<Unknown>");
+}
+
+} // namespace
+
+PivoraCentral::PivoraCentral(QWidget *parent)
+    : QWidget(parent),
+      catalogue(0),
+      table(0),
+      registerButton(0),
+      refreshButton(0),
+      closeButton(0),
+      resetButton(0)
+{
+    setWindowTitle(applicationTitle);
+    if (!buildCatalogue()) {
+        QMessageBox::critical(0, applicationTitle, QObject::tr("Insufficient memory!"), QMessageBox::Ok,
+                              QMessageBox::NoButton);
+        return;
+    }
+    createTable();
+    QSize size(-1, -1);
+    computeWindowSize(size);
+    resize(size);
+    slotRefresh();
+    createButtons();
+    createLayout();
+}
+
+PivoraCentral::~PivoraCentral()
+{
+    releaseCatalogue();
+}
+
+// --- Slots -----------------------------------------------------------------
+
+void PivoraCentral::slotReset()
+{
+    if (!table)
+        return;
+    blockButtonSignals(true);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    bool refused = false;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const int index = rowCatalogueIndex(row);
+        KnownFilter *entry = entryAt(index);
+        if (!entry)
+            continue;
+        const quint32 before = textToMerit(table->item(row, ColumnCurrentMerit)->text(), index);
+        const int rc = runSilentRegistration(row);
+        if (rc == 0) {
+            // A silent registration that changed nothing was refused.
+            if (readFilterMerit(entry) == before && before != entry->defaultMerit)
+                refused = true;
+        } else if (rc == ERROR_ACCESS_DENIED) {
+            refused = true;
+        } else if (rc == ERROR_FILE_NOT_FOUND && isFilterRegistered(entry)) {
+            reportResult(ERROR_FILE_NOT_FOUND, index, row);
+        }
+    }
+    slotRefresh();
+    QApplication::restoreOverrideCursor();
+    if (refused) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        showAccessDenied();
+        QApplication::restoreOverrideCursor();
+    }
+    blockButtonSignals(false);
+}
+
+void PivoraCentral::slotRefresh()
+{
+    if (!table)
+        return;
+    blockButtonSignals(true);
+    table->setUpdatesEnabled(false);
+
+    for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column)
+        for (int row = 0; row < table->rowCount(); ++row)
+            delete table->cellWidget(row, column);
+    table->clearContents();
+    table->setRowCount(0);
+
+    int row = 0;
+    for (int index = 0; index < filterCatalogueSlots && catalogue->slot[index]; ++index) {
+        KnownFilter *entry = catalogue->slot[index];
+        if (!isFilterRegistered(entry))
+            continue;
+        const QString name = readFriendlyName(entry) ? QString::fromLatin1(entry->friendlyName) : unknownText();
+        table->setRowCount(row + 1);
+        table->setItem(row, ColumnName, new QTableWidgetItem(name));
+
+        const quint32 merit = readFilterMerit(entry);
+        table->setItem(row, ColumnCurrentMerit, new QTableWidgetItem(meritToText(merit, entry->defaultMerit)));
+
+        const QString path = QString::fromStdWString(readServerPath(entry));
+        QString location;
+        if (path.isEmpty())
+            location = unknownText();
+        else if (fileExists(toWide(path).c_str()))
+            location = path;
+        else
+            location = QString::fromWCharArray(invalidPathPrefix) + path;
+        table->setItem(row, ColumnLocation, new QTableWidgetItem(location));
+
+        MeritTWComboBox *selector = new MeritTWComboBox(this, index);
+        const int choice = meritIdOf(merit, entry->defaultMerit);
+        selector->setMeritId(choice);
+        connect(selector, SIGNAL(hackMerit(int,int)), this, SLOT(slotMeritIdSelected(int,int)));
+        table->setCellWidget(row, ColumnNewMerit, selector);
+
+        updateCustomMeritCell(choice == MeritIdCustom, row, index);
+
+        QPushButton *unregister = new QPushButton(tr("Unregister"), this);
+        connect(unregister, SIGNAL(clicked()), this, SLOT(slotUnregister()));
+        table->setCellWidget(row, ColumnUnregister, unregister);
+        ++row;
+    }
+
+    for (int column = ColumnName; column <= ColumnLocation; ++column) {
+        table->resizeColumnToContents(column);
+        for (int r = 0; r < table->rowCount(); ++r)
+            if (QTableWidgetItem *item = table->item(r, column))
+                item->setFlags(kItemFlags);
+    }
+
+    if (!isMaximized()) {
+        QSize size;
+        const bool fits = computeWindowSize(size);
+        resize(size.width() + kWindowWidthExtra, height());
+        if (!fits) {
+            int others = 0;
+            for (int column = 0; column < ColumnCount; ++column)
+                if (column != ColumnLocation)
+                    others += table->columnWidth(column);
+            table->setColumnWidth(ColumnLocation, width() - kWindowColumnMargin - others);
+        }
+    }
+
+    table->sortItems(ColumnName, Qt::AscendingOrder);
+    table->setUpdatesEnabled(true);
+    blockButtonSignals(false);
+}
+
+void PivoraCentral::slotRefresh(int index, int i, int j)
+{
+    KnownFilter *entry = entryAt(index);
+    if (!table || !entry)
+        return;
+    blockButtonSignals(true);
+    switch (j) {
+    case ColumnName:
+        if (QTableWidgetItem *item = table->item(i, j))
+            item->setText(readFriendlyName(entry) ? QString::fromLatin1(entry->friendlyName) : unknownText());
+        break;
+    case ColumnCurrentMerit:
+        if (QTableWidgetItem *item = table->item(i, j))
+            item->setText(meritToText(readFilterMerit(entry), entry->defaultMerit));
+        break;
+    case ColumnLocation:
+        if (QTableWidgetItem *item = table->item(i, j)) {
+            const QString path = QString::fromStdWString(readServerPath(entry));
+            if (path.isEmpty())
+                item->setText(unknownText());
+            else if (fileExists(toWide(path).c_str()))
+                item->setText(path);
+            else
+                item->setText(QString::fromWCharArray(invalidPathPrefix) + path);
+        }
+        break;
+    case ColumnNewMerit:
+        if (MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->cellWidget(i, j))) {
+            const int choice = meritIdOf(readFilterMerit(entry), entry->defaultMerit);
+            selector->setMeritId(choice);
+            updateCustomMeritCell(choice == MeritIdCustom, i, index);
+        }
+        break;
+    case ColumnCustomMerit:
+        if (MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(i, j))) {
+            const QTableWidgetItem *current = table->item(i, ColumnCurrentMerit);
+            cell->setMerit(textToMerit(current ? current->text() : QString(), unsigned(index)), true);
+        }
+        break;
+    case ColumnUnregister:
+        break;
+    default:
+        qDebug("PivoraCentral::slotRefresh(index,i,j): Invalid j!");
+        break;
+    }
+    blockButtonSignals(false);
+}
+
+void PivoraCentral::slotMeritIdSelected(int id, int index)
+{
+    KnownFilter *entry = entryAt(index);
+    if (!table || !entry)
+        return;
+    blockButtonSignals(true);
+    int row = rowOfSender(ColumnNewMerit);
+    if (row < 0) {
+        blockButtonSignals(false);
+        return;
+    }
+    if (id != MeritIdCustom)
+        updateCustomMeritCell(false, row, index);
+    const quint32 before = textToMerit(table->item(row, ColumnCurrentMerit)->text(), unsigned(index));
+    const char *partner = linkedPartner(*entry);
+    const quint32 partnerBefore = partner ? readFilterMerit(0, partner) : 0;
+
+    int rc = 0;
+    bool knownChoice = true;
+    switch (id) {
+    case MeritIdDefault:
+        rc = runSilentRegistration(row);
+        break;
+    case MeritIdDisable:
+        rc = reregisterWithMerit(row, meritDisable, entry);
+        break;
+    case MeritIdHigh:
+        rc = reregisterWithMerit(row, meritHigh, entry);
+        break;
+    case MeritIdCustom:
+        // Nothing is written until the user finishes an edit of the cell.
+        updateCustomMeritCell(true, row, index);
+        break;
+    default:
+        qDebug("Invalid meritId!");
+        rc = -1;
+        knownChoice = false;
+        break;
+    }
+    if (knownChoice) {
+        if (rc == 0 && partner)
+            writeFilterMerit(partnerBefore, 0, partner);
+        // Re-registering changed nothing although the merit was not the
+        // default: the registration was refused.
+        if (id == MeritIdDefault && rc == 0 && readFilterMerit(entry) == before && before != entry->defaultMerit)
+            rc = ERROR_ACCESS_DENIED;
+    }
+    reportResult(rc, index, row);
+    blockButtonSignals(false);
+}
+
+void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
+{
+    KnownFilter *entry = entryAt(index);
+    if (text.isEmpty() || !table || !entry)
+        return;
+    blockButtonSignals(true);
+    int row = rowOfSender(ColumnCustomMerit);
+    if (row < 0) {
+        blockButtonSignals(false);
+        return;
+    }
+    const char *partner = linkedPartner(*entry);
+    const quint32 partnerBefore = partner ? readFilterMerit(0, partner) : 0;
+    const quint32 merit = parseMeritHex(text);
+    int rc = runSilentRegistration(row);
+    if (rc == 0)
+        rc = writeFilterMerit(merit, entry);
+    if (rc == 0 && partner)
+        writeFilterMerit(partnerBefore, 0, partner);
+    reportResult(rc, index, row);
+    blockButtonSignals(false);
+}
+
+void PivoraCentral::slotRegister()
+{
+    blockButtonSignals(true);
+    const QStringList files = QFileDialog::getOpenFileNames(this, applicationTitle, lastServerFolder,
+                                                            QString::fromLatin1("*.ax"));
+    for (int i = 0; i < files.size(); ++i) {
+        const QString path = QDir::toNativeSeparators(files.at(i));
+        if (i == 0) {
+            // The folder of the first file, with its trailing separator.
+            const QChar separator = QDir::separator();
+            lastServerFolder = path.section(separator, 0, -2,
+                                            QString::SectionIncludeLeadingSep | QString::SectionIncludeTrailingSep);
+        }
+        runRegsvr32(nativeWindow(this), true, toWide(path).c_str(), false);
+    }
+    slotRefresh();
+    blockButtonSignals(false);
+}
+
+void PivoraCentral::slotUnregister()
+{
+    if (!table)
+        return;
+    blockButtonSignals(true);
+    int row = rowOfSender(ColumnUnregister);
+    const int index = row < 0 ? -1 : rowCatalogueIndex(row);
+    KnownFilter *entry = entryAt(index);
+    if (!entry) {
+        blockButtonSignals(false);
+        return;
+    }
+    const QString location = locationText(row);
+    if (!fileExists(toWide(location).c_str())) {
+        reportResult(ERROR_FILE_NOT_FOUND, index, row);
+        blockButtonSignals(false);
+        return;
+    }
+    const QString name = QString::fromLatin1(entry->friendlyName ? entry->friendlyName : "");
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, applicationTitle,
+        tr("This action will permanently unlink %1 from your computer's DirectShow engine, it will not be "
+           "available any longer for applications like e.g. Windows Media Player! If you want to register the "
+           "same filter again later, you need to remember its \"Filter Location\".\n\nAre you sure to "
+           "permanently remove this filter from the list?").arg(name),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes) {
+        blockButtonSignals(false);
+        return;
+    }
+    int rc = runRegsvr32(nativeWindow(this), false, toWide(location).c_str(), true);
+    // A silent unregistration that left the filter registered was refused.
+    if (rc == 0 && isFilterRegistered(entry))
+        rc = ERROR_ACCESS_DENIED;
+    if (rc == 0)
+        table->removeRow(row);
+    else
+        reportResult(rc, index, row);
+    blockButtonSignals(false);
+}
+
+// --- Operations ----------------------------------------------------------------
+
+bool PivoraCentral::computeWindowSize(QSize &size)
+{
+    QDesktopWidget *desktop = QApplication::desktop();
+    if (!desktop)
+        return computeWindowSize(size, 0);
+    const QRect screen = desktop->screenGeometry(desktop->primaryScreen());
+    return computeWindowSize(size, &screen);
+}
+
+bool PivoraCentral::computeWindowSize(QSize &size, const QRect *screen) const
+{
+    const QRect geometry = screen ? *screen : QRect(QPoint(0, 0), QPoint(799, 599));
+    const int widthLimit = (2 * (geometry.right() - geometry.left()) + 2) / 3;
+    int naturalWidth = 50;
+    for (int column = 0; table && column < ColumnCount; ++column)
+        naturalWidth += table->columnWidth(column);
+    const bool fits = widthLimit >= naturalWidth;
+    const int width = fits ? naturalWidth : widthLimit;
+    const int height = table && table->rowCount() > 0 ? table->rowHeight(0) * 10 + 100
+                                                      : (geometry.bottom() - geometry.top() + 1) / 3;
+    size = QSize(width, height);
+    return fits;
+}
+
+void PivoraCentral::blockButtonSignals(bool block)
+{
+    QPushButton *const buttons[] = {registerButton, refreshButton, resetButton, closeButton};
+    for (QPushButton *button : buttons)
+        if (button)
+            button->blockSignals(block);
+}
+
+QString PivoraCentral::meritToText(quint32 merit, quint32 defaultMerit) const
+{
+    if (merit == 0)
+        return QString::number(0);
+    if (merit == defaultMerit)
+        return meritNameDefault;
+    if (merit == meritDisable)
+        return meritNameDisable;
+    if (merit == meritHigh)
+        return meritNameHigh;
+    return meritHexText(merit);
+}
+
+quint32 PivoraCentral::textToMerit(const QString &text, unsigned int index) const
+{
+    const KnownFilter *entry = entryAt(int(index));
+    if (entry && text == meritNameDefault)
+        return entry->defaultMerit;
+    if (text == meritNameDisable)
+        return meritDisable;
+    if (text == meritNameHigh)
+        return meritHigh;
+    return parseMeritHex(text);
+}
+
+void PivoraCentral::updateCustomMeritCell(bool show, int row, int index)
+{
+    if (!table)
+        return;
+    MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, ColumnCustomMerit));
+    if (show) {
+        if (!cell) {
+            const QTableWidgetItem *current = table->item(row, ColumnCurrentMerit);
+            const quint32 merit = textToMerit(current ? current->text() : QString(), unsigned(index));
+            cell = new MeritTWLineEdit(merit, this, index);
+            table->setCellWidget(row, ColumnCustomMerit, cell);
+            connect(cell, SIGNAL(editingBeautified(const QString&,int)), this,
+                    SLOT(slotCustomMeritChanged(const QString&,int)));
+        }
+        if (const QValidator *validator = cell->validator()) {
+            QString text = cell->text();
+            int position = 0;
+            if (validator->validate(text, position) != QValidator::Acceptable)
+                cell->setText(QString::fromLatin1("0x"));
+        }
+    } else if (cell) {
+        disconnect(cell, SIGNAL(editingBeautified(const QString&,int)), this,
+                   SLOT(slotCustomMeritChanged(const QString&,int)));
+        table->setCellWidget(row, ColumnCustomMerit, 0);
+        delete cell;
+    }
+}
+
+int PivoraCentral::reregisterWithMerit(int row, quint32 merit, KnownFilter *entry)
+{
+    const int rc = runSilentRegistration(row);
+    if (rc != 0)
+        return rc;
+    return writeFilterMerit(merit, entry);
+}
+
+void PivoraCentral::reportResult(int code, int index, int &row)
+{
+    KnownFilter *entry = entryAt(index);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int columnsAfterSuccess[] = {ColumnCurrentMerit, ColumnCustomMerit, ColumnLocation, ColumnName};
+    const int columnsAfterDenial[] = {ColumnNewMerit, ColumnCustomMerit, ColumnLocation, ColumnName};
+    bool refreshRow = false;
+    if (code == 0) {
+        for (int column : columnsAfterSuccess)
+            slotRefresh(index, row, column);
+    } else if (code == ERROR_ACCESS_DENIED) {
+        showAccessDenied();
+        for (int column : columnsAfterDenial)
+            slotRefresh(index, row, column);
+    } else if ((code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) && entry && isFilterRegistered(entry)) {
+        const QString name = QString::fromLatin1(entry->friendlyName ? entry->friendlyName : "");
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            this, applicationTitle,
+            tr("Though %1 filter is still registered, its registration path is invalid! Probably the file was "
+               "deleted or renamed.\n\nDo you want to permanently remove this filter from the list?").arg(name),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (answer == QMessageBox::Yes) {
+            const int rc = removeFilterRegistration(entry);
+            if (rc == 0) {
+                const int removed = row;
+                --row;
+                table->removeRow(removed);
+                QApplication::restoreOverrideCursor();
+                return;
+            }
+            if (rc == ERROR_ACCESS_DENIED)
+                reportResult(ERROR_ACCESS_DENIED, index, row);
+        }
+        refreshRow = true;
+    } else if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+        QMessageBox::warning(this, applicationTitle,
+                             tr("It seems that this filter isn't registered anymore. Please refresh the table!"),
+                             QMessageBox::Ok, QMessageBox::NoButton);
+        refreshRow = true;
+    } else {
+        QMessageBox::critical(this, applicationTitle, tr("Unknown error! Refreshing the table might help."),
+                              QMessageBox::Ok, QMessageBox::NoButton);
+        refreshRow = true;
+    }
+    if (refreshRow)
+        for (int column = ColumnName; column <= ColumnUnregister; ++column)
+            slotRefresh(index, row, column);
+    QApplication::restoreOverrideCursor();
+}
+
+int PivoraCentral::rowOfSender(int column)
+{
+    QObject *source = sender();
+    if (!table || !source)
+        return -1;
+    for (int row = 0; row < table->rowCount(); ++row)
+        if (table->cellWidget(row, column) == source)
+            return row;
+    return -1;
+}
+
+int PivoraCentral::rowCatalogueIndex(int row)
+{
+    if (!table)
+        return -1;
+    const QPoint point(table->columnViewportPosition(ColumnNewMerit), table->rowViewportPosition(row));
+    MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->indexWidget(table->indexAt(point)));
+    if (selector && selector == qobject_cast<MeritTWComboBox *>(table->cellWidget(row, ColumnNewMerit)))
+        return selector->index();
+    return -1;
+}
+
+const char *PivoraCentral::linkedPartner(const KnownFilter &entry) const
+{
+    // Slots 40 and 42, 41 and 43 are linked pairs.
+    static const int linkedSlots[4] = {40, 41, 42, 43};
+    static const int partnerSlot[4] = {42, 43, 40, 41};
+    for (int k = 0; k < 4; ++k) {
+        const KnownFilter *member = entryAt(linkedSlots[k]);
+        const KnownFilter *partner = entryAt(partnerSlot[k]);
+        if (member && partner && qstrnicmp(entry.clsid, member->clsid, clsidStringSize) == 0)
+            return partner->clsid;
+    }
+    return 0;
+}
+
+// --- Helpers ---------------------------------------------------------------------
+
+bool PivoraCentral::buildCatalogue()
+{
+    return ::buildCatalogue(catalogue);
+}
+
+void PivoraCentral::releaseCatalogue()
+{
+    ::releaseCatalogue(catalogue);
+}
+
+KnownFilter *PivoraCentral::entryAt(int index) const
+{
+    return catalogueEntry(catalogue, index);
+}
+
+QString PivoraCentral::locationText(int row) const
+{
+    const QTableWidgetItem *item = table ? table->item(row, ColumnLocation) : 0;
+    return item ? item->text() : QString();
+}
+
+int PivoraCentral::runSilentRegistration(int row)
+{
+    return runRegsvr32(nativeWindow(this), true, toWide(locationText(row)).c_str(), true);
+}
+
+void PivoraCentral::showAccessDenied()
+{
+    QString text = tr("The operation was declined due to access denial! You need administrative privileges to "
+                      "do any changes in this table!\n\n");
+    if (windowsVersion() >= windowsVersionVista)
+        text += tr("In particular, under Windows Vista with the UAC turned on - even if you're logged in as an "
+                   "administrator - you must launch this application via the context menu's \"Run as "
+                   "administrator...\" entry in order to have your selections be successfully applied. For "
+                   "application shortcut's like 'Start' menu entries there's also the possibility to turn on the "
+                   "\"Run as administrator...\" property permanently.");
+    QMessageBox::warning(this, applicationTitle, text, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+void PivoraCentral::createTable()
+{
+    table = new QTableWidget(0, ColumnCount, this);
+    table->setHorizontalHeaderLabels(QStringList() << tr("Filter Name") << tr("Current Merit")
+                                                   << tr("Filter Location") << tr("New Merit")
+                                                   << tr("Custom Merit") << tr("Unregister"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setColumnWidth(ColumnNewMerit, 80);
+    table->setColumnWidth(ColumnCustomMerit, 100);
+    table->setColumnWidth(ColumnUnregister, 100);
+}
+
+QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip)
+{
+    QPushButton *button = new QPushButton(label, this);
+    button->setMaximumWidth(kButtonMaximumWidth);
+    button->setToolTip(toolTip);
+    return button;
+}
+
+void PivoraCentral::createButtons()
+{
+    registerButton = createButton(tr("Register &new filters"),
+                                  tr("Browse for registering new DirectShow filters (only Kestrane decoders and "
+                                     "demultiplexers are added to this table)"));
+    refreshButton = createButton(tr("Re&fresh"),
+                                 tr("Refreshes all table contents, useful if filters were (un)registered in the "
+                                    "meantime"));
+    resetButton = createButton(tr("&Reset"),
+                               tr("Resets all listed filters to their default merits and refreshes the table"));
+    closeButton = createButton(tr("&Close"), tr("Quit the application"));
+    connect(registerButton, SIGNAL(clicked()), this, SLOT(slotRegister()));
+    connect(refreshButton, SIGNAL(clicked()), this, SLOT(slotRefresh()));
+    connect(resetButton, SIGNAL(clicked()), this, SLOT(slotReset()));
+    connect(closeButton, SIGNAL(clicked()), qApp, SLOT(quit()));
+}
+
+void PivoraCentral::createLayout()
+{
+    QHBoxLayout *buttons = new QHBoxLayout;
+    buttons->addWidget(registerButton);
+    buttons->addWidget(refreshButton);
+    buttons->addWidget(resetButton);
+    buttons->addWidget(closeButton);
+    QVBoxLayout *layout = new QVBoxLayout;
+    layout->addWidget(table);
+    layout->addLayout(buttons);
+    setLayout(layout);
+}

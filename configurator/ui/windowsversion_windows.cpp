@@ -1,0 +1,8 @@
+#include "windowsversion.h"
+
+#include <QSysInfo>
+
+int windowsVersion()
+{
+    return QSysInfo::WindowsVersion;
+}

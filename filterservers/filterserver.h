@@ -1,0 +1,23 @@
+// What every sample server does, whatever the platform: find its filters in
+// the known-filter table and register or unregister them. The platform part
+// (filterserver_standin.cpp or filterserver_windows.cpp, chosen by the build
+// file) knows the module's own path and writes the instance key.
+#ifndef FILTERSERVER_H
+#define FILTERSERVER_H
+
+#include "knownfilterrows.h"
+#include "win32api.h"
+
+#include <string>
+
+extern const char legacyFilterCategoryKey[]; // "CLSID\{083863F1-...}\Instance"
+
+// Platform part.
+std::wstring serverModulePath();
+HRESULT registerInstance(const KnownFilterRow &row);
+
+// Common part.
+HRESULT registerServerFilters(const char *server);
+HRESULT unregisterServerFilters(const char *server);
+
+#endif

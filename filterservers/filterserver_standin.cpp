@@ -1,0 +1,62 @@
+// The platform part of a sample server without Windows: the module path
+// comes from the dynamic loader, and the instance key is written directly
+// with DirectShow's blob layout.
+#include "filterdata.h"
+#include "filterserver.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+
+namespace {
+
+std::wstring fromUtf8(const char *text)
+{
+    std::wstring out;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p;) {
+        unsigned c = *p++;
+        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        c &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : extra == 1 ? 0x1F : 0x7F;
+        for (; extra > 0 && (*p & 0xC0) == 0x80; --extra)
+            c = (c << 6) | (*p++ & 0x3F);
+        out += wchar_t(c);
+    }
+    return out;
+}
+
+LONG setString(HKEY key, const char *name, const char *text)
+{
+    return RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text), DWORD(std::strlen(text) + 1));
+}
+
+} // namespace
+
+std::wstring serverModulePath()
+{
+    Dl_info info;
+    if (!dladdr(reinterpret_cast<void *>(&serverModulePath), &info) || !info.dli_fname)
+        return std::wstring();
+    char resolved[PATH_MAX];
+    if (!realpath(info.dli_fname, resolved))
+        return std::wstring();
+    return fromUtf8(resolved);
+}
+
+HRESULT registerInstance(const KnownFilterRow &row)
+{
+    const std::string path = std::string(legacyFilterCategoryKey) + "\\" + row.clsid;
+    HKEY key = nullptr;
+    LONG rc = RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                              nullptr, &key, nullptr);
+    if (rc != ERROR_SUCCESS)
+        return HRESULT(0x80070000u | uint32_t(rc));
+    const std::vector<uint8_t> blob = buildFilterData(row.defaultMerit, samplePins(row));
+    rc = setString(key, "CLSID", row.clsid);
+    if (rc == ERROR_SUCCESS)
+        rc = setString(key, "FriendlyName", row.name);
+    if (rc == ERROR_SUCCESS)
+        rc = RegSetValueExA(key, "FilterData", 0, REG_BINARY, blob.data(), DWORD(blob.size()));
+    RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? S_OK : HRESULT(0x80070000u | uint32_t(rc));
+}

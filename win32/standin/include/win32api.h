@@ -1,0 +1,217 @@
+// The Win32 API subset this system calls, for builds that are not Windows.
+//
+// The build file puts this directory on the include path instead of
+// win32/windows, so every caller writes `#include "win32api.h"` and never
+// tests the platform itself. Types, constants and error numbers carry their
+// Windows values; the functions are implemented by the stand-in library
+// (win32/standin/src) on top of a registry file, fork/exec and stdio.
+//
+// Deliberate differences from Windows, all invisible to the callers:
+// - WCHAR is the platform's wchar_t (32-bit here), so wide byte counts are
+//   "characters * sizeof(WCHAR)", never a literal 2.
+// - The "ANSI code page" of the narrow registry functions is Latin-1: each
+//   byte maps to the UTF-16 code unit of the same value and back, losslessly.
+#ifndef WIN32API_H
+#define WIN32API_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cwchar>
+
+#define WINAPI
+#define APIENTRY
+#define CALLBACK
+
+typedef int BOOL;
+typedef int INT;
+typedef unsigned int UINT;
+typedef int32_t LONG;
+typedef uint32_t ULONG;
+typedef uint32_t DWORD;
+typedef uint16_t WORD;
+typedef uint8_t BYTE;
+typedef char CHAR;
+typedef wchar_t WCHAR;
+typedef BYTE *LPBYTE;
+typedef DWORD *LPDWORD;
+typedef void *LPVOID;
+typedef const char *LPCSTR;
+typedef char *LPSTR;
+typedef const wchar_t *LPCWSTR;
+typedef wchar_t *LPWSTR;
+typedef intptr_t INT_PTR;
+typedef intptr_t LONG_PTR;
+typedef uintptr_t ULONG_PTR;
+typedef intptr_t LPARAM;
+typedef uintptr_t WPARAM;
+typedef int32_t HRESULT;
+typedef DWORD REGSAM;
+typedef int errno_t;
+typedef void *HANDLE;
+
+struct HKEY__;
+typedef HKEY__ *HKEY;
+typedef HKEY *PHKEY;
+struct HWND__;
+typedef HWND__ *HWND;
+struct HINSTANCE__;
+typedef HINSTANCE__ *HINSTANCE;
+typedef HINSTANCE HMODULE;
+struct HICON__;
+typedef HICON__ *HICON;
+
+#define TRUE 1
+#define FALSE 0
+
+#define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)0x80000000u)
+
+// Error numbers (winerror.h).
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_NOT_ENOUGH_MEMORY 8L
+#define ERROR_INVALID_DATA 13L
+#define ERROR_WRITE_FAULT 29L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INVALID_NAME 123L
+#define ERROR_BAD_ARGUMENTS 160L
+#define ERROR_BAD_PATHNAME 161L
+#define ERROR_FILENAME_EXCED_RANGE 206L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NOACCESS 998L
+#define ERROR_BADDB 1009L
+#define ERROR_KEY_DELETED 1018L
+#define S_OK ((HRESULT)0)
+#define E_NOTIMPL ((HRESULT)0x80004001u)
+#define E_FAIL ((HRESULT)0x80004005u)
+#define SELFREG_E_CLASS ((HRESULT)0x80040201u)
+
+// Registry value types, access rights and options (winnt.h).
+#define REG_NONE 0
+#define REG_SZ 1
+#define REG_EXPAND_SZ 2
+#define REG_BINARY 3
+#define REG_DWORD 4
+#define REG_MULTI_SZ 7
+#define KEY_QUERY_VALUE 0x0001
+#define KEY_SET_VALUE 0x0002
+#define KEY_CREATE_SUB_KEY 0x0004
+#define KEY_ENUMERATE_SUB_KEYS 0x0008
+#define KEY_NOTIFY 0x0010
+#define KEY_CREATE_LINK 0x0020
+#define DELETE 0x00010000
+#define READ_CONTROL 0x00020000
+#define KEY_READ 0x20019
+#define KEY_WRITE 0x20006
+#define KEY_ALL_ACCESS 0xF003F
+#define REG_OPTION_NON_VOLATILE 0
+#define REG_CREATED_NEW_KEY 1
+#define REG_OPENED_EXISTING_KEY 2
+
+// Shell execution (shellapi.h, winuser.h).
+#define SEE_MASK_NOCLOSEPROCESS 0x00000040
+#define SEE_MASK_FLAG_NO_UI 0x00000400
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SE_ERR_FNF 2
+#define SE_ERR_NOASSOC 31
+
+// Waiting (winbase.h).
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+
+// Message boxes (winuser.h).
+#define MB_OK 0x00000000
+#define IDOK 1
+
+// DLL entry point reasons (winnt.h).
+#define DLL_PROCESS_DETACH 0
+#define DLL_PROCESS_ATTACH 1
+#define DLL_THREAD_ATTACH 2
+#define DLL_THREAD_DETACH 3
+
+// Control Panel applet protocol (cpl.h).
+#define CPL_INIT 1
+#define CPL_GETCOUNT 2
+#define CPL_INQUIRE 3
+#define CPL_SELECT 4
+#define CPL_DBLCLK 5
+#define CPL_STOP 6
+#define CPL_EXIT 7
+#define CPL_NEWINQUIRE 8
+#define CPL_STARTWPARMSA 9
+#define CPL_STARTWPARMS CPL_STARTWPARMSA
+#define CPL_STARTWPARMSW 10
+#define CPL_SETUP 200
+
+#pragma pack(push, 1)
+typedef struct tagCPLINFO {
+    int idIcon;
+    int idName;
+    int idInfo;
+    LONG_PTR lData;
+} CPLINFO, *LPCPLINFO;
+#pragma pack(pop)
+
+typedef struct _SHELLEXECUTEINFOW {
+    DWORD cbSize;
+    ULONG fMask;
+    HWND hwnd;
+    LPCWSTR lpVerb;
+    LPCWSTR lpFile;
+    LPCWSTR lpParameters;
+    LPCWSTR lpDirectory;
+    int nShow;
+    HINSTANCE hInstApp;
+    void *lpIDList;
+    LPCWSTR lpClass;
+    HKEY hkeyClass;
+    DWORD dwHotKey;
+    union {
+        HANDLE hIcon;
+        HANDLE hMonitor;
+    };
+    HANDLE hProcess;
+} SHELLEXECUTEINFOW, *LPSHELLEXECUTEINFOW;
+
+// advapi32
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
+LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
+LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
+                     REGSAM samDesired, const void *lpSecurityAttributes, PHKEY phkResult,
+                     LPDWORD lpdwDisposition);
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                      LPBYTE lpData, LPDWORD lpcbData);
+LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType,
+                      LPBYTE lpData, LPDWORD lpcbData);
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
+                    const BYTE *lpData, DWORD cbData);
+LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
+                    const BYTE *lpData, DWORD cbData);
+LONG RegCloseKey(HKEY hKey);
+
+// shlwapi
+DWORD SHDeleteKeyA(HKEY hKey, LPCSTR pszSubKey);
+
+// shell32
+BOOL ShellExecuteExW(SHELLEXECUTEINFOW *pExecInfo);
+HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpParameters,
+                        LPCSTR lpDirectory, INT nShowCmd);
+
+// kernel32
+DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+BOOL CloseHandle(HANDLE hObject);
+void OutputDebugStringA(LPCSTR lpOutputString);
+
+// user32
+int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
+
+// C runtime
+errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode);
+
+#endif

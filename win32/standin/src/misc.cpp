@@ -1,0 +1,99 @@
+// File open, debug output and message boxes of the stand-in.
+#include "win32api.h"
+
+#include "textconv.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace standin {
+
+std::string wideToUtf8(const wchar_t *text)
+{
+    std::string out;
+    for (; *text; ++text) {
+        uint32_t c = uint32_t(*text);
+        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace standin
+
+// Wide paths are UTF-8 on disk. Modes are the C runtime's ("r", "w", ...).
+errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode)
+{
+    if (!pFile)
+        return EINVAL;
+    *pFile = nullptr;
+    if (!filename || !mode)
+        return EINVAL;
+    FILE *f = std::fopen(standin::wideToUtf8(filename).c_str(), standin::wideToUtf8(mode).c_str());
+    if (!f)
+        return errno;
+    // The Windows runtime opens no folders as files.
+    struct stat st;
+    if (::fstat(::fileno(f), &st) == 0 && S_ISDIR(st.st_mode)) {
+        std::fclose(f);
+        return EACCES;
+    }
+    *pFile = f;
+    return 0;
+}
+
+// Debug output goes to standard error, one line per call.
+void OutputDebugStringA(LPCSTR lpOutputString)
+{
+    std::fprintf(stderr, "%s\n", lpOutputString ? lpOutputString : "");
+    std::fflush(stderr);
+}
+
+// The box's text always goes to standard error as "caption: text", where a
+// test reads it. On an X display it is also shown with xmessage, and the
+// call returns, as on Windows, when the user has pressed OK.
+int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
+{
+    (void)hWnd;
+    (void)uType;
+    const char *caption = lpCaption ? lpCaption : "Error";
+    const char *text = lpText ? lpText : "";
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    std::fflush(stderr);
+    const char *display = std::getenv("DISPLAY");
+    if (display && *display) {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int devnull = ::open("/dev/null", O_WRONLY);
+            if (devnull >= 0)
+                ::dup2(devnull, 2);
+            ::execlp("xmessage", "xmessage", "-center", "-title", caption, "-buttons", "OK:0", text,
+                     static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        if (pid > 0)
+            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+    }
+    return IDOK;
+}

@@ -1,0 +1,61 @@
+// In-memory registry tree and its registry export file format.
+//
+// The format is the one Windows' and Wine's regedit write and import:
+// a "Windows Registry Editor Version 5.00" (UTF-16LE with byte-order mark)
+// or "REGEDIT4" (8-bit) header, then [key] sections with "name"=data lines.
+// Values are held as Windows holds them: raw bytes, strings as UTF-16LE.
+#ifndef STANDIN_REGFILE_H
+#define STANDIN_REGFILE_H
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct RegValue {
+    std::string name;            // UTF-8, case kept; empty for the default value
+    uint32_t type = 0;
+    std::vector<uint8_t> data;   // string types hold UTF-16LE code units
+};
+
+struct RegKey {
+    std::string name;            // UTF-8, case kept
+    std::map<std::string, std::unique_ptr<RegKey>> children;   // by folded name
+    std::vector<RegValue> values;
+
+    RegKey *child(const std::string &name) const;
+    RegKey *createChild(const std::string &name);
+    RegValue *value(const std::string &name);
+    void setValue(const std::string &name, uint32_t type, std::vector<uint8_t> data);
+    bool deleteValue(const std::string &name);
+};
+
+// Root keys ("HKEY_CLASSES_ROOT", ...) by folded name. Only HKEY_CLASSES_ROOT is
+// reachable through the API; other roots found in a file are kept and written
+// back, so that loading and saving a real export loses nothing.
+struct RegHive {
+    std::map<std::string, std::unique_ptr<RegKey>> roots;
+    RegKey *root(const std::string &name, bool create);
+};
+
+// Key and value names compare case-insensitively (ASCII letters fold).
+std::string foldName(const std::string &name);
+bool sameName(const std::string &a, const std::string &b);
+
+// Parses a whole export file. On failure returns false with a reason and a
+// 1-based line number in `error`; `hive` is then unspecified.
+bool parseRegFile(const std::string &bytes, RegHive &hive, std::string *error);
+
+// Writes the hive as a version 5.00 export: UTF-16LE, byte-order mark, CRLF.
+std::string serializeRegFile(const RegHive &hive);
+
+// UTF-8 <-> UTF-16 helpers shared with the API layer.
+std::u16string utf8ToUtf16(const std::string &text);
+std::string utf16ToUtf8(const std::u16string &text);
+
+} // namespace standin
+
+#endif

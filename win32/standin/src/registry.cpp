@@ -1,0 +1,556 @@
+// Registry functions of the stand-in, over HKEY_CLASSES_ROOT kept in one
+// registry export file that several processes share.
+//
+// Every call first checks the file's identity (device, inode, size, change
+// times); a file changed by another process is parsed again before the call
+// is answered, so nothing stale is ever served. Writers take an exclusive
+// lock on "<file>.lock", re-read the file under the lock, apply their change
+// and replace the file with rename(), so concurrent writers lose nothing and
+// a writer killed half-way leaves the old or the new file, never a torn one.
+//
+// "Administrative rights" are the file's owner-write bit: without it every
+// open for writing is refused with ERROR_ACCESS_DENIED, whoever runs.
+#include "win32api.h"
+
+#include "regfile.h"
+#include "storepath.h"
+#include "textconv.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+struct HKEY__ {
+    uint32_t magic;
+    std::vector<std::string> path; // below HKEY_CLASSES_ROOT, as given
+    REGSAM access;
+};
+
+namespace {
+
+const uint32_t kKeyMagic = 0x4B455953; // "KEYS"
+const REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE;
+const char kClassesRoot[] = "HKEY_CLASSES_ROOT";
+
+struct FileIdentity {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    long mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
+    mode_t mode = 0;
+
+    bool operator==(const FileIdentity &o) const
+    {
+        return exists == o.exists && dev == o.dev && ino == o.ino && size == o.size
+            && mtimeSec == o.mtimeSec && mtimeNsec == o.mtimeNsec && ctimeSec == o.ctimeSec
+            && ctimeNsec == o.ctimeNsec;
+    }
+};
+
+FileIdentity identityOf(const std::string &path)
+{
+    FileIdentity id;
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return id;
+    id.exists = true;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    id.size = st.st_size;
+    id.mtimeSec = st.st_mtim.tv_sec;
+    id.mtimeNsec = st.st_mtim.tv_nsec;
+    id.ctimeSec = st.st_ctim.tv_sec;
+    id.ctimeNsec = st.st_ctim.tv_nsec;
+    id.mode = st.st_mode;
+    return id;
+}
+
+bool readWholeFile(const std::string &path, std::string &bytes)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bytes.clear();
+    char buf[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buf, sizeof buf)) > 0)
+        bytes.append(buf, size_t(n));
+    ::close(fd);
+    return n == 0;
+}
+
+bool writeWholeFile(int fd, const std::string &bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += size_t(n);
+    }
+    return true;
+}
+
+void makeParentDirectories(const std::string &file)
+{
+    for (size_t pos = file.find('/', 1); pos != std::string::npos; pos = file.find('/', pos + 1))
+        ::mkdir(file.substr(0, pos).c_str(), 0755);
+}
+
+// The process's view of the registry file.
+class Store {
+public:
+    // Brings the cached hive up to date with the file. Returns 0 or ERROR_BADDB.
+    LONG refresh()
+    {
+        const std::string path = standin::registryFilePath();
+        if (path != path_) {
+            path_ = path;
+            loaded_ = false;
+        }
+        const FileIdentity id = identityOf(path_);
+        if (loaded_ && id == identity_)
+            return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+        identity_ = id;
+        loaded_ = true;
+        bad_ = false;
+        hive_.roots.clear();
+        if (!id.exists)
+            return ERROR_SUCCESS;
+        std::string bytes;
+        if (!readWholeFile(path_, bytes) || !standin::parseRegFile(bytes, hive_, nullptr)) {
+            bad_ = true;
+            hive_.roots.clear();
+            return ERROR_BADDB;
+        }
+        return ERROR_SUCCESS;
+    }
+
+    // False when the file exists without its owner-write bit.
+    bool writable() const { return !identity_.exists || (identity_.mode & S_IWUSR); }
+
+    standin::RegKey *classesRoot(bool create) { return hive_.root(kClassesRoot, create); }
+
+    standin::RegKey *find(const std::vector<std::string> &path)
+    {
+        standin::RegKey *key = classesRoot(false);
+        for (size_t i = 0; key && i < path.size(); ++i)
+            key = key->child(path[i]);
+        return key;
+    }
+
+    // Runs `change` on the current hive under the writers' lock and saves the
+    // result. `change` returns a Windows error; the file is written only on 0.
+    template <typename Change>
+    LONG modify(Change change)
+    {
+        const std::string path = standin::registryFilePath();
+        makeParentDirectories(path);
+        const std::string lockPath = path + ".lock";
+        int lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (lockFd < 0)
+            return ERROR_ACCESS_DENIED;
+        while (::flock(lockFd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        LONG rc = refresh();
+        if (rc == ERROR_SUCCESS && !writable())
+            rc = ERROR_ACCESS_DENIED;
+        if (rc == ERROR_SUCCESS)
+            rc = change();
+        if (rc == ERROR_SUCCESS)
+            rc = save();
+        ::close(lockFd); // releases the lock
+        return rc;
+    }
+
+private:
+    LONG save()
+    {
+        const std::string bytes = standin::serializeRegFile(hive_);
+        const std::string temp = path_ + ".tmp." + std::to_string(::getpid());
+        const mode_t mode = identity_.exists ? (identity_.mode & 07777) : 0644;
+        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+        bool ok = fd >= 0;
+        if (ok) {
+            ::fchmod(fd, mode);
+            ok = writeWholeFile(fd, bytes);
+            ok = (::close(fd) == 0) && ok;
+        }
+        if (ok)
+            ok = ::rename(temp.c_str(), path_.c_str()) == 0;
+        if (!ok) {
+            ::unlink(temp.c_str());
+            loaded_ = false; // the hive holds a change the file does not
+            return ERROR_WRITE_FAULT;
+        }
+        identity_ = identityOf(path_);
+        return ERROR_SUCCESS;
+    }
+
+    std::string path_;
+    FileIdentity identity_;
+    bool loaded_ = false;
+    bool bad_ = false;
+    standin::RegHive hive_;
+};
+
+std::mutex storeMutex;
+
+Store &store()
+{
+    static Store *instance = new Store; // never destroyed: usable from atexit handlers
+    return *instance;
+}
+
+std::vector<std::string> splitSubKey(const std::string &subKey)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start < subKey.size()) {
+        size_t end = subKey.find('\\', start);
+        if (end == std::string::npos)
+            end = subKey.size();
+        parts.push_back(subKey.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+bool validHandle(HKEY key)
+{
+    return key == HKEY_CLASSES_ROOT || (key && key->magic == kKeyMagic);
+}
+
+std::vector<std::string> handlePath(HKEY key)
+{
+    return key == HKEY_CLASSES_ROOT ? std::vector<std::string>() : key->path;
+}
+
+REGSAM handleAccess(HKEY key)
+{
+    return key == HKEY_CLASSES_ROOT ? KEY_ALL_ACCESS : key->access;
+}
+
+// Joins the parent's path with a sub-key text. A sub-key may end in one
+// backslash, as on Windows; an empty component elsewhere names no key.
+bool joinPath(HKEY parent, const std::string &subKey, std::vector<std::string> &path)
+{
+    path = handlePath(parent);
+    std::vector<std::string> parts = splitSubKey(subKey);
+    for (const std::string &part : parts) {
+        if (part.empty())
+            return false;
+        path.push_back(part);
+    }
+    return true;
+}
+
+// Narrow text of the API is Latin-1: byte b is code point b.
+std::string fromNarrow(const char *text)
+{
+    std::u16string units;
+    for (; *text; ++text)
+        units += char16_t(uint8_t(*text));
+    return standin::utf16ToUtf8(units);
+}
+
+bool isStringType(DWORD type)
+{
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Stored UTF-16LE bytes as the narrow functions see them: one byte per code
+// unit, '?' where Latin-1 has no character. An odd trailing byte is dropped.
+std::vector<uint8_t> toNarrowData(const std::vector<uint8_t> &data)
+{
+    std::vector<uint8_t> out;
+    out.reserve(data.size() / 2);
+    for (size_t i = 0; i + 1 < data.size(); i += 2) {
+        const unsigned unit = data[i] | (data[i + 1] << 8);
+        out.push_back(unit < 0x100 ? uint8_t(unit) : uint8_t('?'));
+    }
+    return out;
+}
+
+std::vector<uint8_t> fromNarrowData(const BYTE *data, DWORD size)
+{
+    std::vector<uint8_t> out;
+    out.reserve(size_t(size) * 2);
+    for (DWORD i = 0; i < size; ++i) {
+        out.push_back(data[i]);
+        out.push_back(0);
+    }
+    return out;
+}
+
+// Stored UTF-16LE bytes as the wide functions see them: WCHAR units.
+std::vector<uint8_t> toWideData(const std::vector<uint8_t> &data)
+{
+    std::vector<uint8_t> out;
+    out.reserve(data.size() / 2 * sizeof(WCHAR));
+    for (size_t i = 0; i + 1 < data.size(); i += 2) {
+        const WCHAR unit = WCHAR(data[i] | (data[i + 1] << 8));
+        const uint8_t *p = reinterpret_cast<const uint8_t *>(&unit);
+        out.insert(out.end(), p, p + sizeof(WCHAR));
+    }
+    return out;
+}
+
+std::vector<uint8_t> fromWideData(const BYTE *data, DWORD size)
+{
+    std::vector<uint8_t> out;
+    for (DWORD i = 0; i + sizeof(WCHAR) <= size; i += sizeof(WCHAR)) {
+        WCHAR unit;
+        std::memcpy(&unit, data + i, sizeof(WCHAR));
+        const uint32_t c = uint32_t(unit);
+        if (c >= 0x10000) {
+            const uint32_t v = c - 0x10000;
+            const uint16_t hi = uint16_t(0xD800 + (v >> 10)), lo = uint16_t(0xDC00 + (v & 0x3FF));
+            out.insert(out.end(), {uint8_t(hi), uint8_t(hi >> 8), uint8_t(lo), uint8_t(lo >> 8)});
+        } else {
+            out.push_back(uint8_t(c));
+            out.push_back(uint8_t(c >> 8));
+        }
+    }
+    return out;
+}
+
+LONG openKey(HKEY parent, const std::string &subKey, REGSAM sam, PHKEY result, bool create,
+             LPDWORD disposition)
+{
+    if (!result)
+        return ERROR_INVALID_PARAMETER;
+    if (!validHandle(parent))
+        return ERROR_INVALID_HANDLE;
+    std::vector<std::string> path;
+    if (!joinPath(parent, subKey, path))
+        return create ? ERROR_BAD_PATHNAME : ERROR_FILE_NOT_FOUND;
+
+    std::lock_guard<std::mutex> lock(storeMutex);
+    Store &s = store();
+    LONG rc = s.refresh();
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    if (parent != HKEY_CLASSES_ROOT && !s.find(parent->path))
+        return ERROR_KEY_DELETED;
+    standin::RegKey *key = s.find(path);
+    if (!key && !create)
+        return ERROR_FILE_NOT_FOUND;
+    if ((sam & kWriteRights) && !s.writable())
+        return ERROR_ACCESS_DENIED;
+    if (!key) {
+        rc = s.modify([&] {
+            standin::RegKey *k = s.classesRoot(true);
+            for (const std::string &part : path)
+                k = k->createChild(part);
+            return ERROR_SUCCESS;
+        });
+        if (rc != ERROR_SUCCESS)
+            return rc;
+        if (disposition)
+            *disposition = REG_CREATED_NEW_KEY;
+    } else if (disposition) {
+        *disposition = REG_OPENED_EXISTING_KEY;
+    }
+    *result = new HKEY__{kKeyMagic, path, sam};
+    return ERROR_SUCCESS;
+}
+
+// Shared body of the two query functions; `convert` maps stored string bytes
+// to what the caller's character width sees.
+template <typename Convert>
+LONG queryValue(HKEY key, const std::string &name, LPDWORD reserved, LPDWORD type, LPBYTE data,
+                LPDWORD size, Convert convert)
+{
+    if (!validHandle(key))
+        return ERROR_INVALID_HANDLE;
+    if (reserved || (data && !size))
+        return ERROR_INVALID_PARAMETER;
+    std::lock_guard<std::mutex> lock(storeMutex);
+    Store &s = store();
+    LONG rc = s.refresh();
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    standin::RegKey *k = s.find(handlePath(key));
+    if (!k)
+        return key == HKEY_CLASSES_ROOT ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    standin::RegValue *v = k->value(name);
+    if (!v)
+        return ERROR_FILE_NOT_FOUND;
+    const std::vector<uint8_t> bytes = isStringType(v->type) ? convert(v->data) : v->data;
+    if (type)
+        *type = v->type;
+    const DWORD needed = DWORD(bytes.size());
+    if (data) {
+        if (*size < needed) {
+            *size = needed;
+            return ERROR_MORE_DATA;
+        }
+        if (needed)
+            std::memcpy(data, bytes.data(), needed);
+    }
+    if (size)
+        *size = needed;
+    return ERROR_SUCCESS;
+}
+
+LONG setValue(HKEY key, const std::string &name, DWORD reserved, DWORD type, std::vector<uint8_t> bytes)
+{
+    (void)reserved;
+    std::lock_guard<std::mutex> lock(storeMutex);
+    Store &s = store();
+    if (!(handleAccess(key) & KEY_SET_VALUE))
+        return ERROR_ACCESS_DENIED;
+    const std::vector<std::string> path = handlePath(key);
+    return s.modify([&]() -> LONG {
+        standin::RegKey *k = key == HKEY_CLASSES_ROOT ? s.classesRoot(true) : s.find(path);
+        if (!k)
+            return ERROR_KEY_DELETED;
+        k->setValue(name, type, std::move(bytes));
+        return ERROR_SUCCESS;
+    });
+}
+
+} // namespace
+
+namespace standin {
+
+std::string registryFilePath()
+{
+    if (const char *path = std::getenv("WIN32_STANDIN_REGISTRY"))
+        if (*path)
+            return path;
+    std::string base;
+    if (const char *data = std::getenv("XDG_DATA_HOME"))
+        if (*data == '/')
+            base = data;
+    if (base.empty()) {
+        const char *home = std::getenv("HOME");
+        base = std::string(home && *home ? home : "/tmp") + "/.local/share";
+    }
+    return base + "/win32-standin/registry.reg";
+}
+
+} // namespace standin
+
+LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult)
+{
+    (void)ulOptions;
+    return openKey(hKey, lpSubKey ? fromNarrow(lpSubKey) : std::string(), samDesired, phkResult, false,
+                   nullptr);
+}
+
+LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult)
+{
+    (void)ulOptions;
+    return openKey(hKey, lpSubKey ? standin::wideToUtf8(lpSubKey) : std::string(), samDesired, phkResult, false,
+                   nullptr);
+}
+
+LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
+                     REGSAM samDesired, const void *lpSecurityAttributes, PHKEY phkResult,
+                     LPDWORD lpdwDisposition)
+{
+    (void)Reserved;
+    (void)lpClass;
+    (void)dwOptions;
+    (void)lpSecurityAttributes;
+    if (!lpSubKey)
+        return ERROR_BAD_PATHNAME;
+    return openKey(hKey, fromNarrow(lpSubKey), samDesired, phkResult, true, lpdwDisposition);
+}
+
+LONG RegQueryValueExA(HKEY hKey, LPCSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                      LPDWORD lpcbData)
+{
+    return queryValue(hKey, lpValueName ? fromNarrow(lpValueName) : std::string(), lpReserved, lpType,
+                      lpData, lpcbData, toNarrowData);
+}
+
+LONG RegQueryValueExW(HKEY hKey, LPCWSTR lpValueName, LPDWORD lpReserved, LPDWORD lpType, LPBYTE lpData,
+                      LPDWORD lpcbData)
+{
+    return queryValue(hKey, lpValueName ? standin::wideToUtf8(lpValueName) : std::string(), lpReserved, lpType,
+                      lpData, lpcbData, toWideData);
+}
+
+LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE *lpData,
+                    DWORD cbData)
+{
+    if (!validHandle(hKey))
+        return ERROR_INVALID_HANDLE;
+    if (!lpData && cbData)
+        return ERROR_NOACCESS;
+    std::vector<uint8_t> bytes = isStringType(dwType) ? fromNarrowData(lpData, cbData)
+                                                      : std::vector<uint8_t>(lpData, lpData + cbData);
+    return setValue(hKey, lpValueName ? fromNarrow(lpValueName) : std::string(), Reserved, dwType,
+                    std::move(bytes));
+}
+
+LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType, const BYTE *lpData,
+                    DWORD cbData)
+{
+    if (!validHandle(hKey))
+        return ERROR_INVALID_HANDLE;
+    if (!lpData && cbData)
+        return ERROR_NOACCESS;
+    std::vector<uint8_t> bytes = isStringType(dwType) ? fromWideData(lpData, cbData)
+                                                      : std::vector<uint8_t>(lpData, lpData + cbData);
+    return setValue(hKey, lpValueName ? standin::wideToUtf8(lpValueName) : std::string(), Reserved, dwType,
+                    std::move(bytes));
+}
+
+LONG RegCloseKey(HKEY hKey)
+{
+    if (hKey == HKEY_CLASSES_ROOT)
+        return ERROR_SUCCESS;
+    if (!validHandle(hKey))
+        return ERROR_INVALID_HANDLE;
+    hKey->magic = 0;
+    delete hKey;
+    return ERROR_SUCCESS;
+}
+
+// Like shlwapi: the named key goes with all its subkeys and values. An empty
+// name empties the key itself (its subkeys and values) and keeps it.
+DWORD SHDeleteKeyA(HKEY hKey, LPCSTR pszSubKey)
+{
+    if (!validHandle(hKey))
+        return ERROR_INVALID_HANDLE;
+    std::vector<std::string> path;
+    if (!joinPath(hKey, pszSubKey ? fromNarrow(pszSubKey) : std::string(), path))
+        return ERROR_FILE_NOT_FOUND;
+    std::lock_guard<std::mutex> lock(storeMutex);
+    Store &s = store();
+    LONG rc = s.refresh();
+    if (rc != ERROR_SUCCESS)
+        return DWORD(rc);
+    if (!s.find(path))
+        return ERROR_FILE_NOT_FOUND;
+    if (!s.writable())
+        return ERROR_ACCESS_DENIED;
+    return DWORD(s.modify([&]() -> LONG {
+        standin::RegKey *key = s.find(path);
+        if (!key)
+            return ERROR_FILE_NOT_FOUND;
+        if (path.empty() || path.size() == handlePath(hKey).size()) {
+            key->children.clear();
+            key->values.clear();
+            return ERROR_SUCCESS;
+        }
+        std::vector<std::string> parentPath(path.begin(), path.end() - 1);
+        s.find(parentPath)->children.erase(standin::foldName(path.back()));
+        return ERROR_SUCCESS;
+    }));
+}
