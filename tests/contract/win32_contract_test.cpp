@@ -1,0 +1,401 @@
+// The Win32 behaviours this system relies on, stated once. The same source
+// runs against the stand-in and, built for Windows, against Wine's real API:
+// where the two differ, the stand-in is wrong.
+#include "testkeys.h"
+#include "testsupport.h"
+#include "win32api.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const BYTE kSentinel = 0xA5;
+const char kSandbox[] = "KestraneContractTest";
+
+class RegistryContract : public ::testing::Test {
+protected:
+    void SetUp() override { SHDeleteKeyA(HKEY_CLASSES_ROOT, kSandbox); }
+    void TearDown() override { SHDeleteKeyA(HKEY_CLASSES_ROOT, kSandbox); }
+
+    HKEY createKey(const char *subKey, REGSAM sam = KEY_READ | KEY_WRITE)
+    {
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, subKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                 sam, nullptr, &key, &disposition));
+        return key;
+    }
+
+    void setValue(HKEY key, const char *name, DWORD type, const void *data, DWORD size)
+    {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, static_cast<const BYTE *>(data), size));
+    }
+
+    testsupport::ScopedRegistry registry;
+};
+
+TEST_F(RegistryContract, CreateReportsDispositionAndNamesIgnoreCase)
+{
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\Inner", 0, nullptr,
+                                             REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, &disposition));
+    EXPECT_EQ(DWORD(REG_CREATED_NEW_KEY), disposition);
+    RegCloseKey(key);
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "kestranecontracttest\\INNER", 0, nullptr,
+                                             REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, &disposition));
+    EXPECT_EQ(DWORD(REG_OPENED_EXISTING_KEY), disposition);
+    setValue(key, "FilterData", REG_DWORD, "\x01\x02\x03\x04", 4);
+    RegCloseKey(key);
+
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KESTRANECONTRACTTEST\\inner", 0, KEY_READ, &key));
+    DWORD value = 0, size = sizeof value, type = 0;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "filterDATA", nullptr, &type, reinterpret_cast<BYTE *>(&value), &size));
+    EXPECT_EQ(DWORD(REG_DWORD), type);
+    EXPECT_EQ(0x04030201u, value);
+    RegCloseKey(key);
+
+    HKEY wide = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, L"KestraneContractTest\\Inner", 0, KEY_READ, &wide));
+    RegCloseKey(wide);
+}
+
+TEST_F(RegistryContract, MissingKeysAndValuesAreFileNotFound)
+{
+    HKEY key = reinterpret_cast<HKEY>(0x1234);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\Missing", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CLASSES_ROOT, L"KestraneContractTest", 0, KEY_READ, &key));
+
+    key = createKey(kSandbox);
+    BYTE data[8];
+    std::memset(data, kSentinel, sizeof data);
+    DWORD size = sizeof data, type = 0xDEAD;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, "Missing", nullptr, &type, data, &size));
+    EXPECT_EQ(kSentinel, data[0]);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExW(key, L"Missing", nullptr, &type, data, &size));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegQueryValueExA(key, nullptr, nullptr, &type, data, &size)); // no default value
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContract, NarrowStringQuerySizesAndBuffers)
+{
+    HKEY key = createKey(kSandbox);
+    setValue(key, "FriendlyName", REG_SZ, "Filter", 7);
+
+    DWORD type = 0, size = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "FriendlyName", nullptr, &type, nullptr, &size));
+    EXPECT_EQ(DWORD(REG_SZ), type);
+    EXPECT_EQ(7u, size); // the terminator counts
+
+    char small[6];
+    std::memset(small, kSentinel, sizeof small);
+    size = sizeof small;
+    type = 0;
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "FriendlyName", nullptr, &type, reinterpret_cast<BYTE *>(small), &size));
+    EXPECT_EQ(7u, size);
+
+    char exact[8];
+    std::memset(exact, kSentinel, sizeof exact);
+    size = 7;
+    type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "FriendlyName", nullptr, &type, reinterpret_cast<BYTE *>(exact), &size));
+    EXPECT_EQ(7u, size);
+    EXPECT_EQ(DWORD(REG_SZ), type);
+    EXPECT_STREQ("Filter", exact);
+    EXPECT_EQ(char(kSentinel), exact[7]); // nothing written past the value
+
+    char large[64];
+    std::memset(large, kSentinel, sizeof large);
+    size = sizeof large;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "FriendlyName", nullptr, nullptr, reinterpret_cast<BYTE *>(large), &size));
+    EXPECT_EQ(7u, size);
+    EXPECT_STREQ("Filter", large);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContract, BinaryQueryLeavesSmallBufferUntouched)
+{
+    HKEY key = createKey(kSandbox);
+    const BYTE blob[10] = {2, 0, 0, 0, 1, 0, 0x60, 0, 9, 8};
+    setValue(key, "FilterData", REG_BINARY, blob, sizeof blob);
+
+    BYTE small[4];
+    std::memset(small, kSentinel, sizeof small);
+    DWORD size = sizeof small, type = 0;
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExA(key, "FilterData", nullptr, &type, small, &size));
+    EXPECT_EQ(10u, size);
+    EXPECT_EQ(DWORD(REG_BINARY), type);
+    for (BYTE b : small)
+        EXPECT_EQ(kSentinel, b);
+
+    BYTE exact[11];
+    std::memset(exact, kSentinel, sizeof exact);
+    size = 10;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "FilterData", nullptr, &type, exact, &size));
+    EXPECT_EQ(10u, size);
+    EXPECT_EQ(0, std::memcmp(blob, exact, sizeof blob));
+    EXPECT_EQ(kSentinel, exact[10]);
+
+    // Setting again replaces type and length.
+    setValue(key, "FilterData", REG_BINARY, blob, 3);
+    size = sizeof exact;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "FilterData", nullptr, &type, exact, &size));
+    EXPECT_EQ(3u, size);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContract, WideQueryCountsWideCharacters)
+{
+    HKEY key = createKey(kSandbox);
+    const WCHAR path[] = L"C:\\Filters\\demo.ax";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(path), sizeof path));
+    const char expand[] = "%SystemRoot%\\x.ax";
+    setValue(key, "Expand", REG_EXPAND_SZ, expand, sizeof expand);
+
+    const DWORD expected = DWORD(sizeof path); // 19 characters and the terminator
+    WCHAR buffer[64];
+    std::fill(std::begin(buffer), std::end(buffer), WCHAR(0x2A2A));
+    DWORD size = 0, type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"", nullptr, &type, nullptr, &size));
+    EXPECT_EQ(expected, size);
+
+    size = expected - sizeof(WCHAR);
+    EXPECT_EQ(ERROR_MORE_DATA, RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size));
+    EXPECT_EQ(expected, size);
+
+    size = expected;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size));
+    EXPECT_EQ(DWORD(REG_SZ), type);
+    EXPECT_EQ(expected, size);
+    EXPECT_EQ(std::wstring(path), std::wstring(buffer));
+    EXPECT_EQ(WCHAR(0x2A2A), buffer[20]);
+
+    // The narrow value reads back wide, with its type.
+    size = sizeof buffer;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Expand", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size));
+    EXPECT_EQ(DWORD(REG_EXPAND_SZ), type);
+    EXPECT_EQ(DWORD(sizeof expand * sizeof(WCHAR)), size);
+    EXPECT_EQ(std::wstring(L"%SystemRoot%\\x.ax"), std::wstring(buffer));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContract, KeyOpenedForReadingCannotWrite)
+{
+    RegCloseKey(createKey(kSandbox));
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExA(key, "x", 0, REG_BINARY, reinterpret_cast<const BYTE *>("a"), 1));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContract, SHDeleteKeyRemovesTheWholeSubtree)
+{
+    RegCloseKey(createKey("KestraneContractTest\\A\\B\\C"));
+    HKEY a = createKey("KestraneContractTest\\A");
+    setValue(a, "v", REG_SZ, "x", 2);
+    RegCloseKey(a);
+    RegCloseKey(createKey("KestraneContractTest\\Sibling"));
+
+    HKEY parent = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_ALL_ACCESS, &parent));
+    EXPECT_EQ(DWORD(ERROR_SUCCESS), SHDeleteKeyA(parent, "a"));
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), SHDeleteKeyA(parent, "A"));
+    RegCloseKey(parent);
+
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\A\\B\\C", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\A", 0, KEY_READ, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\Sibling", 0, KEY_READ, &key));
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContract, WriteOpenIsRefusedWithoutRights)
+{
+    HKEY key = createKey(kSandbox);
+    setValue(key, "FilterData", REG_BINARY, "\x02\x00\x00\x00\x00\x00\x60\x00", 8);
+    RegCloseKey(key);
+    if (!registry.setWritable(false))
+        GTEST_SKIP() << "this platform cannot take write access away from a test";
+
+    key = nullptr;
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_READ | KEY_WRITE, &key));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_ALL_ACCESS, &key));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\New", 0, nullptr,
+                                                   REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr));
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), SHDeleteKeyA(HKEY_CLASSES_ROOT, kSandbox));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_READ, &key)); // reading still works
+    BYTE data[8];
+    DWORD size = sizeof data;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "FilterData", nullptr, nullptr, data, &size));
+    RegCloseKey(key);
+    registry.setWritable(true);
+}
+
+// --- Shell, processes, files and user output --------------------------------
+
+std::vector<std::string> probeArguments(const std::string &output)
+{
+    std::vector<std::string> args;
+    const std::string text = testsupport::readTextFile(output);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.compare(0, 4, "arg=") == 0)
+            args.push_back(line.substr(4));
+        start = end + 1;
+    }
+    return args;
+}
+
+long probePid(const std::string &output)
+{
+    const std::string text = testsupport::readTextFile(output);
+    return text.compare(0, 4, "pid=") == 0 ? std::stol(text.substr(4)) : -1;
+}
+
+class ShellContract : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = testsupport::makeTempFolder();
+        output = folder + "probe.txt";
+        testsupport::setEnvironment("PROBE_OUT", output.c_str());
+        testsupport::setEnvironment("PROBE_SLEEP_MS", nullptr);
+    }
+    void TearDown() override
+    {
+        testsupport::setEnvironment("PROBE_OUT", nullptr);
+        testsupport::setEnvironment("PROBE_SLEEP_MS", nullptr);
+        testsupport::removeTree(folder);
+    }
+
+    BOOL startProbe(const wchar_t *parameters, SHELLEXECUTEINFOW &info)
+    {
+        std::memset(&info, 0, sizeof info);
+        info.cbSize = sizeof info;
+        info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+        info.lpVerb = L"open";
+        info.lpFile = L"probe.exe";
+        info.lpParameters = parameters;
+        info.nShow = SW_SHOWNORMAL;
+        return ShellExecuteExW(&info);
+    }
+
+    std::string folder;
+    std::string output;
+};
+
+TEST_F(ShellContract, StartsAProgramBesideTheCallerWithWindowsArgumentRules)
+{
+    SHELLEXECUTEINFOW info;
+    ASSERT_TRUE(startProbe(L"one \"two three\" a\\\"b x\\\\y \"q\\\\\"", info));
+    EXPECT_GT(reinterpret_cast<INT_PTR>(info.hInstApp), 32);
+    ASSERT_NE(nullptr, info.hProcess);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(info.hProcess, 10000));
+    EXPECT_TRUE(CloseHandle(info.hProcess));
+    ASSERT_TRUE(testsupport::waitForFile(output, 5000));
+    const std::vector<std::string> expected = {"one", "two three", "a\"b", "x\\\\y", "q\\"};
+    EXPECT_EQ(expected, probeArguments(output));
+}
+
+TEST_F(ShellContract, WaitTimesOutWhileTheProgramRunsAndClosingLeavesItRunning)
+{
+    testsupport::setEnvironment("PROBE_SLEEP_MS", "1500");
+    SHELLEXECUTEINFOW info;
+    ASSERT_TRUE(startProbe(nullptr, info));
+    ASSERT_NE(nullptr, info.hProcess);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(info.hProcess, 100));
+    ASSERT_TRUE(testsupport::waitForFile(output, 5000));
+    const long pid = probePid(output);
+    EXPECT_TRUE(CloseHandle(info.hProcess));
+    EXPECT_TRUE(testsupport::processRunning(pid));
+    // It ends on its own, and nothing of it is left behind.
+    for (int i = 0; i < 250 && testsupport::processRunning(pid); ++i)
+        testsupport::sleepMs(20);
+    EXPECT_FALSE(testsupport::processRunning(pid));
+}
+
+TEST_F(ShellContract, WaitReturnsAtOnceWhenTheProgramHasEnded)
+{
+    SHELLEXECUTEINFOW info;
+    ASSERT_TRUE(startProbe(nullptr, info));
+    ASSERT_TRUE(testsupport::waitForFile(output, 5000));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(info.hProcess, 5000));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(info.hProcess, 0));
+    CloseHandle(info.hProcess);
+}
+
+TEST_F(ShellContract, MissingProgramFailsWithFileNotFound)
+{
+    SHELLEXECUTEINFOW info;
+    std::memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    info.lpVerb = L"open";
+    info.lpFile = L"kestrane-no-such-program.exe";
+    info.nShow = SW_SHOWNORMAL;
+    EXPECT_FALSE(ShellExecuteExW(&info));
+    EXPECT_EQ(SE_ERR_FNF, reinterpret_cast<INT_PTR>(info.hInstApp));
+    EXPECT_EQ(nullptr, info.hProcess);
+}
+
+TEST_F(ShellContract, ShellExecuteAReportsStartAndFailure)
+{
+    testsupport::UiCapture capture; // dismisses a box the shell may raise
+    EXPECT_GT(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", "probe.exe", "alpha", nullptr, SW_SHOWNORMAL)), 32);
+    ASSERT_TRUE(testsupport::waitForFile(output, 5000));
+    EXPECT_EQ(std::vector<std::string>{"alpha"}, probeArguments(output));
+    EXPECT_LE(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", "kestrane-no-such-program.exe", nullptr,
+                                                     nullptr, SW_SHOWNORMAL)), 32);
+    capture.finish();
+}
+
+TEST(FileContract, WideOpenReadsFilesButNotFolders)
+{
+    const std::string folder = testsupport::makeTempFolder();
+    const std::string file = folder + "server.ax";
+    FILE *f = std::fopen(file.c_str(), "w");
+    ASSERT_NE(nullptr, f);
+    std::fclose(f);
+    const std::wstring wideFile(file.begin(), file.end());
+    const std::wstring wideFolder(folder.begin(), folder.end() - 1);
+
+    f = reinterpret_cast<FILE *>(0x1);
+    EXPECT_EQ(0, _wfopen_s(&f, wideFile.c_str(), L"r"));
+    ASSERT_NE(nullptr, f);
+    std::fclose(f);
+
+    f = reinterpret_cast<FILE *>(0x1);
+    EXPECT_NE(0, _wfopen_s(&f, (wideFile + L".missing").c_str(), L"r"));
+    EXPECT_EQ(nullptr, f);
+    f = reinterpret_cast<FILE *>(0x1);
+    EXPECT_NE(0, _wfopen_s(&f, wideFolder.c_str(), L"r"));
+    EXPECT_EQ(nullptr, f);
+    testsupport::removeTree(folder);
+}
+
+TEST(UserOutputContract, DebugOutputAndMessageBoxesCanBeCaptured)
+{
+    testsupport::UiCapture capture;
+    OutputDebugStringA("Kestrane contract line");
+    EXPECT_EQ(IDOK, MessageBoxA(nullptr, "Failed to launch fenwarl.exe", "Control Panel Error", MB_OK));
+    capture.finish();
+    ASSERT_EQ(1u, capture.messageBoxes().size());
+    EXPECT_EQ("Control Panel Error", capture.messageBoxes()[0].caption);
+    EXPECT_EQ("Failed to launch fenwarl.exe", capture.messageBoxes()[0].text);
+    bool seen = false;
+    for (const std::string &line : capture.debugLines())
+        seen = seen || line == "Kestrane contract line";
+    EXPECT_TRUE(seen);
+}
+
+} // namespace

@@ -1,0 +1,78 @@
+// What the tests need from the platform besides the Win32 API itself: a
+// registry of their own, a way to take away write access, the folder of the
+// test programs, and capture of debug output and message boxes. One header,
+// two implementations chosen by the build file (testsupport_standin.cpp,
+// testsupport_windows.cpp), so the test sources stay the same on both sides.
+#ifndef TESTSUPPORT_H
+#define TESTSUPPORT_H
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Gives the calling test a registry without filters of its own. With the
+// stand-in that is a fresh file; on Windows the test keys are deleted.
+class ScopedRegistry {
+public:
+    ScopedRegistry();
+    ~ScopedRegistry();
+    ScopedRegistry(const ScopedRegistry &) = delete;
+    ScopedRegistry &operator=(const ScopedRegistry &) = delete;
+
+    // Takes away (or gives back) the right to write the registry. False where
+    // the platform cannot do that for a test (Windows, Wine).
+    bool setWritable(bool writable);
+    // The stand-in's registry file; empty on Windows.
+    std::string file() const;
+
+private:
+    std::string file_;
+};
+
+// True where regsvr32 appends its parameter text to $REGSVR32_TRACE (the
+// stand-in tool does; the system's own does not).
+bool regsvr32Traces();
+
+// Folder of the running test program, with a trailing separator.
+std::string programFolder();
+// A fresh, empty temporary folder, with a trailing separator.
+std::string makeTempFolder();
+void removeTree(const std::string &folder);
+std::string readTextFile(const std::string &path);
+bool waitForFile(const std::string &path, int timeoutMs);
+void setEnvironment(const char *name, const char *value);
+void sleepMs(int ms);
+// True while the process (from a probe's pid file) still runs.
+bool processRunning(long pid);
+void killProcess(long pid);
+
+struct MessageBoxSeen {
+    std::string caption;
+    std::string text;
+};
+
+// Records the debug output lines and the message boxes raised while it
+// lives; boxes are dismissed with OK.
+class UiCapture {
+public:
+    UiCapture();
+    ~UiCapture();
+    UiCapture(const UiCapture &) = delete;
+    UiCapture &operator=(const UiCapture &) = delete;
+
+    // Stops capturing and returns what was seen; call once.
+    void finish();
+    const std::vector<std::string> &debugLines() const { return debugLines_; }
+    const std::vector<MessageBoxSeen> &messageBoxes() const { return boxes_; }
+
+private:
+    struct State;
+    State *state_;
+    std::vector<std::string> debugLines_;
+    std::vector<MessageBoxSeen> boxes_;
+};
+
+} // namespace testsupport
+
+#endif

@@ -1,0 +1,134 @@
+// Test support over the Win32 stand-in: each ScopedRegistry is a file of its
+// own, write access is the file's owner-write bit, and debug output and
+// message boxes are the lines the stand-in writes to standard error.
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace testsupport {
+
+ScopedRegistry::ScopedRegistry()
+{
+    const std::string folder = makeTempFolder();
+    file_ = folder + "registry.reg";
+    setEnvironment("WIN32_STANDIN_REGISTRY", file_.c_str());
+}
+
+ScopedRegistry::~ScopedRegistry()
+{
+    removeTree(file_.substr(0, file_.rfind('/') + 1));
+}
+
+bool ScopedRegistry::setWritable(bool writable)
+{
+    // A missing file is an empty registry; make it exist so it has a mode.
+    if (access(file_.c_str(), F_OK) != 0)
+        if (FILE *f = fopen(file_.c_str(), "w"))
+            fclose(f);
+    return chmod(file_.c_str(), writable ? 0644 : 0444) == 0;
+}
+
+std::string ScopedRegistry::file() const
+{
+    return file_;
+}
+
+bool regsvr32Traces()
+{
+    return true;
+}
+
+std::string programFolder()
+{
+    char buf[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string exe(buf, n > 0 ? size_t(n) : 0);
+    return exe.substr(0, exe.rfind('/') + 1);
+}
+
+std::string makeTempFolder()
+{
+    const char *base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kestrane-test-XXXXXX";
+    char *made = mkdtemp(&pattern[0]);
+    return made ? std::string(made) + "/" : std::string();
+}
+
+void removeTree(const std::string &folder)
+{
+    if (folder.size() < 6)
+        return;
+    nftw(folder.c_str(), [](const char *path, const struct stat *, int, struct FTW *) { return remove(path); }, 16,
+         FTW_DEPTH | FTW_PHYS);
+}
+
+void setEnvironment(const char *name, const char *value)
+{
+    if (value)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+}
+
+bool processRunning(long pid)
+{
+    return pid > 0 && kill(pid_t(pid), 0) == 0;
+}
+
+void killProcess(long pid)
+{
+    if (pid > 0)
+        kill(pid_t(pid), SIGKILL);
+}
+
+struct UiCapture::State {
+    bool finished = false;
+};
+
+UiCapture::UiCapture() : state_(new State)
+{
+    testing::internal::CaptureStderr();
+}
+
+UiCapture::~UiCapture()
+{
+    if (!state_->finished)
+        finish();
+    delete state_;
+}
+
+// Debug lines are the lines of standard error; a message box is a line
+// "caption: text" whose caption is one of the boxes the system raises.
+void UiCapture::finish()
+{
+    state_->finished = true;
+    const std::string err = testing::internal::GetCapturedStderr();
+    size_t start = 0;
+    while (start < err.size()) {
+        size_t end = err.find('\n', start);
+        if (end == std::string::npos)
+            end = err.size();
+        const std::string line = err.substr(start, end - start);
+        start = end + 1;
+        static const char *const captions[] = {"Control Panel Error", "RegSvr32"};
+        bool box = false;
+        for (const char *caption : captions) {
+            const std::string prefix = std::string(caption) + ": ";
+            if (line.compare(0, prefix.size(), prefix) == 0) {
+                boxes_.push_back(MessageBoxSeen{caption, line.substr(prefix.size())});
+                box = true;
+            }
+        }
+        if (!box)
+            debugLines_.push_back(line);
+    }
+}
+
+} // namespace testsupport

@@ -1,0 +1,206 @@
+// Test support on Windows and Wine: the registry is the real one, so a
+// ScopedRegistry deletes the keys the tests may create; debug output is
+// caught as the exception OutputDebugStringA raises, and message boxes are
+// found by their window class, read and dismissed by a watcher thread.
+#include "testsupport.h"
+
+#include "knownfilterrows.h"
+#include "testkeys.h"
+#include "win32api.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <random>
+#include <set>
+#include <thread>
+
+namespace testsupport {
+
+namespace {
+
+void deleteTestKeys()
+{
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, testkeys::sandboxKey);
+    const std::string instance = "CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\\";
+    for (const KnownFilterRow &row : knownFilterRows) {
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, (instance + row.clsid).c_str());
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + row.clsid).c_str());
+    }
+    for (const char *clsid : testkeys::testClsids) {
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, (instance + clsid).c_str());
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + clsid).c_str());
+    }
+}
+
+} // namespace
+
+ScopedRegistry::ScopedRegistry()
+{
+    deleteTestKeys();
+}
+
+ScopedRegistry::~ScopedRegistry()
+{
+    deleteTestKeys();
+}
+
+bool ScopedRegistry::setWritable(bool)
+{
+    return false;
+}
+
+std::string ScopedRegistry::file() const
+{
+    return std::string();
+}
+
+bool regsvr32Traces()
+{
+    return false;
+}
+
+std::string programFolder()
+{
+    char buf[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    std::string exe(buf, n);
+    return exe.substr(0, exe.find_last_of("\\/") + 1);
+}
+
+std::string makeTempFolder()
+{
+    std::random_device seed;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("kestrane-test-" + std::to_string(seed()));
+    std::filesystem::create_directories(folder);
+    return folder.string() + "\\";
+}
+
+void removeTree(const std::string &folder)
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+void setEnvironment(const char *name, const char *value)
+{
+    _putenv_s(name, value ? value : "");
+    SetEnvironmentVariableA(name, value);
+}
+
+bool processRunning(long pid)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return false;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
+void killProcess(long pid)
+{
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, DWORD(pid))) {
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+}
+
+struct UiCapture::State {
+    PVOID handler = nullptr;
+    std::thread watcher;
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    std::vector<std::string> lines;
+    std::vector<MessageBoxSeen> boxes;
+    bool finished = false;
+};
+
+namespace {
+
+UiCapture::State *activeCapture = nullptr;
+
+// OutputDebugStringA raises DBG_PRINTEXCEPTION_C with the text's length and
+// address; taking it here is what a debugger does.
+LONG CALLBACK debugOutputHandler(EXCEPTION_POINTERS *pointers)
+{
+    const EXCEPTION_RECORD *record = pointers->ExceptionRecord;
+    if (record->ExceptionCode != DBG_PRINTEXCEPTION_C || record->NumberParameters < 2 || !activeCapture)
+        return EXCEPTION_CONTINUE_SEARCH;
+    const char *text = reinterpret_cast<const char *>(record->ExceptionInformation[1]);
+    size_t length = size_t(record->ExceptionInformation[0]);
+    std::string line(text, length);
+    while (!line.empty() && (line.back() == '\0' || line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    std::lock_guard<std::mutex> lock(activeCapture->mutex);
+    activeCapture->lines.push_back(line);
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+// Boxes of every process count: regsvr32.exe raises its own when it runs
+// without /s, and in a test prefix nothing else runs.
+BOOL CALLBACK collectBox(HWND window, LPARAM parameter)
+{
+    std::vector<HWND> *found = reinterpret_cast<std::vector<HWND> *>(parameter);
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "#32770" && IsWindowVisible(window))
+        found->push_back(window);
+    return TRUE;
+}
+
+void watchBoxes(UiCapture::State *state)
+{
+    std::set<HWND> seen;
+    while (!state->stop) {
+        std::vector<HWND> found;
+        EnumWindows(collectBox, reinterpret_cast<LPARAM>(&found));
+        for (HWND box : found) {
+            if (seen.count(box))
+                continue;
+            seen.insert(box);
+            char caption[256] = {}, text[1024] = {};
+            GetWindowTextA(box, caption, sizeof caption);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text); // the message box's static text
+            {
+                std::lock_guard<std::mutex> lock(state->mutex);
+                state->boxes.push_back(MessageBoxSeen{caption, text});
+            }
+            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        }
+        Sleep(20);
+    }
+}
+
+} // namespace
+
+UiCapture::UiCapture() : state_(new State)
+{
+    activeCapture = state_;
+    state_->handler = AddVectoredExceptionHandler(1, debugOutputHandler);
+    state_->watcher = std::thread(watchBoxes, state_);
+}
+
+UiCapture::~UiCapture()
+{
+    if (!state_->finished)
+        finish();
+    delete state_;
+}
+
+void UiCapture::finish()
+{
+    state_->finished = true;
+    state_->stop = true;
+    state_->watcher.join();
+    RemoveVectoredExceptionHandler(state_->handler);
+    activeCapture = nullptr;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    debugLines_ = state_->lines;
+    boxes_ = state_->boxes;
+}
+
+} // namespace testsupport
