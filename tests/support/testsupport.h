@@ -66,8 +66,9 @@ public:
     const std::vector<std::string> &debugLines() const { return debugLines_; }
     const std::vector<MessageBoxSeen> &messageBoxes() const { return boxes_; }
 
+    struct State; // the platform's capture machinery
+
 private:
-    struct State;
     State *state_;
     std::vector<std::string> debugLines_;
     std::vector<MessageBoxSeen> boxes_;
