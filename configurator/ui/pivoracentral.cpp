@@ -190,7 +190,10 @@ void PivoraCentral::slotRefresh()
             for (int column = 0; column < ColumnCount; ++column)
                 if (column != ColumnLocation)
                     others += table->columnWidth(column);
-            table->setColumnWidth(ColumnLocation, width() - kWindowColumnMargin - others);
+            // On a screen too small for the other columns the rule asks for a
+            // negative width; the column keeps the smallest one instead.
+            table->setColumnWidth(ColumnLocation, qMax(table->horizontalHeader()->minimumSectionSize(),
+                                                       width() - kWindowColumnMargin - others));
         }
     }
 

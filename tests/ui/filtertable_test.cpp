@@ -1,0 +1,267 @@
+// The filter table against a registry that the sample servers filled.
+#include "filterregistrystore.h"
+#include "knownfilterrows.h"
+#include "merittwcombobox.h"
+#include "merittwlineedit.h"
+#include "pivoracentral.h"
+#include "registrationrunner.h"
+#include "testkeys.h"
+#include "testsupport.h"
+
+#include <QHeaderView>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <string>
+
+namespace {
+
+std::wstring serverPath(const char *server)
+{
+    const std::string path = testsupport::programFolder() + server + ".ax";
+    return std::wstring(path.begin(), path.end());
+}
+
+void registerServer(const char *server, bool doRegister = true)
+{
+    QCOMPARE(runRegsvr32(0, doRegister, serverPath(server).c_str(), true), 0);
+}
+
+int slotOf(const QString &name)
+{
+    for (int i = 0; i < knownFilterRowCount; ++i)
+        if (name == QLatin1String(knownFilterRows[i].name))
+            return i;
+    return -1;
+}
+
+HKEY createKey(const std::string &path)
+{
+    HKEY key = 0;
+    RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, 0, REG_OPTION_NON_VOLATILE, KEY_WRITE, 0, &key, 0);
+    return key;
+}
+
+} // namespace
+
+class FilterTableTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { registry = new testsupport::ScopedRegistry; }
+    void cleanup()
+    {
+        delete window;
+        window = 0;
+        delete registry;
+    }
+
+    void listsEveryRegisteredCatalogueFilterSortedByName();
+    void classifiesMeritsAndShowsCustomCells();
+    void marksUnknownNamesAndInvalidPaths();
+    void refreshRebuildsWithNewCellWidgets();
+    void emptiesWhenEverythingWasUnregisteredElsewhere();
+    void windowIsSeventyTwoPixelsWiderThanItsColumns();
+
+private:
+    void open()
+    {
+        window = new PivoraCentral;
+        table = window->findChild<QTableWidget *>();
+        QVERIFY(table);
+    }
+    void refresh() { QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh")); }
+    MeritTWComboBox *selector(int row) { return qobject_cast<MeritTWComboBox *>(table->cellWidget(row, 3)); }
+    MeritTWLineEdit *customCell(int row) { return qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, 4)); }
+    int rowOfSlot(int slot)
+    {
+        for (int r = 0; r < table->rowCount(); ++r)
+            if (selector(r) && selector(r)->index() == slot)
+                return r;
+        return -1;
+    }
+
+    testsupport::ScopedRegistry *registry = 0;
+    PivoraCentral *window = 0;
+    QTableWidget *table = 0;
+};
+
+void FilterTableTest::listsEveryRegisteredCatalogueFilterSortedByName()
+{
+    for (const char *server : {"KestraneVideo", "KestraneAudio", "KestraneMpeg2", "KestraneSplitters"})
+        registerServer(server);
+    // A registered filter the catalogue does not know gets no row.
+    const std::string other = std::string(legacyFilterInstancePrefix) + testkeys::testFilterClsid;
+    HKEY key = createKey(other);
+    RegSetValueExA(key, "FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE *>("Alien"), 6);
+    RegCloseKey(key);
+    open();
+
+    QCOMPARE(table->rowCount(), 52);
+    QStringList names;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const QString name = table->item(r, 0)->text();
+        names << name;
+        const int slot = slotOf(name);
+        QVERIFY2(slot >= 0, qPrintable(name));
+        QCOMPARE(selector(r)->index(), slot);
+        QCOMPARE(selector(r)->meritId(), 0);
+        QCOMPARE(table->item(r, 1)->text(), QString("Default"));
+        QCOMPARE(table->item(r, 2)->text(),
+                 QString::fromStdWString(serverPath(knownFilterRows[slot].server)));
+        QVERIFY(!table->cellWidget(r, 4));
+        QPushButton *unregister = qobject_cast<QPushButton *>(table->cellWidget(r, 5));
+        QVERIFY(unregister);
+        QCOMPARE(unregister->text(), QString("Unregister"));
+        for (int c = 0; c < 3; ++c)
+            QCOMPARE(int(table->item(r, c)->flags()), 0x21);
+    }
+    QStringList sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    QCOMPARE(names, sorted);
+    QVERIFY(!names.contains("Alien"));
+}
+
+void FilterTableTest::classifiesMeritsAndShowsCustomCells()
+{
+    registerServer("KestraneVideo");
+    registerServer("KestraneSplitters");
+    const int disabled = 0, high = 1, zero = 2, custom = 3, defaultIsDisable = 46, defaultIsDisableAtZero = 50;
+    QCOMPARE(writeFilterMerit(0x200000, 0, knownFilterRows[disabled].clsid), 0);
+    QCOMPARE(writeFilterMerit(0xFFFFFFFFu, 0, knownFilterRows[high].clsid), 0);
+    QCOMPARE(writeFilterMerit(0, 0, knownFilterRows[zero].clsid), 0);
+    QCOMPARE(writeFilterMerit(0x123456, 0, knownFilterRows[custom].clsid), 0);
+    QCOMPARE(writeFilterMerit(0, 0, knownFilterRows[defaultIsDisableAtZero].clsid), 0);
+    open();
+    QCOMPARE(table->rowCount(), 20 + 8);
+
+    struct Expected {
+        int slot;
+        const char *text;
+        int choice;
+        const char *cell; // custom merit cell text, or null for none
+    };
+    const Expected expected[] = {
+        {disabled, "Disable", 1, 0},
+        {high, "High", 2, 0},
+        {zero, "0", 10, "0x00000000"},
+        {custom, "0x00123456", 10, "0x00123456"},
+        {defaultIsDisable, "Default", 0, 0},
+        {defaultIsDisableAtZero, "0", 10, "0x00000000"},
+        {4, "Default", 0, 0},
+    };
+    for (const Expected &e : expected) {
+        const int row = rowOfSlot(e.slot);
+        QVERIFY(row >= 0);
+        QCOMPARE(table->item(row, 1)->text(), QString(e.text));
+        QCOMPARE(selector(row)->meritId(), e.choice);
+        QCOMPARE(selector(row)->currentText(), QString(e.choice == 10 ? "Custom" : e.text));
+        if (e.cell) {
+            QVERIFY(customCell(row));
+            QCOMPARE(customCell(row)->text(), QString(e.cell));
+            QCOMPARE(customCell(row)->index(), e.slot);
+        } else {
+            QVERIFY(!table->cellWidget(row, 4));
+        }
+    }
+}
+
+void FilterTableTest::marksUnknownNamesAndInvalidPaths()
+{
+    // Slot 20: registered, no name, no class key. Slot 21: a name and a
+    // server path whose file is gone.
+    RegCloseKey(createKey(std::string(legacyFilterInstancePrefix) + knownFilterRows[20].clsid));
+    HKEY key = createKey(std::string(legacyFilterInstancePrefix) + knownFilterRows[21].clsid);
+    RegSetValueExA(key, "FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE *>("Gone Decoder"), 13);
+    RegCloseKey(key);
+    key = createKey(std::string("CLSID\\") + knownFilterRows[21].clsid + "\\InprocServer32");
+    const std::wstring gone = serverPath("Removed");
+    RegSetValueExW(key, 0, 0, REG_SZ, reinterpret_cast<const BYTE *>(gone.c_str()),
+                   DWORD((gone.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    open();
+
+    QCOMPARE(table->rowCount(), 2);
+    // "<Unknown>" sorts before "Gone Decoder".
+    QCOMPARE(table->item(0, 0)->text(), QString("<Unknown>"));
+    QCOMPARE(table->item(0, 2)->text(), QString("<Unknown>"));
+    QCOMPARE(table->item(0, 1)->text(), QString("0")); // no FilterData reads as 0
+    QCOMPARE(selector(0)->meritId(), 10);
+    QCOMPARE(table->item(1, 0)->text(), QString("Gone Decoder"));
+    QCOMPARE(table->item(1, 2)->text(), QString("<Invalid Path:> ") + QString::fromStdWString(gone));
+}
+
+void FilterTableTest::refreshRebuildsWithNewCellWidgets()
+{
+    registerServer("KestraneMpeg2");
+    QCOMPARE(writeFilterMerit(0x654321, 0, knownFilterRows[41].clsid), 0);
+    open();
+    QCOMPARE(table->rowCount(), 4);
+    QStringList before;
+    QList<QPointer<QWidget>> oldWidgets;
+    for (int r = 0; r < table->rowCount(); ++r) {
+        before << table->item(r, 0)->text() + "|" + table->item(r, 1)->text() + "|" + table->item(r, 2)->text();
+        for (int c = 3; c < 6; ++c)
+            if (table->cellWidget(r, c))
+                oldWidgets << QPointer<QWidget>(table->cellWidget(r, c));
+    }
+    QCOMPARE(oldWidgets.size(), 4 * 2 + 1);
+    refresh();
+    refresh();
+    QStringList after;
+    for (int r = 0; r < table->rowCount(); ++r)
+        after << table->item(r, 0)->text() + "|" + table->item(r, 1)->text() + "|" + table->item(r, 2)->text();
+    QCOMPARE(after, before);
+    for (const QPointer<QWidget> &w : oldWidgets)
+        QVERIFY(w.isNull());
+    QCOMPARE(window->findChildren<MeritTWComboBox *>().size(), 4);
+    QCOMPARE(window->findChildren<MeritTWLineEdit *>().size(), 1);
+}
+
+void FilterTableTest::emptiesWhenEverythingWasUnregisteredElsewhere()
+{
+    registerServer("KestraneMpeg2");
+    registerServer("KestraneSplitters");
+    open();
+    QCOMPARE(table->rowCount(), 12);
+    registerServer("KestraneMpeg2", false);
+    registerServer("KestraneSplitters", false);
+    refresh();
+    QCOMPARE(table->rowCount(), 0);
+    QVERIFY(window->findChildren<MeritTWComboBox *>().isEmpty());
+    QVERIFY(window->findChildren<QPushButton *>().size() == 4); // only the window's buttons
+}
+
+void FilterTableTest::windowIsSeventyTwoPixelsWiderThanItsColumns()
+{
+    registerServer("KestraneVideo");
+    open();
+    QSize proposal;
+    const bool fits = window->computeWindowSize(proposal);
+    QCOMPARE(window->width(), proposal.width() + 22);
+    int others = 0;
+    for (int c = 0; c < 6; ++c)
+        others += c == 2 ? 0 : table->columnWidth(c);
+    if (fits) {
+        // The proposal was the natural width: 50 plus the columns.
+        QCOMPARE(window->width(), others + table->columnWidth(2) + 72);
+    } else if (window->width() - 72 - others >= table->horizontalHeader()->minimumSectionSize()) {
+        QCOMPARE(table->columnWidth(2), window->width() - 72 - others);
+    } else {
+        // A screen too narrow for the other columns leaves the location its least width.
+        QCOMPARE(table->columnWidth(2), table->horizontalHeader()->minimumSectionSize());
+    }
+
+    // A maximized window keeps its width through a refresh.
+    window->showMaximized();
+    QTRY_VERIFY(window->isMaximized());
+    const int maximizedWidth = window->width();
+    refresh();
+    QCOMPARE(window->width(), maximizedWidth);
+}
+
+QTEST_MAIN(FilterTableTest)
+#include "filtertable_test.moc"

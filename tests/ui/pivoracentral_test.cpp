@@ -1,0 +1,175 @@
+// The main window: its widgets, its size rule, the empty window after a
+// failed catalogue, and ending the program.
+#include "appconstants.h"
+#include "messageboxcloser.h"
+#include "pivoracentral.h"
+#include "testsupport.h"
+
+#include <QHeaderView>
+#include <QLayout>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <cstdlib>
+
+namespace {
+
+int failingSlot = -1;
+
+KnownFilter *allocateFailingAt(int slot)
+{
+    return slot == failingSlot ? nullptr : static_cast<KnownFilter *>(std::malloc(sizeof(KnownFilter)));
+}
+
+QPushButton *button(QWidget *window, const QString &label)
+{
+    for (QPushButton *b : window->findChildren<QPushButton *>())
+        if (b->text() == label)
+            return b;
+    return 0;
+}
+
+} // namespace
+
+class PivoraCentralTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void tableHasItsColumnsAndButtonsTheirTexts();
+    void windowSizeFollowsTheScreen();
+    void catalogueFailureLeavesAnEmptyWindow();
+    void closeButtonEndsWithStatusZero();
+    void closingTheWindowEndsWithStatusZero();
+
+private:
+    testsupport::ScopedRegistry registry;
+};
+
+void PivoraCentralTest::tableHasItsColumnsAndButtonsTheirTexts()
+{
+    PivoraCentral window;
+    QCOMPARE(window.windowTitle(), QString("Kestrane Pivora!"));
+    QTableWidget *table = window.findChild<QTableWidget *>();
+    QVERIFY(table);
+    QCOMPARE(table->columnCount(), 6);
+    QCOMPARE(table->rowCount(), 0);
+    const QStringList headers = {"Filter Name", "Current Merit", "Filter Location", "New Merit", "Custom Merit",
+                                 "Unregister"};
+    for (int c = 0; c < 6; ++c)
+        QCOMPARE(table->horizontalHeaderItem(c)->text(), headers[c]);
+    QCOMPARE(table->columnWidth(3), 80);
+    QCOMPARE(table->columnWidth(4), 100);
+    QCOMPARE(table->columnWidth(5), 100);
+    QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QCOMPARE(table->selectionMode(), QAbstractItemView::SingleSelection);
+
+    struct Expected {
+        const char *label;
+        const char *toolTip;
+    };
+    const Expected expected[] = {
+        {"Register &new filters", "Browse for registering new DirectShow filters (only Kestrane decoders and "
+                                  "demultiplexers are added to this table)"},
+        {"Re&fresh", "Refreshes all table contents, useful if filters were (un)registered in the meantime"},
+        {"&Reset", "Resets all listed filters to their default merits and refreshes the table"},
+        {"&Close", "Quit the application"},
+    };
+    QList<QPushButton *> inLayoutOrder;
+    QLayout *buttons = window.layout()->itemAt(1)->layout();
+    QVERIFY(buttons);
+    for (int i = 0; i < buttons->count(); ++i)
+        inLayoutOrder << qobject_cast<QPushButton *>(buttons->itemAt(i)->widget());
+    QCOMPARE(inLayoutOrder.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QVERIFY(inLayoutOrder[i]);
+        QCOMPARE(inLayoutOrder[i]->text(), QString(expected[i].label));
+        QCOMPARE(inLayoutOrder[i]->toolTip(), QString(expected[i].toolTip));
+        QCOMPARE(inLayoutOrder[i]->maximumWidth(), 120);
+    }
+    QCOMPARE(window.layout()->itemAt(0)->widget(), static_cast<QWidget *>(table));
+}
+
+void PivoraCentralTest::windowSizeFollowsTheScreen()
+{
+    PivoraCentral window;
+    QTableWidget *table = window.findChild<QTableWidget *>();
+    const int widths[] = {150, 90, 300, 80, 100, 100}; // natural width 870
+    for (int c = 0; c < 6; ++c)
+        table->setColumnWidth(c, widths[c]);
+
+    QSize size;
+    const QRect large(0, 0, 1280, 1024);
+    QVERIFY(!window.computeWindowSize(size, &large));
+    QCOMPARE(size, QSize(853, 341));
+
+    // Without a desktop: 800 x 600.
+    QVERIFY(!window.computeWindowSize(size, 0));
+    QCOMPARE(size, QSize(533, 200));
+
+    // Exactly two thirds of the screen width still fits.
+    const QRect exact(0, 0, 1305, 900); // (2 * 1304 + 2) / 3 = 870
+    QVERIFY(window.computeWindowSize(size, &exact));
+    QCOMPARE(size.width(), 870);
+    const QRect oneLess(0, 0, 1304, 900); // 869
+    QVERIFY(!window.computeWindowSize(size, &oneLess));
+    QCOMPARE(size.width(), 869);
+
+    // A screen not at the origin.
+    const QRect offset(100, 50, 1280, 1024);
+    QVERIFY(!window.computeWindowSize(size, &offset));
+    QCOMPARE(size, QSize(853, 341));
+
+    // With rows, ten of them and a margin.
+    table->setRowCount(3);
+    table->setRowHeight(0, 30);
+    QVERIFY(!window.computeWindowSize(size, &large));
+    QCOMPARE(size, QSize(853, 400));
+}
+
+void PivoraCentralTest::catalogueFailureLeavesAnEmptyWindow()
+{
+    const KnownFilterAllocator saved = knownFilterAllocator;
+    knownFilterAllocator = allocateFailingAt;
+    failingSlot = 5;
+    MessageBoxCloser closer;
+    PivoraCentral *window = new PivoraCentral;
+    knownFilterAllocator = saved;
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.seen()[0].title, QString("Kestrane Pivora!"));
+    QCOMPARE(closer.seen()[0].text, QString("Insufficient memory!"));
+    QCOMPARE(closer.seen()[0].icon, QMessageBox::Critical);
+    QCOMPARE(closer.seen()[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(window->windowTitle(), QString("Kestrane Pivora!"));
+    QVERIFY(!window->findChild<QTableWidget *>());
+    QVERIFY(window->findChildren<QPushButton *>().isEmpty());
+    QVERIFY(!window->layout());
+    // The slots find no table and do nothing.
+    QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh"));
+    QVERIFY(QMetaObject::invokeMethod(window, "slotReset"));
+    QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 0), Q_ARG(int, 0), Q_ARG(int, 1)));
+    delete window; // releases the slots that were filled
+}
+
+void PivoraCentralTest::closeButtonEndsWithStatusZero()
+{
+    PivoraCentral window;
+    window.show();
+    QPushButton *close = button(&window, "&Close");
+    QVERIFY(close);
+    QTimer::singleShot(0, close, SLOT(click()));
+    QCOMPARE(qApp->exec(), 0);
+}
+
+void PivoraCentralTest::closingTheWindowEndsWithStatusZero()
+{
+    PivoraCentral *window = new PivoraCentral;
+    window->show();
+    QTimer::singleShot(0, window, SLOT(close()));
+    QCOMPARE(qApp->exec(), 0);
+    delete window;
+}
+
+QTEST_MAIN(PivoraCentralTest)
+#include "pivoracentral_test.moc"
