@@ -260,13 +260,13 @@ struct Parser {
         if (remove) {
             RegKey *parent = hive.root(parts[0], false);
             if (parts.size() == 1) {
-                hive.roots.erase(foldName(parts[0]));
+                hive.roots.erase(parts[0]);
                 return true;
             }
             for (size_t k = 1; parent && k + 1 < parts.size(); ++k)
                 parent = parent->child(parts[k]);
             if (parent)
-                parent->children.erase(foldName(parts.back()));
+                parent->children.erase(parts.back());
             return true;
         }
         RegKey *key = hive.root(parts[0], true);
@@ -491,18 +491,33 @@ std::string foldName(const std::string &name)
 
 bool sameName(const std::string &a, const std::string &b)
 {
-    return a.size() == b.size() && foldName(a) == foldName(b);
+    return a.size() == b.size() && !NameLess()(a, b) && !NameLess()(b, a);
+}
+
+bool NameLess::operator()(const std::string &a, const std::string &b) const
+{
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        unsigned char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = x - 'A' + 'a';
+        if (y >= 'A' && y <= 'Z')
+            y = y - 'A' + 'a';
+        if (x != y)
+            return x < y;
+    }
+    return a.size() < b.size();
 }
 
 RegKey *RegKey::child(const std::string &childName) const
 {
-    auto it = children.find(foldName(childName));
+    auto it = children.find(childName);
     return it == children.end() ? nullptr : it->second.get();
 }
 
 RegKey *RegKey::createChild(const std::string &childName)
 {
-    std::unique_ptr<RegKey> &slot = children[foldName(childName)];
+    std::unique_ptr<RegKey> &slot = children[childName];
     if (!slot) {
         slot.reset(new RegKey);
         slot->name = childName;
@@ -541,13 +556,12 @@ bool RegKey::deleteValue(const std::string &valueName)
 
 RegKey *RegHive::root(const std::string &name, bool create)
 {
-    const std::string folded = foldName(name);
-    auto it = roots.find(folded);
+    auto it = roots.find(name);
     if (it != roots.end())
         return it->second.get();
     if (!create)
         return nullptr;
-    std::unique_ptr<RegKey> &slot = roots[folded];
+    std::unique_ptr<RegKey> &slot = roots[name];
     slot.reset(new RegKey);
     slot->name = name;
     return slot.get();

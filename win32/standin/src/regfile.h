@@ -21,9 +21,14 @@ struct RegValue {
     std::vector<uint8_t> data;   // string types hold UTF-16LE code units
 };
 
+// Orders names as the registry compares them: ASCII letters without case.
+struct NameLess {
+    bool operator()(const std::string &a, const std::string &b) const;
+};
+
 struct RegKey {
     std::string name;            // UTF-8, case kept
-    std::map<std::string, std::unique_ptr<RegKey>> children;   // by folded name
+    std::map<std::string, std::unique_ptr<RegKey>, NameLess> children;
     std::vector<RegValue> values;
 
     RegKey *child(const std::string &name) const;
@@ -37,7 +42,7 @@ struct RegKey {
 // reachable through the API; other roots found in a file are kept and written
 // back, so that loading and saving a real export loses nothing.
 struct RegHive {
-    std::map<std::string, std::unique_ptr<RegKey>> roots;
+    std::map<std::string, std::unique_ptr<RegKey>, NameLess> roots;
     RegKey *root(const std::string &name, bool create);
 };
 

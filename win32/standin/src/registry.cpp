@@ -31,6 +31,8 @@ struct HKEY__ {
     uint32_t magic;
     std::vector<std::string> path; // below HKEY_CLASSES_ROOT, as given
     REGSAM access;
+    uint64_t generation;           // of the store when `key` was looked up
+    standin::RegKey *key;          // valid while the generation holds
 };
 
 namespace {
@@ -46,6 +48,7 @@ struct FileIdentity {
     off_t size = 0;
     long mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
     mode_t mode = 0;
+    nlink_t links = 0;
 
     bool operator==(const FileIdentity &o) const
     {
@@ -55,12 +58,9 @@ struct FileIdentity {
     }
 };
 
-FileIdentity identityOf(const std::string &path)
+FileIdentity identityOf(const struct stat &st)
 {
     FileIdentity id;
-    struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
-        return id;
     id.exists = true;
     id.dev = st.st_dev;
     id.ino = st.st_ino;
@@ -70,21 +70,14 @@ FileIdentity identityOf(const std::string &path)
     id.ctimeSec = st.st_ctim.tv_sec;
     id.ctimeNsec = st.st_ctim.tv_nsec;
     id.mode = st.st_mode;
+    id.links = st.st_nlink;
     return id;
 }
 
-bool readWholeFile(const std::string &path, std::string &bytes)
+FileIdentity identityOf(const std::string &path)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bytes.clear();
-    char buf[65536];
-    ssize_t n;
-    while ((n = ::read(fd, buf, sizeof buf)) > 0)
-        bytes.append(buf, size_t(n));
-    ::close(fd);
-    return n == 0;
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? identityOf(st) : FileIdentity();
 }
 
 bool writeWholeFile(int fd, const std::string &bytes)
@@ -109,36 +102,37 @@ void makeParentDirectories(const std::string &file)
 }
 
 // The process's view of the registry file.
+//
+// The loaded file stays open. While it still has a name (writers replace it
+// by rename, which leaves the old file without links) and its size and
+// change times are unchanged, the cached hive is current; fstat() on the open
+// file answers that more cheaply than stat() on the path.
 class Store {
 public:
     // Brings the cached hive up to date with the file. Returns 0 or ERROR_BADDB.
     LONG refresh()
     {
-        const std::string path = standin::registryFilePath();
-        if (path != path_) {
-            path_ = path;
-            loaded_ = false;
+        const char *variable = std::getenv("WIN32_STANDIN_REGISTRY");
+        if (!(variable && *variable && path_ == variable) && standin::registryFilePath() != path_) {
+            path_ = standin::registryFilePath();
+            forget();
         }
-        const FileIdentity id = identityOf(path_);
+        FileIdentity id;
+        struct stat st;
+        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink > 0)
+            id = identityOf(st);
+        else
+            id = identityOf(path_);
         if (loaded_ && id == identity_)
             return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
-        identity_ = id;
-        loaded_ = true;
-        bad_ = false;
-        hive_.roots.clear();
-        if (!id.exists)
-            return ERROR_SUCCESS;
-        std::string bytes;
-        if (!readWholeFile(path_, bytes) || !standin::parseRegFile(bytes, hive_, nullptr)) {
-            bad_ = true;
-            hive_.roots.clear();
-            return ERROR_BADDB;
-        }
-        return ERROR_SUCCESS;
+        return load();
     }
 
     // False when the file exists without its owner-write bit.
     bool writable() const { return !identity_.exists || (identity_.mode & S_IWUSR); }
+
+    // Changes whenever the cached hive is replaced or modified.
+    uint64_t generation() const { return generation_; }
 
     standin::RegKey *classesRoot(bool create) { return hive_.root(kClassesRoot, create); }
 
@@ -166,8 +160,10 @@ public:
         LONG rc = refresh();
         if (rc == ERROR_SUCCESS && !writable())
             rc = ERROR_ACCESS_DENIED;
-        if (rc == ERROR_SUCCESS)
+        if (rc == ERROR_SUCCESS) {
+            ++generation_; // the change may move or remove keys
             rc = change();
+        }
         if (rc == ERROR_SUCCESS)
             rc = save();
         ::close(lockFd); // releases the lock
@@ -175,33 +171,82 @@ public:
     }
 
 private:
+    void forget()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+        loaded_ = false;
+    }
+
+    LONG load()
+    {
+        forget();
+        ++generation_;
+        loaded_ = true;
+        bad_ = false;
+        hive_.roots.clear();
+        identity_ = FileIdentity();
+        fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0)
+            return ERROR_SUCCESS; // a missing file is an empty registry
+        struct stat st;
+        std::string bytes;
+        if (::fstat(fd_, &st) != 0 || !readAll(fd_, bytes) || !standin::parseRegFile(bytes, hive_, nullptr)) {
+            bad_ = true;
+            hive_.roots.clear();
+        }
+        identity_ = identityOf(st);
+        return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+    }
+
     LONG save()
     {
         const std::string bytes = standin::serializeRegFile(hive_);
         const std::string temp = path_ + ".tmp." + std::to_string(::getpid());
         const mode_t mode = identity_.exists ? (identity_.mode & 07777) : 0644;
-        int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+        int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
         bool ok = fd >= 0;
         if (ok) {
             ::fchmod(fd, mode);
             ok = writeWholeFile(fd, bytes);
-            ok = (::close(fd) == 0) && ok;
         }
         if (ok)
             ok = ::rename(temp.c_str(), path_.c_str()) == 0;
+        struct stat st;
+        if (ok)
+            ok = ::fstat(fd, &st) == 0;
         if (!ok) {
+            if (fd >= 0)
+                ::close(fd);
             ::unlink(temp.c_str());
-            loaded_ = false; // the hive holds a change the file does not
+            forget(); // the hive holds a change the file does not
             return ERROR_WRITE_FAULT;
         }
-        identity_ = identityOf(path_);
+        // The new file is the one this process now has open and cached.
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = fd;
+        identity_ = identityOf(st);
         return ERROR_SUCCESS;
     }
 
+    static bool readAll(int fd, std::string &bytes)
+    {
+        bytes.clear();
+        char buf[65536];
+        ssize_t n;
+        while ((n = ::read(fd, buf, sizeof buf)) > 0)
+            bytes.append(buf, size_t(n));
+        return n == 0;
+    }
+
     std::string path_;
+    int fd_ = -1;
     FileIdentity identity_;
     bool loaded_ = false;
     bool bad_ = false;
+    uint64_t generation_ = 0;
     standin::RegHive hive_;
 };
 
@@ -211,6 +256,18 @@ Store &store()
 {
     static Store *instance = new Store; // never destroyed: usable from atexit handlers
     return *instance;
+}
+
+// The key a handle stands for in the current hive, or null when it was deleted.
+standin::RegKey *resolve(Store &s, HKEY handle)
+{
+    if (handle == HKEY_CLASSES_ROOT)
+        return s.classesRoot(false);
+    if (handle->generation != s.generation()) {
+        handle->key = s.find(handle->path);
+        handle->generation = s.generation();
+    }
+    return handle->key;
 }
 
 std::vector<std::string> splitSubKey(const std::string &subKey)
@@ -259,6 +316,11 @@ bool joinPath(HKEY parent, const std::string &subKey, std::vector<std::string> &
 // Narrow text of the API is Latin-1: byte b is code point b.
 std::string fromNarrow(const char *text)
 {
+    const char *p = text;
+    while (*p && static_cast<unsigned char>(*p) < 0x80)
+        ++p;
+    if (!*p)
+        return std::string(text, size_t(p - text)); // ASCII reads the same in both
     std::u16string units;
     for (; *text; ++text)
         units += char16_t(uint8_t(*text));
@@ -342,7 +404,7 @@ LONG openKey(HKEY parent, const std::string &subKey, REGSAM sam, PHKEY result, b
     LONG rc = s.refresh();
     if (rc != ERROR_SUCCESS)
         return rc;
-    if (parent != HKEY_CLASSES_ROOT && !s.find(parent->path))
+    if (parent != HKEY_CLASSES_ROOT && !resolve(s, parent))
         return ERROR_KEY_DELETED;
     standin::RegKey *key = s.find(path);
     if (!key && !create)
@@ -363,7 +425,7 @@ LONG openKey(HKEY parent, const std::string &subKey, REGSAM sam, PHKEY result, b
     } else if (disposition) {
         *disposition = REG_OPENED_EXISTING_KEY;
     }
-    *result = new HKEY__{kKeyMagic, path, sam};
+    *result = new HKEY__{kKeyMagic, path, sam, s.generation(), s.find(path)};
     return ERROR_SUCCESS;
 }
 
@@ -382,13 +444,16 @@ LONG queryValue(HKEY key, const std::string &name, LPDWORD reserved, LPDWORD typ
     LONG rc = s.refresh();
     if (rc != ERROR_SUCCESS)
         return rc;
-    standin::RegKey *k = s.find(handlePath(key));
+    standin::RegKey *k = resolve(s, key);
     if (!k)
         return key == HKEY_CLASSES_ROOT ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     standin::RegValue *v = k->value(name);
     if (!v)
         return ERROR_FILE_NOT_FOUND;
-    const std::vector<uint8_t> bytes = isStringType(v->type) ? convert(v->data) : v->data;
+    std::vector<uint8_t> converted;
+    if (isStringType(v->type))
+        converted = convert(v->data);
+    const std::vector<uint8_t> &bytes = isStringType(v->type) ? converted : v->data;
     if (type)
         *type = v->type;
     const DWORD needed = DWORD(bytes.size());
@@ -550,7 +615,7 @@ DWORD SHDeleteKeyA(HKEY hKey, LPCSTR pszSubKey)
             return ERROR_SUCCESS;
         }
         std::vector<std::string> parentPath(path.begin(), path.end() - 1);
-        s.find(parentPath)->children.erase(standin::foldName(path.back()));
+        s.find(parentPath)->children.erase(path.back());
         return ERROR_SUCCESS;
     }));
 }
