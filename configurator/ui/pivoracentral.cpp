@@ -130,75 +130,7 @@ void PivoraCentral::slotRefresh()
     if (!table)
         return;
     blockButtonSignals(true);
-    table->setUpdatesEnabled(false);
-
-    for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column)
-        for (int row = 0; row < table->rowCount(); ++row)
-            delete table->cellWidget(row, column);
-    table->clearContents();
-    table->setRowCount(0);
-
-    int row = 0;
-    for (int index = 0; index < filterCatalogueSlots && catalogue->slot[index]; ++index) {
-        KnownFilter *entry = catalogue->slot[index];
-        if (!isFilterRegistered(entry))
-            continue;
-        const QString name = readFriendlyName(entry) ? QString::fromLatin1(entry->friendlyName) : unknownText();
-        table->setRowCount(row + 1);
-        table->setItem(row, ColumnName, new QTableWidgetItem(name));
-
-        const quint32 merit = readFilterMerit(entry);
-        table->setItem(row, ColumnCurrentMerit, new QTableWidgetItem(meritToText(merit, entry->defaultMerit)));
-
-        const QString path = QString::fromStdWString(readServerPath(entry));
-        QString location;
-        if (path.isEmpty())
-            location = unknownText();
-        else if (fileExists(toWide(path).c_str()))
-            location = path;
-        else
-            location = QString::fromWCharArray(invalidPathPrefix) + path;
-        table->setItem(row, ColumnLocation, new QTableWidgetItem(location));
-
-        MeritTWComboBox *selector = new MeritTWComboBox(this, index);
-        const int choice = meritIdOf(merit, entry->defaultMerit);
-        selector->setMeritId(choice);
-        connect(selector, SIGNAL(hackMerit(int,int)), this, SLOT(slotMeritIdSelected(int,int)));
-        table->setCellWidget(row, ColumnNewMerit, selector);
-
-        updateCustomMeritCell(choice == MeritIdCustom, row, index);
-
-        QPushButton *unregister = new QPushButton(tr("Unregister"), this);
-        connect(unregister, SIGNAL(clicked()), this, SLOT(slotUnregister()));
-        table->setCellWidget(row, ColumnUnregister, unregister);
-        ++row;
-    }
-
-    for (int column = ColumnName; column <= ColumnLocation; ++column) {
-        table->resizeColumnToContents(column);
-        for (int r = 0; r < table->rowCount(); ++r)
-            if (QTableWidgetItem *item = table->item(r, column))
-                item->setFlags(kItemFlags);
-    }
-
-    if (!isMaximized()) {
-        QSize size;
-        const bool fits = computeWindowSize(size);
-        resize(size.width() + kWindowWidthExtra, height());
-        if (!fits) {
-            int others = 0;
-            for (int column = 0; column < ColumnCount; ++column)
-                if (column != ColumnLocation)
-                    others += table->columnWidth(column);
-            // On a screen too small for the other columns the rule asks for a
-            // negative width; the column keeps the smallest one instead.
-            table->setColumnWidth(ColumnLocation, qMax(table->horizontalHeader()->minimumSectionSize(),
-                                                       width() - kWindowColumnMargin - others));
-        }
-    }
-
-    table->sortItems(ColumnName, Qt::AscendingOrder);
-    table->setUpdatesEnabled(true);
+    fillTable(readRegisteredFilters());
     blockButtonSignals(false);
 }
 
@@ -211,22 +143,15 @@ void PivoraCentral::slotRefresh(int index, int i, int j)
     switch (j) {
     case ColumnName:
         if (QTableWidgetItem *item = table->item(i, j))
-            item->setText(readFriendlyName(entry) ? QString::fromLatin1(entry->friendlyName) : unknownText());
+            item->setText(nameOf(entry));
         break;
     case ColumnCurrentMerit:
         if (QTableWidgetItem *item = table->item(i, j))
             item->setText(meritToText(readFilterMerit(entry), entry->defaultMerit));
         break;
     case ColumnLocation:
-        if (QTableWidgetItem *item = table->item(i, j)) {
-            const QString path = QString::fromStdWString(readServerPath(entry));
-            if (path.isEmpty())
-                item->setText(unknownText());
-            else if (fileExists(toWide(path).c_str()))
-                item->setText(path);
-            else
-                item->setText(QString::fromWCharArray(invalidPathPrefix) + path);
-        }
+        if (QTableWidgetItem *item = table->item(i, j))
+            item->setText(locationOf(entry));
         break;
     case ColumnNewMerit:
         if (MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->cellWidget(i, j))) {
@@ -565,7 +490,99 @@ const char *PivoraCentral::linkedPartner(const KnownFilter &entry) const
     return 0;
 }
 
+QList<PivoraCentral::FilterRow> PivoraCentral::readRegisteredFilters()
+{
+    QList<FilterRow> rows;
+    for (int index = 0; index < filterCatalogueSlots && catalogue->slot[index]; ++index) {
+        KnownFilter *entry = catalogue->slot[index];
+        if (!isFilterRegistered(entry))
+            continue;
+        FilterRow row;
+        row.index = index;
+        row.name = nameOf(entry);
+        row.merit = readFilterMerit(entry);
+        row.defaultMerit = entry->defaultMerit;
+        row.location = locationOf(entry);
+        rows.append(row);
+    }
+    return rows;
+}
+
+void PivoraCentral::fillTable(const QList<FilterRow> &rows)
+{
+    table->setUpdatesEnabled(false);
+    for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column)
+        for (int row = 0; row < table->rowCount(); ++row)
+            delete table->cellWidget(row, column);
+    table->clearContents();
+    table->setRowCount(0);
+
+    for (int row = 0; row < rows.size(); ++row) {
+        const FilterRow &filter = rows.at(row);
+        table->setRowCount(row + 1);
+        table->setItem(row, ColumnName, new QTableWidgetItem(filter.name));
+        table->setItem(row, ColumnCurrentMerit, new QTableWidgetItem(meritToText(filter.merit, filter.defaultMerit)));
+        table->setItem(row, ColumnLocation, new QTableWidgetItem(filter.location));
+
+        MeritTWComboBox *selector = new MeritTWComboBox(this, filter.index);
+        const int choice = meritIdOf(filter.merit, filter.defaultMerit);
+        selector->setMeritId(choice);
+        connect(selector, SIGNAL(hackMerit(int,int)), this, SLOT(slotMeritIdSelected(int,int)));
+        table->setCellWidget(row, ColumnNewMerit, selector);
+
+        updateCustomMeritCell(choice == MeritIdCustom, row, filter.index);
+
+        QPushButton *unregister = new QPushButton(tr("Unregister"), this);
+        connect(unregister, SIGNAL(clicked()), this, SLOT(slotUnregister()));
+        table->setCellWidget(row, ColumnUnregister, unregister);
+    }
+
+    for (int column = ColumnName; column <= ColumnLocation; ++column) {
+        table->resizeColumnToContents(column);
+        for (int r = 0; r < table->rowCount(); ++r)
+            if (QTableWidgetItem *item = table->item(r, column))
+                item->setFlags(kItemFlags);
+    }
+
+    if (!isMaximized()) {
+        QSize size;
+        const bool fits = computeWindowSize(size);
+        resize(size.width() + kWindowWidthExtra, height());
+        if (!fits) {
+            int others = 0;
+            for (int column = 0; column < ColumnCount; ++column)
+                if (column != ColumnLocation)
+                    others += table->columnWidth(column);
+            // On a screen too small for the other columns the rule asks for a
+            // negative width; the column keeps the smallest one instead.
+            table->setColumnWidth(ColumnLocation, qMax(table->horizontalHeader()->minimumSectionSize(),
+                                                       width() - kWindowColumnMargin - others));
+        }
+    }
+
+    table->sortItems(ColumnName, Qt::AscendingOrder);
+    table->setUpdatesEnabled(true);
+}
+
 // --- Helpers ---------------------------------------------------------------------
+
+QString PivoraCentral::nameOf(KnownFilter *entry) const
+{
+    return readFriendlyName(entry) ? QString::fromLatin1(entry->friendlyName) : unknownText();
+}
+
+// The Filter Location text: the server path when its file opens for reading,
+// the path behind the invalid-path prefix when it does not, "<Unknown>"
+// without a path.
+QString PivoraCentral::locationOf(const KnownFilter *entry) const
+{
+    const QString path = QString::fromStdWString(readServerPath(entry));
+    if (path.isEmpty())
+        return unknownText();
+    if (fileExists(toWide(path).c_str()))
+        return path;
+    return QString::fromWCharArray(invalidPathPrefix) + path;
+}
 
 bool PivoraCentral::buildCatalogue()
 {

@@ -43,6 +43,20 @@ protected slots:
     void slotUnregister();
 
 protected:
+    // What a refresh shows of one registered catalogue filter.
+    struct FilterRow {
+        int index;            // catalogue slot
+        QString name;         // friendly name or "<Unknown>"
+        quint32 merit;
+        quint32 defaultMerit;
+        QString location;     // server path, "<Invalid Path:> " + path, or "<Unknown>"
+    };
+    // Reads the registered catalogue filters from the registry, in slot order.
+    QList<FilterRow> readRegisteredFilters();
+    // Rebuilds the table from rows, fits the columns and the window width and
+    // sorts by name. Reads nothing from the registry.
+    void fillTable(const QList<FilterRow> &rows);
+
     void updateCustomMeritCell(bool show, int row, int index);
     int reregisterWithMerit(int row, quint32 merit, KnownFilter *entry);
     void reportResult(int code, int index, int &row);
@@ -55,6 +69,8 @@ private:
     void releaseCatalogue();
     KnownFilter *entryAt(int index) const;
     QString locationText(int row) const;
+    QString locationOf(const KnownFilter *entry) const;
+    QString nameOf(KnownFilter *entry) const;
     int runSilentRegistration(int row);
     void createTable();
     void createButtons();

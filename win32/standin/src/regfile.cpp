@@ -656,13 +656,26 @@ std::string serializeRegFile(const RegHive &hive)
     std::string text = std::string(kHeader5) + "\r\n\r\n";
     for (const auto &root : hive.roots)
         writeKey(text, *root.second, root.second->name, true);
-    const std::u16string units = utf8ToUtf16(text);
+    // ASCII, nearly all of the text, goes straight to UTF-16LE.
     std::string bytes;
-    bytes.reserve(2 + units.size() * 2);
+    bytes.reserve(2 + text.size() * 2);
     bytes += "\xFF\xFE";
-    for (char16_t u : units) {
-        bytes += char(u & 0xFF);
-        bytes += char(u >> 8);
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = text[i];
+        if (c < 0x80) {
+            bytes += char(c);
+            bytes += '\0';
+            ++i;
+            continue;
+        }
+        size_t end = i + 1;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80)
+            ++end;
+        for (char16_t u : utf8ToUtf16(text.substr(i, end - i))) {
+            bytes += char(u & 0xFF);
+            bytes += char(u >> 8);
+        }
+        i = end;
     }
     return bytes;
 }
