@@ -85,7 +85,8 @@ TEST(DralvicMessages, InquireFillsThePackedInformation)
     EXPECT_EQ(101, info.idIcon);
     EXPECT_EQ(108, info.idName);
     EXPECT_EQ(109, info.idInfo);
-    EXPECT_EQ(0, info.lData);
+    const LONG_PTR data = info.lData; // a packed field: read it by value
+    EXPECT_EQ(0, data);
 }
 
 TEST(DralvicMessages, NewInquireLeavesItsStructureUntouched)

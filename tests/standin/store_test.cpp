@@ -154,13 +154,13 @@ TEST(SharedStore, AWriterKilledAtAnyMomentLeavesOldOrNewContent)
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                                              nullptr, &key, nullptr));
-    const std::vector<BYTE> blob(200000, 0x5A);
+    const std::vector<BYTE> blob(60000, 0x5A);
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Bulk", 0, REG_BINARY, blob.data(), DWORD(blob.size())));
     RegCloseKey(key);
 
     std::mt19937 random(12345);
     DWORD lastSeen = 0;
-    for (int round = 0; round < 25; ++round) {
+    for (int round = 0; round < 20; ++round) {
         const pid_t pid = fork();
         if (pid == 0) {
             for (DWORD i = lastSeen + 1;; ++i)

@@ -1,0 +1,356 @@
+// What the user does with the table: merit choices, custom merits, linked
+// pairs, access denial, unregistering, stale registrations, reset and
+// registering new servers. Against the sample servers and the stand-in
+// regsvr32, with every message box found, read and answered.
+#include "filterregistrystore.h"
+#include "knownfilterrows.h"
+#include "merittwcombobox.h"
+#include "merittwlineedit.h"
+#include "messageboxcloser.h"
+#include "pivoracentral.h"
+#include "registrationrunner.h"
+#include "testsupport.h"
+
+#include <QAbstractItemView>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::string serverFile(const char *server)
+{
+    return testsupport::programFolder() + server + ".ax";
+}
+
+int serverCall(const std::string &path, bool doRegister)
+{
+    return runRegsvr32(0, doRegister, std::wstring(path.begin(), path.end()).c_str(), true);
+}
+
+const QString accessDenied = "The operation was declined due to access denial! You need administrative privileges "
+                             "to do any changes in this table!\n\n";
+
+} // namespace
+
+class ActionsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        registry = new testsupport::ScopedRegistry;
+        testsupport::setEnvironment("WIN32_STANDIN_WINDOWS_VERSION", 0);
+    }
+    void cleanup()
+    {
+        delete window;
+        window = 0;
+        registry->setWritable(true);
+        delete registry;
+    }
+
+    void choosingHighWritesTheHighestMerit();
+    void choosingCustomShowsTheCurrentMeritAndWritesNothing();
+    void finishingACustomEditWritesItsMerit();
+    void linkedPartnerKeepsItsMerit();
+    void refusedWriteWarnsAndPutsTheSelectorBack();
+    void defaultThatChangesNothingCountsAsRefused();
+    void unregisterAnsweredNoChangesNothing();
+    void unregisterAnsweredYesRemovesTheRow();
+    void stalePathOffersToRemoveTheRegistration();
+    void resetRestoresDefaultsAndWarnsOnce();
+    void registerAddsTheServersFiltersAndRemembersTheFolder();
+
+private:
+    void open()
+    {
+        window = new PivoraCentral;
+        table = window->findChild<QTableWidget *>();
+        QVERIFY(table);
+    }
+    int rowOfSlot(int slot)
+    {
+        for (int r = 0; r < table->rowCount(); ++r)
+            if (selector(r) && selector(r)->index() == slot)
+                return r;
+        return -1;
+    }
+    MeritTWComboBox *selector(int row) { return qobject_cast<MeritTWComboBox *>(table->cellWidget(row, 3)); }
+    MeritTWLineEdit *customCell(int row) { return qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, 4)); }
+    QString merit(int row) { return table->item(row, 1)->text(); }
+    void choose(int slot, int position)
+    {
+        MeritTWComboBox *box = selector(rowOfSlot(slot));
+        QVERIFY(box);
+        box->showPopup();
+        box->view()->setCurrentIndex(box->model()->index(position, 0));
+        QTest::keyClick(box->view(), Qt::Key_Return);
+    }
+    void clickUnregister(int slot)
+    {
+        QPushButton *button = qobject_cast<QPushButton *>(table->cellWidget(rowOfSlot(slot), 5));
+        QVERIFY(button);
+        button->click();
+    }
+    QPushButton *windowButton(const QString &label)
+    {
+        for (QPushButton *b : window->findChildren<QPushButton *>())
+            if (b->text() == label)
+                return b;
+        return 0;
+    }
+
+    testsupport::ScopedRegistry *registry = 0;
+    PivoraCentral *window = 0;
+    QTableWidget *table = 0;
+};
+
+void ActionsTest::choosingHighWritesTheHighestMerit()
+{
+    QCOMPARE(serverCall(serverFile("KestraneVideo"), true), 0);
+    open();
+    MessageBoxCloser closer;
+    choose(6, 2);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[6].clsid), 0xFFFFFFFFu);
+    const int row = rowOfSlot(6);
+    QCOMPARE(merit(row), QString("High"));
+    QCOMPARE(selector(row)->currentText(), QString("High"));
+    QVERIFY(!customCell(row));
+    QCOMPARE(closer.count(), 0);
+
+    choose(6, 1); // then Disable
+    QCOMPARE(readFilterMerit(0, knownFilterRows[6].clsid), 0x200000u);
+    QCOMPARE(merit(rowOfSlot(6)), QString("Disable"));
+    choose(6, 0); // and back to Default by re-registering
+    QCOMPARE(readFilterMerit(0, knownFilterRows[6].clsid), knownFilterRows[6].defaultMerit);
+    QCOMPARE(merit(rowOfSlot(6)), QString("Default"));
+    QCOMPARE(closer.count(), 0);
+}
+
+void ActionsTest::choosingCustomShowsTheCurrentMeritAndWritesNothing()
+{
+    QCOMPARE(serverCall(serverFile("KestraneVideo"), true), 0);
+    open();
+    choose(0, 3);
+    const int row = rowOfSlot(0);
+    QVERIFY(customCell(row));
+    QCOMPARE(customCell(row)->text(), QString("0x00800000"));
+    QCOMPARE(merit(row), QString("Default"));
+    QCOMPARE(readFilterMerit(0, knownFilterRows[0].clsid), 0x800000u);
+    choose(0, 1); // leaving Custom removes the cell
+    QVERIFY(!customCell(rowOfSlot(0)));
+}
+
+void ActionsTest::finishingACustomEditWritesItsMerit()
+{
+    QCOMPARE(serverCall(serverFile("KestraneVideo"), true), 0);
+    open();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    choose(2, 3);
+    MeritTWLineEdit *cell = customCell(rowOfSlot(2));
+    QVERIFY(cell);
+    cell->setFocus();
+    cell->selectAll();
+    QTest::keyClicks(cell, "654321");
+    QTest::keyClick(cell, Qt::Key_Return);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[2].clsid), 0x654321u);
+    const int row = rowOfSlot(2);
+    QCOMPARE(merit(row), QString("0x00654321"));
+    QCOMPARE(customCell(row)->text(), QString("0x00654321"));
+}
+
+void ActionsTest::linkedPartnerKeepsItsMerit()
+{
+    QCOMPARE(serverCall(serverFile("KestraneMpeg2"), true), 0);
+    QCOMPARE(writeFilterMerit(0x123456, 0, knownFilterRows[42].clsid), 0);
+    QCOMPARE(writeFilterMerit(0x654321, 0, knownFilterRows[43].clsid), 0);
+    open();
+    MessageBoxCloser closer;
+    choose(40, 2); // re-registering the server resets 42 too; its merit comes back
+    QCOMPARE(readFilterMerit(0, knownFilterRows[40].clsid), 0xFFFFFFFFu);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[42].clsid), 0x123456u);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[43].clsid), knownFilterRows[43].defaultMerit); // not 41's partner
+    choose(43, 1);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[41].clsid), knownFilterRows[41].defaultMerit);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[43].clsid), 0x200000u);
+    QCOMPARE(closer.count(), 0);
+}
+
+void ActionsTest::refusedWriteWarnsAndPutsTheSelectorBack()
+{
+    QCOMPARE(serverCall(serverFile("KestraneVideo"), true), 0);
+    open();
+    QVERIFY(registry->setWritable(false));
+    MessageBoxCloser closer;
+    choose(8, 2);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.seen()[0].icon, QMessageBox::Warning);
+    QCOMPARE(closer.seen()[0].title, QString("Kestrane Pivora!"));
+    QVERIFY(closer.seen()[0].text.startsWith(accessDenied));
+    QVERIFY(closer.seen()[0].text.contains("\"Run as administrator...\" property permanently."));
+    const int row = rowOfSlot(8);
+    QCOMPARE(selector(row)->currentText(), QString("Default"));
+    QCOMPARE(merit(row), QString("Default"));
+    QCOMPARE(readFilterMerit(0, knownFilterRows[8].clsid), knownFilterRows[8].defaultMerit);
+
+    // Windows XP has no elevation to explain.
+    testsupport::setEnvironment("WIN32_STANDIN_WINDOWS_VERSION", "0x0030");
+    choose(8, 1);
+    QCOMPARE(closer.count(), 2);
+    QCOMPARE(closer.seen()[1].text, accessDenied);
+}
+
+void ActionsTest::defaultThatChangesNothingCountsAsRefused()
+{
+    QCOMPARE(serverCall(serverFile("KestraneAudio"), true), 0);
+    QCOMPARE(writeFilterMerit(0x600000, 0, knownFilterRows[21].clsid), 0); // default 0x5FFFFF
+    QCOMPARE(writeFilterMerit(0x600000, 0, knownFilterRows[20].clsid), 0); // already its default
+    open();
+    QVERIFY(registry->setWritable(false));
+    MessageBoxCloser closer;
+    choose(21, 0);
+    QCOMPARE(closer.count(), 1);
+    QVERIFY(closer.seen()[0].text.startsWith(accessDenied));
+    QCOMPARE(selector(rowOfSlot(21))->currentText(), QString("Custom"));
+    QVERIFY(customCell(rowOfSlot(21)));
+
+    // A merit that already is the default is never refused: Custom writes
+    // nothing, and Default then changes nothing without being refused.
+    choose(20, 3);
+    choose(20, 0);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(selector(rowOfSlot(20))->currentText(), QString("Default"));
+}
+
+void ActionsTest::unregisterAnsweredNoChangesNothing()
+{
+    QCOMPARE(serverCall(serverFile("KestraneSplitters"), true), 0);
+    open();
+    MessageBoxCloser closer({QMessageBox::No});
+    clickUnregister(44);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.seen()[0].icon, QMessageBox::Question);
+    QCOMPARE(closer.seen()[0].defaultButton, QMessageBox::Yes);
+    QVERIFY(closer.seen()[0].text.startsWith("This action will permanently unlink Kestrane MPEG-TS Demultiplexer from"));
+    QCOMPARE(table->rowCount(), 8);
+    QVERIFY(isFilterRegistered(0, knownFilterRows[44].clsid));
+}
+
+void ActionsTest::unregisterAnsweredYesRemovesTheRow()
+{
+    QCOMPARE(serverCall(serverFile("KestraneSplitters"), true), 0);
+    open();
+    MessageBoxCloser closer({QMessageBox::Yes});
+    clickUnregister(44);
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(table->rowCount(), 7); // the other rows stay until the next rebuild
+    QCOMPARE(rowOfSlot(44), -1);
+    QVERIFY(!isFilterRegistered(0, knownFilterRows[44].clsid));
+}
+
+void ActionsTest::stalePathOffersToRemoveTheRegistration()
+{
+    // A copy of a server registers itself from its own location; the copy
+    // then disappears.
+    const std::string folder = testsupport::makeTempFolder();
+    const std::string copy = folder + "KestraneSplitters.ax";
+    QVERIFY(std::system(("cp '" + serverFile("KestraneSplitters") + "' '" + copy + "'").c_str()) == 0);
+    QCOMPARE(serverCall(copy, true), 0);
+    std::remove(copy.c_str());
+    open();
+    const int row = rowOfSlot(46);
+    QCOMPARE(table->item(row, 2)->text(), QString("<Invalid Path:> ") + QString::fromStdString(copy));
+
+    MessageBoxCloser closer({QMessageBox::No, QMessageBox::Yes});
+    clickUnregister(46); // no confirmation: straight to the stale-path question, answered No
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.seen()[0].text,
+             QString("Though Kestrane Matroska Demultiplexer filter is still registered, its registration path is "
+                     "invalid! Probably the file was deleted or renamed.\n\nDo you want to permanently remove this "
+                     "filter from the list?"));
+    QCOMPARE(table->rowCount(), 8);
+    clickUnregister(46); // Yes
+    QCOMPARE(closer.count(), 2);
+    QCOMPARE(table->rowCount(), 7);
+    QVERIFY(!isFilterRegistered(0, knownFilterRows[46].clsid));
+    HKEY key = 0;
+    QCOMPARE(int(RegOpenKeyExA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + knownFilterRows[46].clsid).c_str(), 0,
+                               KEY_READ, &key)), 2);
+    testsupport::removeTree(folder);
+}
+
+void ActionsTest::resetRestoresDefaultsAndWarnsOnce()
+{
+    QCOMPARE(serverCall(serverFile("KestraneMpeg2"), true), 0);
+    QCOMPARE(serverCall(serverFile("KestraneSplitters"), true), 0);
+    for (int slot : {40, 45, 49})
+        QCOMPARE(writeFilterMerit(0x111111, 0, knownFilterRows[slot].clsid), 0);
+    open();
+    MessageBoxCloser closer;
+    windowButton("&Reset")->click();
+    QCOMPARE(closer.count(), 0);
+    for (int slot : {40, 45, 49})
+        QCOMPARE(readFilterMerit(0, knownFilterRows[slot].clsid), knownFilterRows[slot].defaultMerit);
+    QCOMPARE(table->rowCount(), 12);
+    for (int r = 0; r < table->rowCount(); ++r)
+        QCOMPARE(merit(r), QString("Default"));
+
+    for (int slot : {41, 47})
+        QCOMPARE(writeFilterMerit(0x222222, 0, knownFilterRows[slot].clsid), 0);
+    QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh"));
+    QVERIFY(registry->setWritable(false));
+    windowButton("&Reset")->click();
+    QCOMPARE(closer.count(), 1); // one warning for the whole reset
+    QVERIFY(closer.seen()[0].text.startsWith(accessDenied));
+    QCOMPARE(merit(rowOfSlot(41)), QString("0x00222222"));
+}
+
+void ActionsTest::registerAddsTheServersFiltersAndRemembersTheFolder()
+{
+    open();
+    QCOMPARE(table->rowCount(), 0);
+    QStringList directories, titles;
+    int dialogs = 0;
+    const QString first = QString::fromStdString(serverFile("KestraneMpeg2"));
+    QTimer timer;
+    connect(&timer, &QTimer::timeout, [&] {
+        QFileDialog *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || dialog->property("answered").toBool())
+            return;
+        dialog->setProperty("answered", true);
+        ++dialogs;
+        directories << dialog->directory().absolutePath();
+        titles << dialog->windowTitle();
+        if (dialogs == 1) {
+            // Typed into the file name field, as a user would.
+            QLineEdit *name = dialog->findChild<QLineEdit *>("fileNameEdit");
+            if (name)
+                name->setText(first);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        } else {
+            dialog->reject();
+        }
+    });
+    timer.start(20);
+    MessageBoxCloser closer; // regsvr32 without /s reports on its own: standard error here
+    windowButton("Register &new filters")->click();
+    QCOMPARE(dialogs, 1);
+    QCOMPARE(table->rowCount(), 4);
+    windowButton("Register &new filters")->click(); // cancelled: the table is rebuilt all the same
+    QCOMPARE(dialogs, 2);
+    QCOMPARE(table->rowCount(), 4);
+    QCOMPARE(titles, QStringList({"Kestrane Pivora!", "Kestrane Pivora!"}));
+    QCOMPARE(directories[1] + "/", QString::fromStdString(testsupport::programFolder()));
+    QCOMPARE(closer.count(), 0);
+}
+
+QTEST_MAIN(ActionsTest)
+#include "actions_test.moc"
