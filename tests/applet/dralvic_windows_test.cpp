@@ -1,6 +1,7 @@
 // What Windows itself reads of Dralvic.cpl: its resources, its one export,
 // and the Control Panel loading it.
 #include "testsupport.h"
+#include "winresources.h"
 #include "win32api.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,6 @@ HMODULE applet()
     return GetModuleHandleA("Dralvic.cpl");
 }
 
-#pragma pack(push, 2)
-struct IconDirectoryEntry {
-    BYTE width, height, colors, reserved;
-    WORD planes, bitCount;
-    DWORD bytes;
-    WORD id;
-};
-struct IconDirectory {
-    WORD reserved, type, count;
-    IconDirectoryEntry entries[1];
-};
-#pragma pack(pop)
 
 TEST(DralvicResources, StringsAndIconLoadFromTheModule)
 {
@@ -38,10 +27,9 @@ TEST(DralvicResources, StringsAndIconLoadFromTheModule)
     EXPECT_STREQ("Configures Kestrane Decoder Settings", text);
     EXPECT_NE(nullptr, LoadIconA(applet(), MAKEINTRESOURCEA(101)));
 
-    HRSRC group = FindResourceExA(applet(), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, MAKEINTRESOURCEA(101),
-                                  MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
-    ASSERT_NE(nullptr, group);
-    const IconDirectory *directory = static_cast<const IconDirectory *>(LockResource(LoadResource(applet(), group)));
+    const winresources::IconDirectory *directory =
+        winresources::iconGroup(applet(), MAKEINTRESOURCEA(101), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_NE(nullptr, directory);
     ASSERT_EQ(6, directory->count);
     const int expected[6][2] = {{48, 8}, {32, 8}, {16, 8}, {48, 32}, {32, 24}, {16, 32}};
     for (int i = 0; i < 6; ++i) {
@@ -54,32 +42,15 @@ TEST(DralvicResources, StringsAndIconLoadFromTheModule)
 
 TEST(DralvicResources, VersionBlockReadsBack)
 {
-    char path[MAX_PATH];
-    ASSERT_GT(GetModuleFileNameA(applet(), path, MAX_PATH), 0u);
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &handle);
-    ASSERT_GT(size, 0u);
-    std::vector<char> block(size);
-    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, block.data()));
-    VS_FIXEDFILEINFO *fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void **>(&fixed), &length));
-    EXPECT_EQ(DWORD(VFT_DLL), fixed->dwFileType);
-    EXPECT_EQ(0x00020000u, fixed->dwFileVersionMS);
-    EXPECT_EQ(0x00020000u, fixed->dwProductVersionMS);
-    const std::pair<const char *, const char *> strings[] = {
-        {"FileDescription", "Kestrane Decoder Control Panel"},
-        {"InternalName", "Dralvic"},
-        {"OriginalFilename", "Dralvic.cpl"},
-        {"ProductVersion", "2.0.0"},
-    };
-    for (const auto &entry : strings) {
-        char *value = nullptr;
-        const std::string query = std::string("\\StringFileInfo\\040904E4\\") + entry.first;
-        ASSERT_TRUE(VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void **>(&value), &length))
-            << entry.first;
-        EXPECT_STREQ(entry.second, value);
-    }
+    winresources::VersionInfo version(applet());
+    ASSERT_NE(nullptr, version.fixed);
+    EXPECT_EQ(DWORD(VFT_DLL), version.fixed->dwFileType);
+    EXPECT_EQ(0x00020000u, version.fixed->dwFileVersionMS);
+    EXPECT_EQ(0x00020000u, version.fixed->dwProductVersionMS);
+    EXPECT_EQ("Kestrane Decoder Control Panel", version.text("FileDescription"));
+    EXPECT_EQ("Dralvic", version.text("InternalName"));
+    EXPECT_EQ("Dralvic.cpl", version.text("OriginalFilename"));
+    EXPECT_EQ("2.0.0", version.text("ProductVersion"));
 }
 
 TEST(DralvicResources, CPlAppletIsTheOnlyExport)
