@@ -131,6 +131,24 @@ TEST(RegFile, WhatItWritesReadsBackUnchanged)
     EXPECT_NE(nullptr, path(again, {"EmptyKey"}));
 }
 
+TEST(RegFile, InvalidUtf8BehindAUtf8MarkIsReadAsLatin1)
+{
+    // Found by the fuzz target: names with bytes that are not UTF-8 came out
+    // of the writer differently from how they went in.
+    const std::string text = "\xEF\xBB\xBFREGEDIT4\n[HKEY_CLASSES_ROOT\\K]\n\"\xFF\xFFName\"=\"Gr\xFC\"\n";
+    RegHive hive;
+    std::string error;
+    ASSERT_TRUE(standin::parseRegFile(text, hive, &error)) << error;
+    const RegKey *key = path(hive, {"K"});
+    ASSERT_NE(nullptr, key);
+    EXPECT_EQ("\xC3\xBF\xC3\xBFName", key->values[0].name);
+    EXPECT_EQ(utf16z("Gr\xC3\xBC"), key->values[0].data);
+    const std::string written = standin::serializeRegFile(hive);
+    RegHive again;
+    ASSERT_TRUE(standin::parseRegFile(written, again, &error)) << error;
+    EXPECT_EQ(written, standin::serializeRegFile(again));
+}
+
 TEST(RegFile, BrokenFilesAreRefusedWithALineNumber)
 {
     const char *const broken[] = {

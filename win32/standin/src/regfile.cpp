@@ -80,12 +80,14 @@ std::string decodeFile(const std::string &bytes)
             units += char16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
         return utf16ToUtf8(units);
     }
-    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        return bytes.substr(3);
-    if (isValidUtf8(bytes))
-        return bytes;
+    // A UTF-8 byte-order mark does not make the rest valid UTF-8: the tree
+    // holds valid UTF-8 only, so that what is written reads back the same.
+    const bool utf8Mark = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    const std::string text = utf8Mark ? bytes.substr(3) : bytes;
+    if (isValidUtf8(text))
+        return text;
     std::string out;
-    for (unsigned char c : bytes)
+    for (unsigned char c : text)
         appendUtf8(out, c);
     return out;
 }
