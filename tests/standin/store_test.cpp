@@ -78,6 +78,15 @@ TEST(SharedStore, MissingFileIsAnEmptyRegistryAndUnreadableOneIsNeverReplaced)
     EXPECT_EQ(ERROR_BADDB, setDword("Value", 1));
     EXPECT_EQ(DWORD(ERROR_BADDB), SHDeleteKeyA(HKEY_CLASSES_ROOT, "x"));
     EXPECT_EQ(garbage, testsupport::readTextFile(registry.file()));
+
+    // Something there that cannot be read as a file is no empty registry either.
+    std::remove(registry.file().c_str());
+    ASSERT_EQ(0, mkdir(registry.file().c_str(), 0755));
+    EXPECT_EQ(ERROR_BADDB, setDword("Value", 1));
+    struct stat st;
+    ASSERT_EQ(0, stat(registry.file().c_str(), &st));
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    rmdir(registry.file().c_str());
 }
 
 TEST(SharedStore, WritesKeepTheFileModeAndReadOnlyRefuses)

@@ -67,6 +67,8 @@ private slots:
     void stalePathOffersToRemoveTheRegistration();
     void resetRestoresDefaultsAndWarnsOnce();
     void registerAddsTheServersFiltersAndRemembersTheFolder();
+    void cellRefreshOfUnknownColumnsOnlyTraces();
+    void unknownChoiceIsReportedAsAnUnknownError();
 
 private:
     void open()
@@ -350,6 +352,36 @@ void ActionsTest::registerAddsTheServersFiltersAndRemembersTheFolder()
     QCOMPARE(titles, QStringList({"Kestrane Pivora!", "Kestrane Pivora!"}));
     QCOMPARE(directories[1] + "/", QString::fromStdString(testsupport::programFolder()));
     QCOMPARE(closer.count(), 0);
+}
+
+void ActionsTest::cellRefreshOfUnknownColumnsOnlyTraces()
+{
+    QCOMPARE(serverCall(serverFile("KestraneSplitters"), true), 0);
+    open();
+    const int row = rowOfSlot(44);
+    table->item(row, 0)->setText("stale");
+    QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 44), Q_ARG(int, row), Q_ARG(int, 5)));
+    QTest::ignoreMessage(QtDebugMsg, "PivoraCentral::slotRefresh(index,i,j): Invalid j!");
+    QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 44), Q_ARG(int, row), Q_ARG(int, 6)));
+    QTest::ignoreMessage(QtDebugMsg, "PivoraCentral::slotRefresh(index,i,j): Invalid j!");
+    QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 44), Q_ARG(int, row), Q_ARG(int, -1)));
+    QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 52), Q_ARG(int, row), Q_ARG(int, 0)));
+    QCOMPARE(table->item(row, 0)->text(), QString("stale"));
+    QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 44), Q_ARG(int, row), Q_ARG(int, 0)));
+    QCOMPARE(table->item(row, 0)->text(), QString("Kestrane MPEG-TS Demultiplexer"));
+}
+
+void ActionsTest::unknownChoiceIsReportedAsAnUnknownError()
+{
+    QCOMPARE(serverCall(serverFile("KestraneSplitters"), true), 0);
+    open();
+    MessageBoxCloser closer;
+    QTest::ignoreMessage(QtDebugMsg, "Invalid meritId!");
+    emit selector(rowOfSlot(45))->hackMerit(3, 45); // a value no user choice sends
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.seen()[0].icon, QMessageBox::Critical);
+    QCOMPARE(closer.seen()[0].text, QString("Unknown error! Refreshing the table might help."));
+    QCOMPARE(readFilterMerit(0, knownFilterRows[45].clsid), knownFilterRows[45].defaultMerit);
 }
 
 QTEST_MAIN(ActionsTest)

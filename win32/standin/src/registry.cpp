@@ -188,8 +188,15 @@ private:
         hive_.roots.clear();
         identity_ = FileIdentity();
         fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0)
+        if (fd_ < 0 && errno == ENOENT)
             return ERROR_SUCCESS; // a missing file is an empty registry
+        if (fd_ < 0) {
+            // There, but not readable: never taken for an empty registry that
+            // a write would then replace.
+            bad_ = true;
+            identity_ = identityOf(path_);
+            return ERROR_BADDB;
+        }
         struct stat st;
         std::string bytes;
         if (::fstat(fd_, &st) != 0 || !readAll(fd_, bytes) || !standin::parseRegFile(bytes, hive_, nullptr)) {
