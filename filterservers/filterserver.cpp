@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-const char legacyFilterCategoryKey[] = "CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance";
-
 namespace {
 
 HRESULT fromStatus(LONG status)
@@ -62,7 +60,7 @@ HRESULT registerServerFilters(const char *server)
 HRESULT unregisterServerFilters(const char *server)
 {
     HKEY instances = nullptr, classes = nullptr;
-    RegOpenKeyExA(HKEY_CLASSES_ROOT, legacyFilterCategoryKey, 0, KEY_ALL_ACCESS, &instances);
+    RegOpenKeyExA(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix, 0, KEY_ALL_ACCESS, &instances);
     RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_ALL_ACCESS, &classes);
     HRESULT result = S_OK;
     for (const KnownFilterRow &row : knownFilterRows) {

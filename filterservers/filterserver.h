@@ -10,8 +10,6 @@
 
 #include <string>
 
-extern const char legacyFilterCategoryKey[]; // "CLSID\{083863F1-...}\Instance"
-
 // Platform part.
 std::wstring serverModulePath();
 HRESULT registerInstance(const KnownFilterRow &row);

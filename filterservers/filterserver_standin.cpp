@@ -45,7 +45,7 @@ std::wstring serverModulePath()
 
 HRESULT registerInstance(const KnownFilterRow &row)
 {
-    const std::string path = std::string(legacyFilterCategoryKey) + "\\" + row.clsid;
+    const std::string path = std::string(legacyFilterInstancePrefix) + row.clsid;
     HKEY key = nullptr;
     LONG rc = RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
                               nullptr, &key, nullptr);

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <vector>
 
-const char legacyFilterInstancePrefix[] = "CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\\";
-
 namespace {
 
 const char kFriendlyName[] = "FriendlyName";

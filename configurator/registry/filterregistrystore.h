@@ -18,12 +18,12 @@
 #define FILTERREGISTRYSTORE_H
 
 #include "filtercatalogue.h"
+#include "knownfilterrows.h"
 #include "win32api.h"
 
 #include <cstdint>
 #include <string>
 
-extern const char legacyFilterInstancePrefix[];   // "CLSID\{083863F1-...}\Instance\"
 const int registryTextSize = 260;                 // text buffers, terminator included
 const int32_t statusWrongValueType = int32_t(0x80004001u); // E_NOTIMPL
 const int32_t statusNoMeritField = 13;            // ERROR_INVALID_DATA

@@ -1,5 +1,7 @@
 #include "knownfilterrows.h"
 
+const char legacyFilterInstancePrefix[] = "CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\\";
+
 // Slots 40 and 42, and 41 and 43, are the linked pairs: one server registers
 // all four, and re-registering it resets both members of a pair.
 const KnownFilterRow knownFilterRows[knownFilterRowCount] = {

@@ -20,4 +20,9 @@ struct KnownFilterRow {
 const int knownFilterRowCount = 52;
 extern const KnownFilterRow knownFilterRows[knownFilterRowCount];
 
+// Where a filter's registration lives under HKEY_CLASSES_ROOT: this prefix,
+// "CLSID\{083863F1-70DE-11D0-BD40-00A0C911CE86}\Instance\" (DirectShow's
+// legacy filter category; it ends in a backslash), followed by the CLSID.
+extern const char legacyFilterInstancePrefix[];
+
 #endif

@@ -23,7 +23,7 @@ namespace {
 void deleteTestKeys()
 {
     SHDeleteKeyA(HKEY_CLASSES_ROOT, testkeys::sandboxKey);
-    const std::string instance = "CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\\";
+    const std::string instance = legacyFilterInstancePrefix;
     for (const KnownFilterRow &row : knownFilterRows) {
         SHDeleteKeyA(HKEY_CLASSES_ROOT, (instance + row.clsid).c_str());
         SHDeleteKeyA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + row.clsid).c_str());
