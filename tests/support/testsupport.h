@@ -69,7 +69,8 @@ public:
     struct State; // the platform's capture machinery
 
 private:
-    State *state_;
+    State *state_;        // deleted by finish()
+    bool finished_ = false;
     std::vector<std::string> debugLines_;
     std::vector<MessageBoxSeen> boxes_;
 };

@@ -26,6 +26,12 @@ bool waitForFile(const std::string &path, int timeoutMs)
     return std::ifstream(path).good();
 }
 
+UiCapture::~UiCapture()
+{
+    if (!finished_)
+        finish();
+}
+
 void sleepMs(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));

@@ -89,7 +89,6 @@ void killProcess(long pid)
 }
 
 struct UiCapture::State {
-    bool finished = false;
 };
 
 UiCapture::UiCapture() : state_(new State)
@@ -97,18 +96,13 @@ UiCapture::UiCapture() : state_(new State)
     testing::internal::CaptureStderr();
 }
 
-UiCapture::~UiCapture()
-{
-    if (!state_->finished)
-        finish();
-    delete state_;
-}
-
 // Debug lines are the lines of standard error; a message box is a line
 // "caption: text" whose caption is one of the boxes the system raises.
 void UiCapture::finish()
 {
-    state_->finished = true;
+    finished_ = true;
+    delete state_;
+    state_ = nullptr;
     const std::string err = testing::internal::GetCapturedStderr();
     size_t start = 0;
     while (start < err.size()) {

@@ -116,7 +116,6 @@ struct UiCapture::State {
     std::mutex mutex;
     std::vector<std::string> lines;
     std::vector<MessageBoxSeen> boxes;
-    bool finished = false;
 };
 
 namespace {
@@ -184,23 +183,17 @@ UiCapture::UiCapture() : state_(new State)
     state_->watcher = std::thread(watchBoxes, state_);
 }
 
-UiCapture::~UiCapture()
-{
-    if (!state_->finished)
-        finish();
-    delete state_;
-}
-
 void UiCapture::finish()
 {
-    state_->finished = true;
+    finished_ = true;
     state_->stop = true;
     state_->watcher.join();
     RemoveVectoredExceptionHandler(state_->handler);
     activeCapture = nullptr;
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    debugLines_ = state_->lines;
+    debugLines_ = state_->lines; // the watcher has ended: nothing else touches them
     boxes_ = state_->boxes;
+    delete state_;
+    state_ = nullptr;
 }
 
 } // namespace testsupport

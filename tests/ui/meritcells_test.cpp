@@ -177,14 +177,25 @@ void MeritCellsTest::validatorRefusesWhatCannotBeAMerit()
     QCOMPARE(two.count(), 0);
 }
 
+// A custom merit cell in a shown window, with another field to move the focus to.
+struct CellWithNeighbour {
+    explicit CellWithNeighbour(quint32 merit)
+        : edit(new MeritTWLineEdit(merit, &window, 4)), other(new QLineEdit(&window))
+    {
+        other->move(0, 40);
+        window.show();
+    }
+    QWidget window;
+    MeritTWLineEdit *edit;
+    QLineEdit *other;
+};
+
 void MeritCellsTest::returnThenFocusOutEmitsOnce()
 {
-    QWidget window;
-    MeritTWLineEdit *edit = new MeritTWLineEdit(0, &window, 4);
-    QLineEdit *other = new QLineEdit(&window);
-    other->move(0, 40);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    CellWithNeighbour cell(0);
+    MeritTWLineEdit *edit = cell.edit;
+    QLineEdit *other = cell.other;
+    QVERIFY(QTest::qWaitForWindowActive(&cell.window));
     QSignalSpy two(edit, SIGNAL(editingBeautified(QString,int)));
     edit->setFocus();
     edit->selectAll();
@@ -198,12 +209,10 @@ void MeritCellsTest::returnThenFocusOutEmitsOnce()
 
 void MeritCellsTest::enteringAndLeavingWithoutTypingEmitsNothing()
 {
-    QWidget window;
-    MeritTWLineEdit *edit = new MeritTWLineEdit(0x600000, &window, 4);
-    QLineEdit *other = new QLineEdit(&window);
-    other->move(0, 40);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    CellWithNeighbour cell(0x600000);
+    MeritTWLineEdit *edit = cell.edit;
+    QLineEdit *other = cell.other;
+    QVERIFY(QTest::qWaitForWindowActive(&cell.window));
     QSignalSpy two(edit, SIGNAL(editingBeautified(QString,int)));
     edit->setFocus();
     QTRY_VERIFY(edit->hasFocus());
