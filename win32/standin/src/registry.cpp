@@ -2,8 +2,9 @@
 // registry export file that several processes share.
 //
 // Every call first checks the file's identity (device, inode, size, change
-// times); a file changed by another process is parsed again before the call
-// is answered, so nothing stale is ever served. Writers take an exclusive
+// times, and whether the file still has its name); a file changed by another
+// process is parsed again before the call is answered, so nothing stale is
+// ever served. Writers take an exclusive
 // lock on "<file>.lock", re-read the file under the lock, apply their change
 // and replace the file with rename(), so concurrent writers lose nothing and
 // a writer killed half-way leaves the old or the new file, never a torn one.
@@ -48,7 +49,6 @@ struct FileIdentity {
     off_t size = 0;
     long mtimeSec = 0, mtimeNsec = 0, ctimeSec = 0, ctimeNsec = 0;
     mode_t mode = 0;
-    nlink_t links = 0;
 
     bool operator==(const FileIdentity &o) const
     {
@@ -70,7 +70,6 @@ FileIdentity identityOf(const struct stat &st)
     id.ctimeSec = st.st_ctim.tv_sec;
     id.ctimeNsec = st.st_ctim.tv_nsec;
     id.mode = st.st_mode;
-    id.links = st.st_nlink;
     return id;
 }
 
