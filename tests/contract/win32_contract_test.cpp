@@ -278,16 +278,21 @@ protected:
         testsupport::removeTree(folder);
     }
 
-    BOOL startProbe(const wchar_t *parameters, SHELLEXECUTEINFOW &info)
+    // Starts a program by its bare name, keeping its process handle.
+    static BOOL start(const wchar_t *file, const wchar_t *parameters, SHELLEXECUTEINFOW &info)
     {
         std::memset(&info, 0, sizeof info);
         info.cbSize = sizeof info;
         info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
         info.lpVerb = L"open";
-        info.lpFile = L"probe.exe";
+        info.lpFile = file;
         info.lpParameters = parameters;
         info.nShow = SW_SHOWNORMAL;
         return ShellExecuteExW(&info);
+    }
+    static BOOL startProbe(const wchar_t *parameters, SHELLEXECUTEINFOW &info)
+    {
+        return start(L"probe.exe", parameters, info);
     }
 
     std::string folder;
@@ -337,13 +342,7 @@ TEST_F(ShellContract, WaitReturnsAtOnceWhenTheProgramHasEnded)
 TEST_F(ShellContract, MissingProgramFailsWithFileNotFound)
 {
     SHELLEXECUTEINFOW info;
-    std::memset(&info, 0, sizeof info);
-    info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    info.lpVerb = L"open";
-    info.lpFile = L"kestrane-no-such-program.exe";
-    info.nShow = SW_SHOWNORMAL;
-    EXPECT_FALSE(ShellExecuteExW(&info));
+    EXPECT_FALSE(start(L"kestrane-no-such-program.exe", nullptr, info));
     EXPECT_EQ(SE_ERR_FNF, reinterpret_cast<INT_PTR>(info.hInstApp));
     EXPECT_EQ(nullptr, info.hProcess);
 }

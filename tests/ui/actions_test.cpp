@@ -3,13 +3,9 @@
 // registering new servers. Against the sample servers and the stand-in
 // regsvr32, with every message box found, read and answered.
 #include "filterregistrystore.h"
+#include "filtertablefixture.h"
 #include "knownfilterrows.h"
-#include "merittwcombobox.h"
-#include "merittwlineedit.h"
 #include "messageboxcloser.h"
-#include "pivoracentral.h"
-#include "registrationrunner.h"
-#include "testsupport.h"
 
 #include <QAbstractItemView>
 #include <QFileDialog>
@@ -23,38 +19,22 @@
 
 namespace {
 
-std::string serverFile(const char *server)
-{
-    return testsupport::programFolder() + server + ".ax";
-}
-
-int serverCall(const std::string &path, bool doRegister)
-{
-    return runRegsvr32(0, doRegister, std::wstring(path.begin(), path.end()).c_str(), true);
-}
-
 const QString accessDenied = "The operation was declined due to access denial! You need administrative privileges "
                              "to do any changes in this table!\n\n";
 
 } // namespace
 
-class ActionsTest : public QObject
+class ActionsTest : public QObject, private FilterTableFixture
 {
     Q_OBJECT
 
 private slots:
     void init()
     {
-        registry = new testsupport::ScopedRegistry;
+        setUpRegistry();
         testsupport::setEnvironment("WIN32_STANDIN_WINDOWS_VERSION", 0);
     }
-    void cleanup()
-    {
-        delete window;
-        window = 0;
-        registry->setWritable(true);
-        delete registry;
-    }
+    void cleanup() { tearDown(); }
 
     void choosingHighWritesTheHighestMerit();
     void choosingCustomShowsTheCurrentMeritAndWritesNothing();
@@ -71,21 +51,6 @@ private slots:
     void unknownChoiceIsReportedAsAnUnknownError();
 
 private:
-    void open()
-    {
-        window = new PivoraCentral;
-        table = window->findChild<QTableWidget *>();
-        QVERIFY(table);
-    }
-    int rowOfSlot(int slot)
-    {
-        for (int r = 0; r < table->rowCount(); ++r)
-            if (selector(r) && selector(r)->index() == slot)
-                return r;
-        return -1;
-    }
-    MeritTWComboBox *selector(int row) { return qobject_cast<MeritTWComboBox *>(table->cellWidget(row, 3)); }
-    MeritTWLineEdit *customCell(int row) { return qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, 4)); }
     QString merit(int row) { return table->item(row, 1)->text(); }
     void choose(int slot, int position)
     {
@@ -108,10 +73,6 @@ private:
                 return b;
         return 0;
     }
-
-    testsupport::ScopedRegistry *registry = 0;
-    PivoraCentral *window = 0;
-    QTableWidget *table = 0;
 };
 
 void ActionsTest::choosingHighWritesTheHighestMerit()

@@ -1,12 +1,8 @@
 // The filter table against a registry that the sample servers filled.
 #include "filterregistrystore.h"
+#include "filtertablefixture.h"
 #include "knownfilterrows.h"
-#include "merittwcombobox.h"
-#include "merittwlineedit.h"
-#include "pivoracentral.h"
-#include "registrationrunner.h"
 #include "testkeys.h"
-#include "testsupport.h"
 
 #include <QHeaderView>
 #include <QPointer>
@@ -18,15 +14,9 @@
 
 namespace {
 
-std::wstring serverPath(const char *server)
-{
-    const std::string path = testsupport::programFolder() + server + ".ax";
-    return std::wstring(path.begin(), path.end());
-}
-
 void registerServer(const char *server, bool doRegister = true)
 {
-    QCOMPARE(runRegsvr32(0, doRegister, serverPath(server).c_str(), true), 0);
+    QCOMPARE(serverCall(serverFile(server), doRegister), 0);
 }
 
 int slotOf(const QString &name)
@@ -46,18 +36,13 @@ HKEY createKey(const std::string &path)
 
 } // namespace
 
-class FilterTableTest : public QObject
+class FilterTableTest : public QObject, private FilterTableFixture
 {
     Q_OBJECT
 
 private slots:
-    void init() { registry = new testsupport::ScopedRegistry; }
-    void cleanup()
-    {
-        delete window;
-        window = 0;
-        delete registry;
-    }
+    void init() { setUpRegistry(); }
+    void cleanup() { tearDown(); }
 
     void listsEveryRegisteredCatalogueFilterSortedByName();
     void classifiesMeritsAndShowsCustomCells();
@@ -66,27 +51,6 @@ private slots:
     void emptiesWhenEverythingWasUnregisteredElsewhere();
     void windowIsSeventyTwoPixelsWiderThanItsColumns();
 
-private:
-    void open()
-    {
-        window = new PivoraCentral;
-        table = window->findChild<QTableWidget *>();
-        QVERIFY(table);
-    }
-    void refresh() { QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh")); }
-    MeritTWComboBox *selector(int row) { return qobject_cast<MeritTWComboBox *>(table->cellWidget(row, 3)); }
-    MeritTWLineEdit *customCell(int row) { return qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, 4)); }
-    int rowOfSlot(int slot)
-    {
-        for (int r = 0; r < table->rowCount(); ++r)
-            if (selector(r) && selector(r)->index() == slot)
-                return r;
-        return -1;
-    }
-
-    testsupport::ScopedRegistry *registry = 0;
-    PivoraCentral *window = 0;
-    QTableWidget *table = 0;
 };
 
 void FilterTableTest::listsEveryRegisteredCatalogueFilterSortedByName()
@@ -111,7 +75,7 @@ void FilterTableTest::listsEveryRegisteredCatalogueFilterSortedByName()
         QCOMPARE(selector(r)->meritId(), 0);
         QCOMPARE(table->item(r, 1)->text(), QString("Default"));
         QCOMPARE(table->item(r, 2)->text(),
-                 QString::fromStdWString(serverPath(knownFilterRows[slot].server)));
+                 QString::fromStdString(serverFile(knownFilterRows[slot].server)));
         QVERIFY(!table->cellWidget(r, 4));
         QPushButton *unregister = qobject_cast<QPushButton *>(table->cellWidget(r, 5));
         QVERIFY(unregister);
@@ -178,7 +142,8 @@ void FilterTableTest::marksUnknownNamesAndInvalidPaths()
     RegSetValueExA(key, "FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE *>("Gone Decoder"), 13);
     RegCloseKey(key);
     key = createKey(std::string("CLSID\\") + knownFilterRows[21].clsid + "\\InprocServer32");
-    const std::wstring gone = serverPath("Removed");
+    const std::string goneFile = serverFile("Removed");
+    const std::wstring gone(goneFile.begin(), goneFile.end());
     RegSetValueExW(key, 0, 0, REG_SZ, reinterpret_cast<const BYTE *>(gone.c_str()),
                    DWORD((gone.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);

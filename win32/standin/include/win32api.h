@@ -31,7 +31,6 @@ typedef uint32_t ULONG;
 typedef uint32_t DWORD;
 typedef uint16_t WORD;
 typedef uint8_t BYTE;
-typedef char CHAR;
 typedef wchar_t WCHAR;
 typedef BYTE *LPBYTE;
 typedef DWORD *LPDWORD;
@@ -44,7 +43,6 @@ typedef intptr_t INT_PTR;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t ULONG_PTR;
 typedef intptr_t LPARAM;
-typedef uintptr_t WPARAM;
 typedef int32_t HRESULT;
 typedef DWORD REGSAM;
 typedef int errno_t;
@@ -72,7 +70,6 @@ typedef HICON__ *HICON;
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
-#define ERROR_NOT_ENOUGH_MEMORY 8L
 #define ERROR_INVALID_DATA 13L
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_INVALID_PARAMETER 87L
@@ -87,7 +84,6 @@ typedef HICON__ *HICON;
 #define S_OK ((HRESULT)0)
 #define E_NOTIMPL ((HRESULT)0x80004001u)
 #define E_FAIL ((HRESULT)0x80004005u)
-#define SELFREG_E_CLASS ((HRESULT)0x80040201u)
 
 // Registry value types, access rights and options (winnt.h).
 #define REG_NONE 0
@@ -114,7 +110,6 @@ typedef HICON__ *HICON;
 // Shell execution (shellapi.h, winuser.h).
 #define SEE_MASK_NOCLOSEPROCESS 0x00000040
 #define SEE_MASK_FLAG_NO_UI 0x00000400
-#define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SE_ERR_FNF 2
 #define SE_ERR_NOASSOC 31
@@ -129,11 +124,8 @@ typedef HICON__ *HICON;
 #define MB_OK 0x00000000
 #define IDOK 1
 
-// DLL entry point reasons (winnt.h).
-#define DLL_PROCESS_DETACH 0
+// DLL entry point reason (winnt.h).
 #define DLL_PROCESS_ATTACH 1
-#define DLL_THREAD_ATTACH 2
-#define DLL_THREAD_DETACH 3
 
 // Control Panel applet protocol (cpl.h).
 #define CPL_INIT 1
