@@ -20,3 +20,11 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+
+# Qt for Windows (scripts/build-qt-windows prints its folder): its prefix is
+# one more root, since the ONLY mode re-roots every find_package.
+set(KESTRANE_QT_WINDOWS_PREFIX "$ENV{KESTRANE_QT_WINDOWS_PREFIX}" CACHE PATH
+    "Prefix of Qt 5 for Windows (empty: only the Qt-free targets are built)")
+if(KESTRANE_QT_WINDOWS_PREFIX)
+    list(APPEND CMAKE_FIND_ROOT_PATH ${KESTRANE_QT_WINDOWS_PREFIX})
+endif()
