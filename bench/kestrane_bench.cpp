@@ -6,7 +6,10 @@
 //    registered, against building the same table with the same widgets from
 //    constant data without registry access;
 //  - the time from process start to the filled window being shown, in a
-//    child process that does what pivora's main() does.
+//    child process that does what pivora's main() does;
+//  - one Reset of every registered filter, against one silent regsvr32 run
+//    of a sample server times the number of rows (Reset's floor: it runs
+//    regsvr32 once per row).
 // Run it on an otherwise idle machine; QT_QPA_PLATFORM=offscreen needs no display.
 #include "filterregistrystore.h"
 #include "knownfilterrows.h"
@@ -154,6 +157,19 @@ void benchRefresh(const std::string &registry, BenchWindow *window)
                 refresh / 1000.0, constant / 1000.0, 100.0 * (refresh - constant) / constant, reads / 1000.0);
 }
 
+void benchReset(BenchWindow *window, const std::string &server)
+{
+    QTableWidget *table = window->findChild<QTableWidget *>();
+    const int rows = table ? table->rowCount() : 0;
+    const std::wstring wide(server.begin(), server.end());
+    const double one = medianMicroseconds(15, [&] { runRegsvr32(nullptr, true, wide.c_str(), true); });
+    const double reset = medianMicroseconds(3, [&] { QMetaObject::invokeMethod(window, "slotReset"); });
+    std::printf("Reset, %d filters registered, one server per filter or linked pair\n", rows);
+    std::printf("  slotReset()                          median %8.1f ms   regsvr32 /s x %d rows %8.1f ms   "
+                "ratio %.2f (target: under 1 s)\n", reset / 1000.0, rows, rows * one / 1000.0,
+                reset / (rows * one));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -176,8 +192,8 @@ int main(int argc, char **argv)
     setenv("WIN32_STANDIN_REGISTRY", registry.c_str(), 1);
     std::string bin = argv[0];
     bin = bin.substr(0, bin.rfind('/') + 1);
-    for (const char *server : {"KestraneVideo", "KestraneAudio", "KestraneMpeg2", "KestraneSplitters"}) {
-        const std::string path = bin + server + ".ax";
+    for (const KnownFilterRow &row : knownFilterRows) {
+        const std::string path = bin + row.server + ".ax";
         const std::wstring wide(path.begin(), path.end());
         runRegsvr32(nullptr, true, wide.c_str(), true);
     }
@@ -206,6 +222,7 @@ int main(int argc, char **argv)
     window->show();
     QApplication::processEvents();
     benchRefresh(registry, window);
+    benchReset(window, bin + knownFilterRows[0].server + ".ax");
     delete window;
 
     benchRegistry(folder);

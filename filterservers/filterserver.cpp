@@ -79,13 +79,3 @@ HRESULT unregisterServerFilters(const char *server)
         RegCloseKey(classes);
     return result;
 }
-
-extern "C" HRESULT WINAPI DllRegisterServer(void)
-{
-    return registerServerFilters(KESTRANE_SERVER_NAME);
-}
-
-extern "C" HRESULT WINAPI DllUnregisterServer(void)
-{
-    return unregisterServerFilters(KESTRANE_SERVER_NAME);
-}

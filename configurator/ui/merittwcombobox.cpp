@@ -4,6 +4,7 @@
 
 #include <QIcon>
 #include <QVariant>
+#include <QWheelEvent>
 
 MeritTWComboBox::MeritTWComboBox(QWidget *parent, int index)
     : QComboBox(parent), m_meritId(MeritIdDefault), m_index(index)
@@ -13,6 +14,9 @@ MeritTWComboBox::MeritTWComboBox(QWidget *parent, int index)
     insertItem(2, QIcon(), meritIdText(MeritIdHigh), QVariant());
     insertItem(MeritIdCustom, QIcon(), meritIdText(MeritIdCustom), QVariant()); // past the end: appended
     setCurrentIndex(indexOfMeritId(m_meritId));
+    // A table cell: out of the Tab chain (the table hands the keyboard to it)
+    // and never focused by the wheel.
+    setFocusPolicy(Qt::ClickFocus);
     // activated() comes only from the user, never from setCurrentIndex().
     connect(this, SIGNAL(activated(int)), this, SLOT(slotMeritIdChanged(int)));
 }
@@ -42,4 +46,15 @@ void MeritTWComboBox::slotMeritIdChanged(int position)
     m_meritId = id;
     emit hackMerit(m_meritId);
     emit hackMerit(m_meritId, m_index);
+}
+
+// The wheel over a selector the user is not working with scrolls the table:
+// one notch while scrolling must never write a merit.
+void MeritTWComboBox::wheelEvent(QWheelEvent *event)
+{
+    if (!hasFocus()) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
 }

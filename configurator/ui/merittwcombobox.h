@@ -26,6 +26,9 @@ signals:
 protected slots:
     void slotMeritIdChanged(int);
 
+protected:
+    void wheelEvent(QWheelEvent *event) override;
+
 private:
     int m_meritId;
     int m_index;

@@ -10,6 +10,7 @@ MeritTWLineEdit::MeritTWLineEdit(quint32 merit, QWidget *parent, int index)
       m_regExp(QString::fromLatin1("^(0x)?([0-9]|[a-f]|[A-F]){1,8}$"), Qt::CaseSensitive, QRegExp::RegExp)
 {
     setMinimumWidth(100);
+    setFocusPolicy(Qt::ClickFocus); // a table cell: the table hands the keyboard to it
     setValidator(new QRegExpValidator(m_regExp, this));
     connect(this, SIGNAL(editingFinished()), this, SLOT(slotBeautifyInput()));
 }

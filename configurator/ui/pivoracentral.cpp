@@ -1,6 +1,7 @@
 #include "pivoracentral.h"
 
 #include "appconstants.h"
+#include "cellkeyboardaccess.h"
 #include "filterregistrystore.h"
 #include "merittext.h"
 #include "merittwcombobox.h"
@@ -151,7 +152,7 @@ void PivoraCentral::slotRefresh(int index, int i, int j)
         break;
     case ColumnLocation:
         if (QTableWidgetItem *item = table->item(i, j))
-            item->setText(locationOf(entry));
+            setLocation(item, locationOf(entry));
         break;
     case ColumnNewMerit:
         if (MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->cellWidget(i, j))) {
@@ -189,11 +190,12 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
     if (id != MeritIdCustom)
         updateCustomMeritCell(false, row, index);
     const quint32 before = textToMerit(table->item(row, ColumnCurrentMerit)->text(), unsigned(index));
-    const char *partner = linkedPartner(*entry);
+    const QString location = locationText(row);
+    const char *partner = registeredLinkedPartner(*entry);
     const quint32 partnerBefore = partner ? readFilterMerit(0, partner) : 0;
 
     int rc = 0;
-    bool knownChoice = true;
+    bool reregistered = true;
     switch (id) {
     case MeritIdDefault:
         rc = runSilentRegistration(row);
@@ -205,16 +207,18 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
         rc = reregisterWithMerit(row, meritHigh, entry);
         break;
     case MeritIdCustom:
-        // Nothing is written until the user finishes an edit of the cell.
+        // Nothing is written until the user finishes an edit of the cell,
+        // neither this filter's merit nor its partner's.
         updateCustomMeritCell(true, row, index);
+        reregistered = false;
         break;
     default:
         qDebug("Invalid meritId!");
         rc = -1;
-        knownChoice = false;
+        reregistered = false;
         break;
     }
-    if (knownChoice) {
+    if (reregistered) {
         if (rc == 0 && partner)
             writeFilterMerit(partnerBefore, 0, partner);
         // Re-registering changed nothing although the merit was not the
@@ -223,6 +227,8 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
             rc = ERROR_ACCESS_DENIED;
     }
     reportResult(rc, index, row);
+    if (reregistered)
+        refreshServerSiblings(location, row);
     blockButtonSignals(false);
 }
 
@@ -237,7 +243,8 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
         blockButtonSignals(false);
         return;
     }
-    const char *partner = linkedPartner(*entry);
+    const QString location = locationText(row);
+    const char *partner = registeredLinkedPartner(*entry);
     const quint32 partnerBefore = partner ? readFilterMerit(0, partner) : 0;
     const quint32 merit = parseMeritHex(text);
     int rc = runSilentRegistration(row);
@@ -246,6 +253,7 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
     if (rc == 0 && partner)
         writeFilterMerit(partnerBefore, 0, partner);
     reportResult(rc, index, row);
+    refreshServerSiblings(location, row);
     blockButtonSignals(false);
 }
 
@@ -262,7 +270,9 @@ void PivoraCentral::slotRegister()
             lastServerFolder = path.section(separator, 0, -2,
                                             QString::SectionIncludeLeadingSep | QString::SectionIncludeTrailingSep);
         }
-        runRegsvr32(nativeWindow(this), true, toWide(path).c_str(), false);
+        const int rc = runRegsvr32(nativeWindow(this), true, toWide(path).c_str(), false);
+        if (rc != 0)
+            reportRegistrationRefused(path, rc);
     }
     slotRefresh();
     blockButtonSignals(false);
@@ -303,7 +313,7 @@ void PivoraCentral::slotUnregister()
     if (rc == 0 && isFilterRegistered(entry))
         rc = ERROR_ACCESS_DENIED;
     if (rc == 0)
-        table->removeRow(row);
+        removeUnregisteredRows();
     else
         reportResult(rc, index, row);
     blockButtonSignals(false);
@@ -389,10 +399,14 @@ void PivoraCentral::updateCustomMeritCell(bool show, int row, int index)
                 cell->setText(QString::fromLatin1("0x"));
         }
     } else if (cell) {
+        // The cell may be the very widget whose focus-out finished the edit
+        // that led here: it leaves the table at once, but is destroyed only
+        // once its own event handling is over.
         disconnect(cell, SIGNAL(editingBeautified(const QString&,int)), this,
                    SLOT(slotCustomMeritChanged(const QString&,int)));
         table->setCellWidget(row, ColumnCustomMerit, 0);
-        delete cell;
+        cell->hide();
+        cell->deleteLater();
     }
 }
 
@@ -476,6 +490,14 @@ int PivoraCentral::rowCatalogueIndex(int row)
     return -1;
 }
 
+// The partner is written back only when it was registered before the change:
+// writing it would otherwise register it anew.
+const char *PivoraCentral::registeredLinkedPartner(const KnownFilter &entry) const
+{
+    const char *partner = linkedPartner(entry);
+    return partner && isFilterRegistered(0, partner) ? partner : 0;
+}
+
 const char *PivoraCentral::linkedPartner(const KnownFilter &entry) const
 {
     // Slots 40 and 42, 41 and 43 are linked pairs.
@@ -488,6 +510,63 @@ const char *PivoraCentral::linkedPartner(const KnownFilter &entry) const
             return partner->clsid;
     }
     return 0;
+}
+
+// A server may serve several listed filters, and re-registering it puts every
+// one of them back to its own default: the other rows of that server show
+// what the registry now holds.
+void PivoraCentral::refreshServerSiblings(const QString &location, int row)
+{
+    const int columns[] = {ColumnCurrentMerit, ColumnNewMerit, ColumnCustomMerit};
+    for (int r = 0; r < table->rowCount(); ++r) {
+        if (r == row || locationText(r) != location)
+            continue;
+        const int index = rowCatalogueIndex(r);
+        for (int column : columns)
+            slotRefresh(index, r, column);
+    }
+}
+
+// Unregistering a server unregisters every filter it serves.
+void PivoraCentral::removeUnregisteredRows()
+{
+    for (int row = table->rowCount() - 1; row >= 0; --row) {
+        const KnownFilter *entry = entryAt(rowCatalogueIndex(row));
+        if (entry && !isFilterRegistered(entry))
+            table->removeRow(row);
+    }
+}
+
+// regsvr32 shows its own result once it runs; a file the runner refused
+// before starting it would otherwise pass without a word.
+void PivoraCentral::reportRegistrationRefused(const QString &path, int code)
+{
+    QString reason;
+    switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        reason = tr("The file cannot be opened for reading.");
+        break;
+    case ERROR_ACCESS_DENIED:
+        reason = tr("Access to the file was denied.");
+        break;
+    case statusPathHasQuote:
+        reason = tr("Its path cannot be passed to regsvr32.exe (it holds a double quote or ends in a backslash).");
+        break;
+    case statusPathTooLong:
+        reason = tr("Its path is too long to be passed to regsvr32.exe.");
+        break;
+    case -1:
+        reason = tr("regsvr32.exe could not be started.");
+        break;
+    default:
+        reason = tr("Unknown error %1.").arg(code);
+        break;
+    }
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox::warning(this, applicationTitle, tr("%1 was not registered.\n\n%2").arg(path, reason),
+                         QMessageBox::Ok, QMessageBox::NoButton);
+    QApplication::restoreOverrideCursor();
 }
 
 QList<PivoraCentral::FilterRow> PivoraCentral::readRegisteredFilters()
@@ -510,6 +589,12 @@ QList<PivoraCentral::FilterRow> PivoraCentral::readRegisteredFilters()
 
 void PivoraCentral::fillTable(const QList<FilterRow> &rows)
 {
+    // The rebuild destroys every cell widget: focus in the table, or nowhere,
+    // comes back to the table on the same filter and column.
+    QWidget *focused = QApplication::focusWidget();
+    const bool focusInTable = !focused || focused == table || table->isAncestorOf(focused);
+    const int currentIndex = table->currentRow() >= 0 ? rowCatalogueIndex(table->currentRow()) : -1;
+    const int currentColumn = table->currentColumn();
     table->setUpdatesEnabled(false);
     for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column)
         for (int row = 0; row < table->rowCount(); ++row)
@@ -522,7 +607,9 @@ void PivoraCentral::fillTable(const QList<FilterRow> &rows)
         table->setRowCount(row + 1);
         table->setItem(row, ColumnName, new QTableWidgetItem(filter.name));
         table->setItem(row, ColumnCurrentMerit, new QTableWidgetItem(meritToText(filter.merit, filter.defaultMerit)));
-        table->setItem(row, ColumnLocation, new QTableWidgetItem(filter.location));
+        QTableWidgetItem *location = new QTableWidgetItem;
+        setLocation(location, filter.location);
+        table->setItem(row, ColumnLocation, location);
 
         MeritTWComboBox *selector = new MeritTWComboBox(this, filter.index);
         const int choice = meritIdOf(filter.merit, filter.defaultMerit);
@@ -533,6 +620,7 @@ void PivoraCentral::fillTable(const QList<FilterRow> &rows)
         updateCustomMeritCell(choice == MeritIdCustom, row, filter.index);
 
         QPushButton *unregister = new QPushButton(tr("Unregister"), this);
+        unregister->setFocusPolicy(Qt::ClickFocus);
         connect(unregister, SIGNAL(clicked()), this, SLOT(slotUnregister()));
         table->setCellWidget(row, ColumnUnregister, unregister);
     }
@@ -562,6 +650,13 @@ void PivoraCentral::fillTable(const QList<FilterRow> &rows)
 
     table->sortItems(ColumnName, Qt::AscendingOrder);
     table->setUpdatesEnabled(true);
+
+    if (focusInTable) {
+        for (int row = 0; row < table->rowCount(); ++row)
+            if (rowCatalogueIndex(row) == currentIndex && currentIndex >= 0)
+                table->setCurrentCell(row, currentColumn);
+        table->setFocus();
+    }
 }
 
 // --- Helpers ---------------------------------------------------------------------
@@ -599,6 +694,14 @@ KnownFilter *PivoraCentral::entryAt(int index) const
     return catalogueEntry(catalogue, index);
 }
 
+// The location column is often too narrow for the whole path, which the
+// unregister question asks the user to remember: the tooltip shows it all.
+void PivoraCentral::setLocation(QTableWidgetItem *item, const QString &location)
+{
+    item->setText(location);
+    item->setToolTip(location);
+}
+
 QString PivoraCentral::locationText(int row) const
 {
     const QTableWidgetItem *item = table ? table->item(row, ColumnLocation) : 0;
@@ -631,6 +734,10 @@ void PivoraCentral::createTable()
                                                    << tr("Custom Merit") << tr("Unregister"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab moves between the table and the buttons; arrow keys move between
+    // cells, and Space, Return or F2 work the cell widget of the current cell.
+    table->setTabKeyNavigation(false);
+    table->installEventFilter(new CellKeyboardAccess(table));
     table->setColumnWidth(ColumnNewMerit, 80);
     table->setColumnWidth(ColumnCustomMerit, 100);
     table->setColumnWidth(ColumnUnregister, 100);

@@ -13,6 +13,7 @@ class QPushButton;
 class QRect;
 class QSize;
 class QTableWidget;
+class QTableWidgetItem;
 
 class PivoraCentral : public QWidget
 {
@@ -63,12 +64,17 @@ protected:
     int rowOfSender(int column);
     int rowCatalogueIndex(int row);
     const char *linkedPartner(const KnownFilter &entry) const;
+    const char *registeredLinkedPartner(const KnownFilter &entry) const;
+    void refreshServerSiblings(const QString &location, int row);
+    void removeUnregisteredRows();
+    void reportRegistrationRefused(const QString &path, int code);
 
 private:
     bool buildCatalogue();
     void releaseCatalogue();
     KnownFilter *entryAt(int index) const;
     QString locationText(int row) const;
+    static void setLocation(QTableWidgetItem *item, const QString &location);
     QString locationOf(const KnownFilter *entry) const;
     QString nameOf(KnownFilter *entry) const;
     int runSilentRegistration(int row);

@@ -70,9 +70,13 @@ TEST_F(CatalogueTest, DefaultMeritsFollowTheirPairRule)
         oneLess += knownFilterRows[i + 1].defaultMerit + 1 == knownFilterRows[i].defaultMerit;
     }
     EXPECT_EQ(19, oneLess);
-    // The linked pairs are served by one server.
-    for (int slot : {41, 42, 43})
-        EXPECT_STREQ(knownFilterRows[40].server, knownFilterRows[slot].server);
+    // Each linked pair shares one server; every other filter has its own.
+    EXPECT_STREQ(knownFilterRows[40].server, knownFilterRows[42].server);
+    EXPECT_STREQ(knownFilterRows[41].server, knownFilterRows[43].server);
+    std::set<std::string> servers;
+    for (const KnownFilterRow &row : knownFilterRows)
+        servers.insert(row.server);
+    EXPECT_EQ(50u, servers.size());
 }
 
 TEST_F(CatalogueTest, RebuildFreesCachedNamesAndStartsFresh)

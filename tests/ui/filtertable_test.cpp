@@ -14,11 +14,6 @@
 
 namespace {
 
-void registerServer(const char *server, bool doRegister = true)
-{
-    QCOMPARE(serverCall(serverFile(server), doRegister), 0);
-}
-
 int slotOf(const QString &name)
 {
     for (int i = 0; i < knownFilterRowCount; ++i)
@@ -55,8 +50,7 @@ private slots:
 
 void FilterTableTest::listsEveryRegisteredCatalogueFilterSortedByName()
 {
-    for (const char *server : {"KestraneVideo", "KestraneAudio", "KestraneMpeg2", "KestraneSplitters"})
-        registerServer(server);
+    registerFilters(allFilters);
     // A registered filter the catalogue does not know gets no row.
     const std::string other = std::string(legacyFilterInstancePrefix) + testkeys::testFilterClsid;
     HKEY key = createKey(other);
@@ -91,8 +85,8 @@ void FilterTableTest::listsEveryRegisteredCatalogueFilterSortedByName()
 
 void FilterTableTest::classifiesMeritsAndShowsCustomCells()
 {
-    registerServer("KestraneVideo");
-    registerServer("KestraneSplitters");
+    registerFilters(videoDecoders);
+    registerFilters(demultiplexers);
     const int disabled = 0, high = 1, zero = 2, custom = 3, defaultIsDisable = 46, defaultIsDisableAtZero = 50;
     QCOMPARE(writeFilterMerit(0x200000, 0, knownFilterRows[disabled].clsid), 0);
     QCOMPARE(writeFilterMerit(0xFFFFFFFFu, 0, knownFilterRows[high].clsid), 0);
@@ -161,7 +155,7 @@ void FilterTableTest::marksUnknownNamesAndInvalidPaths()
 
 void FilterTableTest::refreshRebuildsWithNewCellWidgets()
 {
-    registerServer("KestraneMpeg2");
+    registerFilters(mpeg2Decoders);
     QCOMPARE(writeFilterMerit(0x654321, 0, knownFilterRows[41].clsid), 0);
     open();
     QCOMPARE(table->rowCount(), 4);
@@ -188,12 +182,12 @@ void FilterTableTest::refreshRebuildsWithNewCellWidgets()
 
 void FilterTableTest::emptiesWhenEverythingWasUnregisteredElsewhere()
 {
-    registerServer("KestraneMpeg2");
-    registerServer("KestraneSplitters");
+    registerFilters(mpeg2Decoders);
+    registerFilters(demultiplexers);
     open();
     QCOMPARE(table->rowCount(), 12);
-    registerServer("KestraneMpeg2", false);
-    registerServer("KestraneSplitters", false);
+    registerFilters(mpeg2Decoders, false);
+    registerFilters(demultiplexers, false);
     refresh();
     QCOMPARE(table->rowCount(), 0);
     QVERIFY(window->findChildren<MeritTWComboBox *>().isEmpty());
@@ -202,7 +196,7 @@ void FilterTableTest::emptiesWhenEverythingWasUnregisteredElsewhere()
 
 void FilterTableTest::windowIsSeventyTwoPixelsWiderThanItsColumns()
 {
-    registerServer("KestraneVideo");
+    registerFilters(videoDecoders);
     open();
     QSize proposal;
     const bool fits = window->computeWindowSize(proposal);

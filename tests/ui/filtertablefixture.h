@@ -4,6 +4,7 @@
 #ifndef FILTERTABLEFIXTURE_H
 #define FILTERTABLEFIXTURE_H
 
+#include "knownfilterrows.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
 #include "pivoracentral.h"
@@ -25,6 +26,22 @@ inline std::string serverFile(const char *server)
 inline int serverCall(const std::string &path, bool doRegister)
 {
     return runRegsvr32(0, doRegister, std::wstring(path.begin(), path.end()).c_str(), true);
+}
+
+// Catalogue slots by kind, as the sample servers ship them: each filter in a
+// server of its own, the linked MPEG-2 pairs (40 with 42, 41 with 43) in one
+// server each.
+struct SlotRange {
+    int first, last;
+};
+const SlotRange videoDecoders{0, 19}, audioDecoders{20, 39}, mpeg2Decoders{40, 43}, demultiplexers{44, 51},
+    allFilters{0, 51};
+
+// Registers or unregisters the servers of every filter in the range.
+inline void registerFilters(SlotRange range, bool doRegister = true)
+{
+    for (int slot = range.first; slot <= range.last; ++slot)
+        QCOMPARE(serverCall(serverFile(knownFilterRows[slot].server), doRegister), 0);
 }
 
 class FilterTableFixture

@@ -1,0 +1,44 @@
+#include "cellkeyboardaccess.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableWidget>
+
+CellKeyboardAccess::CellKeyboardAccess(QTableWidget *table) : QObject(table), m_table(table)
+{
+}
+
+bool CellKeyboardAccess::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_table || event->type() != QEvent::KeyPress)
+        return false;
+    const QKeyEvent *key = static_cast<QKeyEvent *>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    switch (key->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_F2:
+        break;
+    default:
+        return false;
+    }
+    QWidget *cell = m_table->cellWidget(m_table->currentRow(), m_table->currentColumn());
+    if (!cell || !cell->isEnabled())
+        return false;
+    if (QComboBox *list = qobject_cast<QComboBox *>(cell)) {
+        list->setFocus(Qt::OtherFocusReason);
+        list->showPopup();
+    } else if (QLineEdit *edit = qobject_cast<QLineEdit *>(cell)) {
+        edit->setFocus(Qt::OtherFocusReason);
+        edit->selectAll();
+    } else if (QAbstractButton *button = qobject_cast<QAbstractButton *>(cell)) {
+        button->click();
+    } else {
+        return false;
+    }
+    return true;
+}
