@@ -48,10 +48,50 @@ private slots:
     void resetRestoresDefaultsAndWarnsOnce();
     void registerAddsTheServersFiltersAndRemembersTheFolder();
     void cellRefreshOfUnknownColumnsOnlyTraces();
+    void customEditEndedByFocusOutSurvivesItsCellsRemoval();
+    void rowsOfTheSameServerFollowItsChanges();
+    void partnerThatWasNotRegisteredIsNotWritten();
+    void registerSaysWhyAFileWasRefused();
+    void keyboardMovesBetweenTableAndButtons();
     void unknownChoiceIsReportedAsAnUnknownError();
 
 private:
     QString merit(int row) { return table->item(row, 1)->text(); }
+    void showWindow()
+    {
+        open();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+    // Types a merit into the row's custom cell, as the user does after
+    // choosing Custom; the edit is not finished yet.
+    MeritTWLineEdit *typeCustomMerit(int slot, const char *text)
+    {
+        choose(slot, 3);
+        MeritTWLineEdit *cell = customCell(rowOfSlot(slot));
+        if (cell) {
+            QTest::mouseClick(cell, Qt::LeftButton);
+            cell->selectAll();
+            QTest::keyClicks(cell, text);
+        }
+        return cell;
+    }
+    // Answers the file dialog of "Register new filters" with one typed path.
+    void registerThroughTheDialog(const QString &path)
+    {
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, [&] {
+            QFileDialog *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            if (!dialog || dialog->property("answered").toBool())
+                return;
+            dialog->setProperty("answered", true);
+            if (QLineEdit *name = dialog->findChild<QLineEdit *>("fileNameEdit"))
+                name->setText(path);
+            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        });
+        timer.start(20);
+        windowButton("Register &new filters")->click();
+    }
     void choose(int slot, int position)
     {
         MeritTWComboBox *box = selector(rowOfSlot(slot));
@@ -59,6 +99,7 @@ private:
         box->showPopup();
         box->view()->setCurrentIndex(box->model()->index(position, 0));
         QTest::keyClick(box->view(), Qt::Key_Return);
+        QTRY_VERIFY(!box->view()->isVisible());
     }
     void clickUnregister(int slot)
     {
@@ -344,6 +385,134 @@ void ActionsTest::unknownChoiceIsReportedAsAnUnknownError()
     QCOMPARE(closer.seen()[0].icon, QMessageBox::Critical);
     QCOMPARE(closer.seen()[0].text, QString("Unknown error! Refreshing the table might help."));
     QCOMPARE(readFilterMerit(0, knownFilterRows[45].clsid), knownFilterRows[45].defaultMerit);
+}
+
+// Leaving a custom cell finishes the edit, and the report of a refusal or of
+// a stale path removes that very cell: it must outlive its own focus-out.
+void ActionsTest::customEditEndedByFocusOutSurvivesItsCellsRemoval()
+{
+    registerFilters(videoDecoders);
+    const std::string folder = testsupport::makeTempFolder();
+    const std::string copy = folder + knownFilterRows[46].server + ".ax";
+    QVERIFY(std::system(("cp '" + serverFile(knownFilterRows[46].server) + "' '" + copy + "'").c_str()) == 0);
+    QCOMPARE(serverCall(copy, true), 0);
+    std::remove(copy.c_str());
+    showWindow();
+
+    QVERIFY(registry->setWritable(false));
+    MessageBoxCloser closer({QMessageBox::Ok, QMessageBox::No});
+    MeritTWLineEdit *cell = typeCustomMerit(2, "600000");
+    QVERIFY(cell);
+    QTest::keyClick(cell, Qt::Key_Tab);
+    QCOMPARE(closer.count(), 1);
+    QVERIFY(closer.seen()[0].text.startsWith(accessDenied));
+    QVERIFY(!customCell(rowOfSlot(2)));
+    QCOMPARE(selector(rowOfSlot(2))->currentText(), QString("Default"));
+    QCOMPARE(readFilterMerit(0, knownFilterRows[2].clsid), knownFilterRows[2].defaultMerit);
+
+    // The stale path, answered No, left by a click on another cell.
+    QVERIFY(registry->setWritable(true));
+    window->activateWindow(); // as the closed box gives it back
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    cell = typeCustomMerit(46, "600000");
+    QVERIFY(cell);
+    const QTableWidgetItem *other = table->item(rowOfSlot(0), 0);
+    table->scrollToItem(other);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      table->visualItemRect(other).center());
+    QCOMPARE(closer.count(), 2);
+    QCOMPARE(closer.seen()[1].icon, QMessageBox::Question);
+    QVERIFY(!customCell(rowOfSlot(46)));
+    QCOMPARE(readFilterMerit(0, knownFilterRows[46].clsid), knownFilterRows[46].defaultMerit);
+    QCoreApplication::sendPostedEvents(0, QEvent::DeferredDelete);
+    QVERIFY(window->findChildren<MeritTWLineEdit *>().isEmpty());
+    testsupport::removeTree(folder);
+}
+
+void ActionsTest::rowsOfTheSameServerFollowItsChanges()
+{
+    registerFilters(mpeg2Decoders);
+    open();
+    // Changed behind the window's back: the re-registration for 40 resets 42,
+    // and 42's merit, read just before, is written back and shown.
+    QCOMPARE(writeFilterMerit(0x123456, 0, knownFilterRows[42].clsid), 0);
+    MessageBoxCloser closer({QMessageBox::Yes});
+    choose(40, 2);
+    QCOMPARE(merit(rowOfSlot(42)), QString("0x00123456"));
+    QCOMPARE(selector(rowOfSlot(42))->currentText(), QString("Custom"));
+    QCOMPARE(customCell(rowOfSlot(42))->text(), QString("0x00123456"));
+    QCOMPARE(closer.count(), 0);
+
+    clickUnregister(40); // the server of 40 serves 42 too: both rows go
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(table->rowCount(), 2);
+    QCOMPARE(rowOfSlot(40), -1);
+    QCOMPARE(rowOfSlot(42), -1);
+    QVERIFY(rowOfSlot(41) >= 0 && rowOfSlot(43) >= 0);
+}
+
+void ActionsTest::partnerThatWasNotRegisteredIsNotWritten()
+{
+    registerFilters(mpeg2Decoders);
+    QCOMPARE(removeFilterRegistration(0, knownFilterRows[43].clsid), 0);
+    open();
+    MessageBoxCloser closer;
+    choose(41, 2);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[41].clsid), 0xFFFFFFFFu);
+    // The server registered 43 again with its default; no merit 0 written.
+    QCOMPARE(readFilterMerit(0, knownFilterRows[43].clsid), knownFilterRows[43].defaultMerit);
+    QCOMPARE(closer.count(), 0);
+}
+
+void ActionsTest::registerSaysWhyAFileWasRefused()
+{
+    // A path too long for regsvr32's parameter text.
+    std::string folder = testsupport::makeTempFolder();
+    const std::string top = folder;
+    while (folder.size() < 280)
+        folder += std::string(40, 'd') + "/";
+    QVERIFY(std::system(("mkdir -p '" + folder + "'").c_str()) == 0);
+    const std::string path = folder + "long.ax";
+    QVERIFY(std::system(("cp '" + serverFile(knownFilterRows[0].server) + "' '" + path + "'").c_str()) == 0);
+    open();
+    MessageBoxCloser closer;
+    registerThroughTheDialog(QString::fromStdString(path));
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.seen()[0].icon, QMessageBox::Warning);
+    QCOMPARE(closer.seen()[0].text, QString::fromStdString(path) +
+                                        " was not registered.\n\nIts path is too long to be passed to regsvr32.exe.");
+    QCOMPARE(table->rowCount(), 0);
+    testsupport::removeTree(top);
+}
+
+void ActionsTest::keyboardMovesBetweenTableAndButtons()
+{
+    registerFilters(mpeg2Decoders);
+    showWindow();
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), windowButton("Register &new filters"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), table);
+
+    // Arrows move between cells; Space opens the current cell's selector.
+    const int row = rowOfSlot(43);
+    table->setCurrentCell(row, 2);
+    QTest::keyClick(table, Qt::Key_Right);
+    QCOMPARE(table->currentColumn(), 3);
+    QTest::keyClick(table, Qt::Key_Space);
+    QTRY_VERIFY(selector(row)->view()->isVisible());
+    QTest::keyClick(selector(row)->view(), Qt::Key_Escape);
+    QTRY_VERIFY(!selector(row)->view()->isVisible());
+
+    // A rebuild keeps the focus in the table, on the same filter and column.
+    table->setFocus();
+    windowButton("Re&fresh")->click();
+    QCOMPARE(QApplication::focusWidget(), table);
+    QCOMPARE(selector(table->currentRow())->index(), 43);
+    QCOMPARE(table->currentColumn(), 3);
+    // The whole location is the tooltip of its cell.
+    QCOMPARE(table->item(row, 2)->toolTip(), table->item(row, 2)->text());
 }
 
 QTEST_MAIN(ActionsTest)

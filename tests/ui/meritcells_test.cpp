@@ -4,8 +4,10 @@
 #include "merittwlineedit.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QWheelEvent>
 #include <QtTest>
 
 class MeritCellsTest : public QObject
@@ -23,6 +25,7 @@ private slots:
     void returnThenFocusOutEmitsOnce();
     void enteringAndLeavingWithoutTypingEmitsNothing();
     void setMeritShowsNormalFormSilently();
+    void wheelChangesOnlyAFocusedSelector();
 
 private:
     // Opens the list and picks the item at `position` with the keyboard.
@@ -233,6 +236,33 @@ void MeritCellsTest::setMeritShowsNormalFormSilently()
     QCOMPARE(edit.text(), QString("0xFFFFFFFF"));
     QVERIFY(!edit.isModified());
     QCOMPARE(two.count(), 0);
+}
+
+void MeritCellsTest::wheelChangesOnlyAFocusedSelector()
+{
+    QWidget parent;
+    MeritTWComboBox *box = new MeritTWComboBox(&parent, 3);
+    QLineEdit *other = new QLineEdit(&parent);
+    other->move(0, 60);
+    parent.show();
+    QVERIFY(QTest::qWaitForWindowActive(&parent));
+    other->setFocus();
+    QSignalSpy spy(box, SIGNAL(hackMerit(int,int)));
+    const auto notch = [box] {
+        const QPointF at(box->width() / 2, box->height() / 2);
+        QWheelEvent wheel(at, box->mapToGlobal(at.toPoint()), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        return QApplication::sendEvent(box, &wheel) && wheel.isAccepted();
+    };
+    QVERIFY(!notch()); // ignored, so that the table around it scrolls
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(box->meritId(), MeritIdDefault);
+    QVERIFY(!box->hasFocus());
+
+    box->setFocus();
+    notch();
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(box->meritId(), MeritIdDisable);
 }
 
 QTEST_MAIN(MeritCellsTest)
