@@ -1,9 +1,11 @@
 #include "filterregistrystore.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -23,18 +25,44 @@ bool instanceKeyPath(const KnownFilter *entry, const char *clsid, char (&path)[r
     return true;
 }
 
-// Queries a value into `work`, starting at its current size and growing it
-// once to the size the registry reports.
-LONG queryGrowingOnce(HKEY key, const char *valueName, std::vector<BYTE> &work, DWORD &type, DWORD &count)
+// A value buffer of `size` bytes, zeroed, or null when memory ran out:
+// allocation never throws. Never null for 0 bytes when memory is there, so a
+// query reports ERROR_MORE_DATA rather than only a size.
+std::unique_ptr<BYTE[]> allocateValue(DWORD size)
 {
-    count = DWORD(work.size());
-    if (work.empty())
-        work.resize(1); // a valid pointer, so the call reports ERROR_MORE_DATA rather than a size
-    LONG rc = RegQueryValueExA(key, valueName, nullptr, &type, work.data(), &count);
+    return std::unique_ptr<BYTE[]>(new (std::nothrow) BYTE[size ? size : 1]());
+}
+
+// Queries a value of the expected type into `buffer`, starting with
+// `capacity` bytes and growing once to the size the registry reports. A
+// value of another type is refused before its data is read; one larger than
+// maxRegistryValueSize is not read at all.
+LONG queryExpected(HKEY key, const char *valueName, DWORD expectedType, DWORD capacity,
+                   std::unique_ptr<BYTE[]> &buffer, DWORD &count)
+{
+    buffer = allocateValue(capacity);
+    if (!buffer)
+        return statusValueTooLarge;
+    DWORD type = REG_NONE;
+    count = capacity;
+    LONG rc = RegQueryValueExA(key, valueName, nullptr, &type, buffer.get(), &count);
+    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA)
+        return rc;
+    if (type != expectedType)
+        return statusWrongValueType;
     if (rc == ERROR_MORE_DATA) {
-        work.assign(count ? count : 1, 0);
-        rc = RegQueryValueExA(key, valueName, nullptr, &type, work.data(), &count);
+        if (count > maxRegistryValueSize)
+            return statusValueTooLarge;
+        capacity = count;
+        buffer = allocateValue(capacity);
+        if (!buffer)
+            return statusValueTooLarge;
+        rc = RegQueryValueExA(key, valueName, nullptr, &type, buffer.get(), &count);
+        if (rc == ERROR_SUCCESS && type != expectedType) // changed between the two queries
+            rc = statusWrongValueType;
     }
+    if (rc == ERROR_SUCCESS && count > capacity)
+        rc = ERROR_MORE_DATA; // never trust a count beyond the buffer
     return rc;
 }
 
@@ -57,51 +85,44 @@ const char *filterClsid(const KnownFilter *entry, const char *clsid)
     return length == 0 || length >= size_t(clsidStringSize) ? nullptr : id;
 }
 
-int32_t readRegistryValue(const char *subKey, const char *valueName, BYTE *destination, DWORD *size)
+int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expectedType, BYTE *destination,
+                          DWORD *size)
 {
     if (!subKey || !valueName || !destination || !size)
         return ERROR_BAD_ARGUMENTS;
+    if (expectedType != REG_BINARY && expectedType != REG_SZ)
+        return statusWrongValueType;
     const DWORD capacity = *size;
     HKEY key = nullptr;
     LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key);
     if (rc != ERROR_SUCCESS)
         return rc;
-    std::vector<BYTE> work(capacity);
-    DWORD type = REG_NONE, count = 0;
-    rc = queryGrowingOnce(key, valueName, work, type, count);
-    if (rc == ERROR_SUCCESS) {
-        switch (type) {
-        case REG_BINARY:
-            // The merit field is bytes 4..7; a shorter blob has none, and the
-            // destination must hold its four bytes.
-            if (count < kMeritFieldEnd)
-                rc = statusNoMeritField;
-            else if (capacity < 4)
-                rc = ERROR_MORE_DATA;
-            else
-                std::memcpy(destination, work.data() + kMeritOffset, 4);
-            break;
-        case REG_SZ: {
-            // The text ends at its first null or at the end of the data,
-            // whether or not the registry holds a terminator.
-            const DWORD length = DWORD(strnlen(reinterpret_cast<const char *>(work.data()), count));
-            const DWORD needed = length + 1;
-            *size = needed;
-            if (capacity < needed) {
-                rc = ERROR_MORE_DATA;
-            } else {
-                std::memcpy(destination, work.data(), length);
-                destination[length] = 0;
-            }
-            break;
-        }
-        default:
-            rc = statusWrongValueType;
-            break;
-        }
-    }
+    std::unique_ptr<BYTE[]> work;
+    DWORD count = 0;
+    rc = queryExpected(key, valueName, expectedType, capacity, work, count);
     RegCloseKey(key);
-    return rc;
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    if (expectedType == REG_BINARY) {
+        // The merit field is bytes 4..7; a shorter blob has none, and the
+        // destination must hold its four bytes.
+        if (count < kMeritFieldEnd)
+            return statusNoMeritField;
+        if (capacity < 4)
+            return ERROR_MORE_DATA;
+        std::memcpy(destination, work.get() + kMeritOffset, 4);
+        return ERROR_SUCCESS;
+    }
+    // The text ends at its first null or at the end of the data, whether or
+    // not the registry holds a terminator.
+    const DWORD length = DWORD(strnlen(reinterpret_cast<const char *>(work.get()), count));
+    const DWORD needed = length + 1;
+    *size = needed;
+    if (capacity < needed)
+        return ERROR_MORE_DATA;
+    std::memcpy(destination, work.get(), length);
+    destination[length] = 0;
+    return ERROR_SUCCESS;
 }
 
 int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint)
@@ -112,18 +133,14 @@ int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE 
     LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, kReadWrite, &key);
     if (rc != ERROR_SUCCESS)
         return rc;
-    std::vector<BYTE> blob(sizeHint);
-    DWORD type = REG_NONE, count = 0;
-    rc = queryGrowingOnce(key, valueName, blob, type, count);
+    std::unique_ptr<BYTE[]> blob;
+    DWORD count = 0;
+    rc = queryExpected(key, valueName, REG_BINARY, sizeHint, blob, count);
+    if (rc == ERROR_SUCCESS && count < kMeritFieldEnd)
+        rc = statusNoMeritField;
     if (rc == ERROR_SUCCESS) {
-        if (type != REG_BINARY) {
-            rc = statusWrongValueType;
-        } else if (count < kMeritFieldEnd) {
-            rc = statusNoMeritField;
-        } else {
-            std::memcpy(blob.data() + kMeritOffset, source, 4);
-            rc = RegSetValueExA(key, valueName, 0, REG_BINARY, blob.data(), count);
-        }
+        std::memcpy(blob.get() + kMeritOffset, source, 4);
+        rc = RegSetValueExA(key, valueName, 0, REG_BINARY, blob.get(), count);
     }
     RegCloseKey(key);
     return rc;
@@ -177,7 +194,7 @@ bool readFriendlyName(KnownFilter *entry)
         return false;
     BYTE name[registryTextSize] = {};
     DWORD size = sizeof name;
-    if (readRegistryValue(path, kFriendlyName, name, &size) != ERROR_SUCCESS)
+    if (readRegistryValue(path, kFriendlyName, REG_SZ, name, &size) != ERROR_SUCCESS)
         return false;
     char *copy = static_cast<char *>(std::malloc(size));
     if (!copy)
@@ -195,7 +212,7 @@ uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid)
         return 0;
     BYTE bytes[4] = {};
     DWORD size = sizeof bytes;
-    if (readRegistryValue(path, kFilterData, bytes, &size) != ERROR_SUCCESS)
+    if (readRegistryValue(path, kFilterData, REG_BINARY, bytes, &size) != ERROR_SUCCESS)
         return 0;
     char text[9];
     meritBytesToHex(bytes, text);
@@ -220,24 +237,22 @@ std::wstring readServerPath(const KnownFilter *entry, const char *clsid)
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return std::wstring();
-    std::vector<WCHAR> buffer(registryTextSize, L'\0');
-    DWORD size = DWORD(buffer.size() * sizeof(WCHAR));
+    WCHAR buffer[registryTextSize] = {};
+    DWORD size = sizeof buffer;
     DWORD type = REG_NONE;
-    std::wstring result;
-    if (RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<LPBYTE>(buffer.data()), &size)
-            == ERROR_SUCCESS
-        && type == REG_SZ) {
-        const size_t units = size / sizeof(WCHAR);
-        size_t length = 0;
-        while (length < units && buffer[length] != L'\0')
-            ++length;
-        // A path that fills the whole buffer without a terminator is longer
-        // than the 259 characters a path may have.
-        if (length < buffer.size())
-            result.assign(buffer.data(), length);
-    }
+    const LONG rc = RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size);
     RegCloseKey(key);
-    return result;
+    if (rc != ERROR_SUCCESS || type != REG_SZ)
+        return std::wstring();
+    const size_t units = std::min<size_t>(size / sizeof(WCHAR), registryTextSize);
+    size_t length = 0;
+    while (length < units && buffer[length] != L'\0')
+        ++length;
+    // A path that fills the whole buffer without a terminator is longer than
+    // the 259 characters a path may have.
+    if (length == size_t(registryTextSize))
+        return std::wstring();
+    return std::wstring(buffer, length);
 }
 
 int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid)

@@ -11,9 +11,12 @@
 // opens, reads and closes, so other programs' changes are always seen.
 //
 // Statuses are Windows error numbers: 0 success, 160 no filter or argument,
-// 234 text longer than the buffer, E_NOTIMPL (0x80004001) value of the wrong
-// type, 13 (ERROR_INVALID_DATA) a FilterData shorter than the 8 bytes that
-// hold its merit, and the registry's own codes (2 missing, 5 access denied).
+// 234 text longer than the buffer, E_NOTIMPL (0x80004001) value of another
+// type than the one asked for, 13 (ERROR_INVALID_DATA) a FilterData shorter
+// than the 8 bytes that hold its merit, 8 (ERROR_NOT_ENOUGH_MEMORY) a value
+// larger than maxRegistryValueSize or memory that ran out, and the
+// registry's own codes (2 missing, 5 access denied). Nothing throws, and
+// every key opened is closed before a call returns.
 #ifndef FILTERREGISTRYSTORE_H
 #define FILTERREGISTRYSTORE_H
 
@@ -27,6 +30,10 @@
 const int registryTextSize = 260;                 // text buffers, terminator included
 const int32_t statusWrongValueType = int32_t(0x80004001u); // E_NOTIMPL
 const int32_t statusNoMeritField = 13;            // ERROR_INVALID_DATA
+const int32_t statusValueTooLarge = 8;            // ERROR_NOT_ENOUGH_MEMORY
+// The largest value read: a standard-format hive holds no larger one, and a
+// filter's registration blob is a few hundred bytes.
+const DWORD maxRegistryValueSize = 1024 * 1024;
 
 bool isFilterRegistered(const KnownFilter *entry, const char *clsid = nullptr);
 bool readFriendlyName(KnownFilter *entry);
@@ -34,8 +41,11 @@ uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid = nullptr);
 std::wstring readServerPath(const KnownFilter *entry, const char *clsid = nullptr);
 int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid = nullptr);
 
-// The building blocks of the operations above.
-int32_t readRegistryValue(const char *subKey, const char *valueName, BYTE *destination, DWORD *size);
+// The building blocks of the operations above. readRegistryValue reads a
+// value of the expected type only (REG_BINARY: its merit bytes 4..7; REG_SZ:
+// its text); any other type gives E_NOTIMPL and leaves the destination alone.
+int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expectedType, BYTE *destination,
+                          DWORD *size);
 int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint);
 int meritBytesToHex(const BYTE bytes[4], char text[9]);
 int hexToMeritBytes(const char *text, BYTE bytes[4]);

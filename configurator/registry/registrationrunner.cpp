@@ -47,13 +47,17 @@ int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silen
     if (!fileExists(server))
         return ERROR_FILE_NOT_FOUND;
     // A quote would end the quoted path and let the rest of the name pass as
-    // switches of regsvr32. Windows forbids it in file names; others do not.
-    if (std::wcschr(server, L'"'))
+    // switches of regsvr32, and a backslash before the closing quote escapes
+    // it, so regsvr32 would get a mangled path. Windows forbids both at the
+    // end of a file name; others do not.
+    const size_t serverLength = wcsnlen(server, kParameterSize);
+    const bool endsInBackslash =
+        serverLength > 0 && serverLength < size_t(kParameterSize) && server[serverLength - 1] == L'\\';
+    if (std::wmemchr(server, L'"', serverLength) || endsInBackslash)
         return statusPathHasQuote;
 
     const wchar_t *prefix = parameterPrefix(registerServer, silent);
     const size_t prefixLength = std::wcslen(prefix);
-    const size_t serverLength = wcsnlen(server, kParameterSize);
     if (prefixLength + serverLength + 1 >= size_t(kParameterSize))
         return statusPathTooLong;
     wchar_t parameters[kParameterSize];

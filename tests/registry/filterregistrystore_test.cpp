@@ -128,6 +128,36 @@ TEST_F(StoreTest, FilterDataOfTheWrongTypeIsNeitherReadNorWritten)
     setInstanceValue("FilterData", REG_DWORD, "\x01\x02\x03\x04", 4);
     EXPECT_EQ(0u, readFilterMerit(&entry));
     EXPECT_EQ(statusWrongValueType, writeFilterMerit(0x600000, &entry));
+
+    // Text short enough for the merit's four bytes is still no merit.
+    setInstanceValue("FilterData", REG_SZ, "abc", 4);
+    EXPECT_EQ(0u, readFilterMerit(&entry));
+    BYTE bytes[4] = {0xA5, 0xA5, 0xA5, 0xA5};
+    DWORD size = sizeof bytes;
+    EXPECT_EQ(statusWrongValueType, readRegistryValue(instanceKey().c_str(), "FilterData", REG_BINARY, bytes, &size));
+    EXPECT_EQ(0xA5A5A5A5u, uint32_t(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t(bytes[3]) << 24));
+    EXPECT_EQ(statusWrongValueType, readRegistryValue(instanceKey().c_str(), "FilterData", REG_DWORD, bytes, &size));
+}
+
+TEST_F(StoreTest, ValueLargerThanTheLimitIsNeitherReadNorWritten)
+{
+    std::vector<BYTE> huge = patternBlob(maxRegistryValueSize + 1);
+    setFilterData(huge);
+    EXPECT_EQ(0u, readFilterMerit(&entry));
+    EXPECT_EQ(statusValueTooLarge, writeFilterMerit(0x600000, &entry));
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, instanceKey().c_str(), 0, KEY_READ, &key));
+    std::vector<BYTE> now(huge.size() + 1);
+    DWORD size = DWORD(now.size());
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "FilterData", nullptr, nullptr, now.data(), &size));
+    RegCloseKey(key);
+    now.resize(size);
+    EXPECT_TRUE(now == huge);
+
+    huge.assign(maxRegistryValueSize + 1, 'n');
+    huge.back() = 0;
+    setInstanceValue("FriendlyName", REG_SZ, huge.data(), DWORD(huge.size()));
+    EXPECT_FALSE(readFriendlyName(&entry));
 }
 
 TEST_F(StoreTest, FilterDataWithoutAMeritFieldIsLeftAlone)
@@ -177,9 +207,9 @@ TEST_F(StoreTest, NoUsableFilterReferenceIsABadArgument)
 
     BYTE buffer[4];
     DWORD size = sizeof buffer;
-    EXPECT_EQ(ERROR_BAD_ARGUMENTS, readRegistryValue(nullptr, "FilterData", buffer, &size));
-    EXPECT_EQ(ERROR_BAD_ARGUMENTS, readRegistryValue("CLSID", nullptr, buffer, &size));
-    EXPECT_EQ(ERROR_BAD_ARGUMENTS, readRegistryValue("CLSID", "x", nullptr, &size));
+    EXPECT_EQ(ERROR_BAD_ARGUMENTS, readRegistryValue(nullptr, "FilterData", REG_BINARY, buffer, &size));
+    EXPECT_EQ(ERROR_BAD_ARGUMENTS, readRegistryValue("CLSID", nullptr, REG_BINARY, buffer, &size));
+    EXPECT_EQ(ERROR_BAD_ARGUMENTS, readRegistryValue("CLSID", "x", REG_BINARY, nullptr, &size));
     EXPECT_EQ(ERROR_BAD_ARGUMENTS, patchRegistryBlob("CLSID", "x", nullptr, 4));
 }
 
@@ -206,6 +236,9 @@ TEST_F(StoreTest, FriendlyNameUpTo259CharactersIsCached)
     setInstanceValue("FriendlyName", REG_BINARY, "Binary", 6);
     EXPECT_FALSE(readFriendlyName(&entry));
     EXPECT_STREQ("", entry.friendlyName);
+    setInstanceValue("FriendlyName", REG_BINARY, "Binary name", 12); // long enough to hold a merit field
+    EXPECT_FALSE(readFriendlyName(&entry));
+    EXPECT_STREQ("", entry.friendlyName);
 }
 
 TEST_F(StoreTest, FriendlyNameWithoutTerminatorIsReadWhole)
@@ -226,13 +259,13 @@ TEST_F(StoreTest, TextValueLongerThanTheBufferReportsItsSize)
     char text[8];
     std::memset(text, 0x5A, sizeof text);
     DWORD size = sizeof text;
-    EXPECT_EQ(ERROR_MORE_DATA, readRegistryValue(instanceKey().c_str(), "FriendlyName", reinterpret_cast<BYTE *>(text), &size));
+    EXPECT_EQ(ERROR_MORE_DATA, readRegistryValue(instanceKey().c_str(), "FriendlyName", REG_SZ, reinterpret_cast<BYTE *>(text), &size));
     EXPECT_EQ(9u, size);
     EXPECT_EQ(0x5A, text[0]);
 
     char fits[9];
     size = sizeof fits;
-    EXPECT_EQ(0, readRegistryValue(instanceKey().c_str(), "FriendlyName", reinterpret_cast<BYTE *>(fits), &size));
+    EXPECT_EQ(0, readRegistryValue(instanceKey().c_str(), "FriendlyName", REG_SZ, reinterpret_cast<BYTE *>(fits), &size));
     EXPECT_EQ(9u, size);
     EXPECT_STREQ("Kestrane", fits);
 }

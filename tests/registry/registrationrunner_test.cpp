@@ -133,14 +133,19 @@ TEST_F(RunnerTest, BadPathsAreRefusedBeforeAnythingStarts)
     EXPECT_EQ(0u, testServerRegistrations());
 }
 
-TEST_F(RunnerTest, PathWithAQuoteCannotSmuggleSwitches)
+TEST_F(RunnerTest, PathThatWouldBreakItsQuotesIsRefused)
 {
+    // A quote would smuggle switches in; a trailing backslash would escape
+    // the closing quote.
     const std::string sneaky = folder + "evil\" \\u \"x.ax";
-    FILE *f = std::fopen(sneaky.c_str(), "w");
-    if (!f)
-        GTEST_SKIP() << "this file system forbids quotes in file names";
-    std::fclose(f);
-    EXPECT_EQ(statusPathHasQuote, runRegsvr32(nullptr, true, widen(sneaky).c_str(), true));
+    const std::string escaping = folder + "x.ax\\";
+    for (const std::string &p : {sneaky, escaping}) {
+        FILE *f = std::fopen(p.c_str(), "w");
+        if (!f)
+            GTEST_SKIP() << "this file system forbids quotes and trailing backslashes in file names";
+        std::fclose(f);
+        EXPECT_EQ(statusPathHasQuote, runRegsvr32(nullptr, true, widen(p).c_str(), true)) << p;
+    }
     testsupport::sleepMs(200);
     EXPECT_FALSE(testsupport::waitForFile(trace, 0));
 }
