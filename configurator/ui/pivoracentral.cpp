@@ -228,7 +228,7 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
     }
     reportResult(rc, index, row);
     if (reregistered)
-        refreshServerSiblings(location, row);
+        refreshServerSiblings(location, index);
     blockButtonSignals(false);
 }
 
@@ -253,7 +253,7 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
     if (rc == 0 && partner)
         writeFilterMerit(partnerBefore, 0, partner);
     reportResult(rc, index, row);
-    refreshServerSiblings(location, row);
+    refreshServerSiblings(location, index);
     blockButtonSignals(false);
 }
 
@@ -515,15 +515,15 @@ const char *PivoraCentral::linkedPartner(const KnownFilter &entry) const
 // A server may serve several listed filters, and re-registering it puts every
 // one of them back to its own default: the other rows of that server show
 // what the registry now holds.
-void PivoraCentral::refreshServerSiblings(const QString &location, int row)
+void PivoraCentral::refreshServerSiblings(const QString &location, int index)
 {
     const int columns[] = {ColumnCurrentMerit, ColumnNewMerit, ColumnCustomMerit};
-    for (int r = 0; r < table->rowCount(); ++r) {
-        if (r == row || locationText(r) != location)
+    for (int row = 0; row < table->rowCount(); ++row) {
+        const int sibling = rowCatalogueIndex(row);
+        if (sibling == index || locationText(row) != location)
             continue;
-        const int index = rowCatalogueIndex(r);
         for (int column : columns)
-            slotRefresh(index, r, column);
+            slotRefresh(sibling, row, column);
     }
 }
 

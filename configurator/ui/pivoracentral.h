@@ -65,7 +65,7 @@ protected:
     int rowCatalogueIndex(int row);
     const char *linkedPartner(const KnownFilter &entry) const;
     const char *registeredLinkedPartner(const KnownFilter &entry) const;
-    void refreshServerSiblings(const QString &location, int row);
+    void refreshServerSiblings(const QString &location, int index);
     void removeUnregisteredRows();
     void reportRegistrationRefused(const QString &path, int code);
 

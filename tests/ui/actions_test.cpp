@@ -10,6 +10,7 @@
 #include <QAbstractItemView>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
@@ -401,9 +402,10 @@ void ActionsTest::customEditEndedByFocusOutSurvivesItsCellsRemoval()
 
     QVERIFY(registry->setWritable(false));
     MessageBoxCloser closer({QMessageBox::Ok, QMessageBox::No});
-    MeritTWLineEdit *cell = typeCustomMerit(2, "600000");
+    QPointer<MeritTWLineEdit> cell = typeCustomMerit(2, "600000");
     QVERIFY(cell);
     QTest::keyClick(cell, Qt::Key_Tab);
+    QVERIFY(cell); // still there once its focus-out has returned: destroyed later
     QCOMPARE(closer.count(), 1);
     QVERIFY(closer.seen()[0].text.startsWith(accessDenied));
     QVERIFY(!customCell(rowOfSlot(2)));
@@ -420,11 +422,13 @@ void ActionsTest::customEditEndedByFocusOutSurvivesItsCellsRemoval()
     table->scrollToItem(other);
     QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
                       table->visualItemRect(other).center());
+    QVERIFY(cell);
     QCOMPARE(closer.count(), 2);
     QCOMPARE(closer.seen()[1].icon, QMessageBox::Question);
     QVERIFY(!customCell(rowOfSlot(46)));
     QCOMPARE(readFilterMerit(0, knownFilterRows[46].clsid), knownFilterRows[46].defaultMerit);
     QCoreApplication::sendPostedEvents(0, QEvent::DeferredDelete);
+    QVERIFY(!cell);
     QVERIFY(window->findChildren<MeritTWLineEdit *>().isEmpty());
     testsupport::removeTree(folder);
 }
