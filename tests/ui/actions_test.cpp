@@ -77,21 +77,29 @@ private:
         }
         return cell;
     }
-    // Answers the file dialog of "Register new filters" with one typed path.
-    void registerThroughTheDialog(const QString &path)
+    // Clicks "Register new filters" and answers its file dialog with a path
+    // typed into the file name field, as a user would, or cancels it for an
+    // empty path. Returns the dialog's title and folder.
+    QStringList registerThroughTheDialog(const QString &path)
     {
+        QStringList seen;
         QTimer timer;
         connect(&timer, &QTimer::timeout, [&] {
             QFileDialog *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            if (!dialog || dialog->property("answered").toBool())
+            if (!dialog || !seen.isEmpty())
                 return;
-            dialog->setProperty("answered", true);
+            seen << dialog->windowTitle() << dialog->directory().absolutePath() + "/";
+            if (path.isEmpty()) {
+                dialog->reject();
+                return;
+            }
             if (QLineEdit *name = dialog->findChild<QLineEdit *>("fileNameEdit"))
                 name->setText(path);
             QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
         });
         timer.start(20);
         windowButton("Register &new filters")->click();
+        return seen;
     }
     void choose(int slot, int position)
     {
@@ -323,38 +331,14 @@ void ActionsTest::registerAddsTheServersFiltersAndRemembersTheFolder()
 {
     open();
     QCOMPARE(table->rowCount(), 0);
-    QStringList directories, titles;
-    int dialogs = 0;
-    const QString first = QString::fromStdString(serverFile(knownFilterRows[41].server));
-    QTimer timer;
-    connect(&timer, &QTimer::timeout, [&] {
-        QFileDialog *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || dialog->property("answered").toBool())
-            return;
-        dialog->setProperty("answered", true);
-        ++dialogs;
-        directories << dialog->directory().absolutePath();
-        titles << dialog->windowTitle();
-        if (dialogs == 1) {
-            // Typed into the file name field, as a user would.
-            QLineEdit *name = dialog->findChild<QLineEdit *>("fileNameEdit");
-            if (name)
-                name->setText(first);
-            QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
-        } else {
-            dialog->reject();
-        }
-    });
-    timer.start(20);
     MessageBoxCloser closer; // regsvr32 without /s reports on its own: standard error here
-    windowButton("Register &new filters")->click();
-    QCOMPARE(dialogs, 1);
+    const QStringList first = registerThroughTheDialog(QString::fromStdString(serverFile(knownFilterRows[41].server)));
+    QCOMPARE(first.value(0), QString("Kestrane Pivora!"));
     QCOMPARE(table->rowCount(), 2); // the linked pair 41 and 43
-    windowButton("Register &new filters")->click(); // cancelled: the table is rebuilt all the same
-    QCOMPARE(dialogs, 2);
+    const QStringList second = registerThroughTheDialog(QString()); // cancelled: the table is rebuilt all the same
+    QCOMPARE(second.value(0), QString("Kestrane Pivora!"));
+    QCOMPARE(second.value(1), QString::fromStdString(testsupport::programFolder()));
     QCOMPARE(table->rowCount(), 2);
-    QCOMPARE(titles, QStringList({"Kestrane Pivora!", "Kestrane Pivora!"}));
-    QCOMPARE(directories[1] + "/", QString::fromStdString(testsupport::programFolder()));
     QCOMPARE(closer.count(), 0);
 }
 
@@ -480,7 +464,7 @@ void ActionsTest::registerSaysWhyAFileWasRefused()
     QVERIFY(std::system(("cp '" + serverFile(knownFilterRows[0].server) + "' '" + path + "'").c_str()) == 0);
     open();
     MessageBoxCloser closer;
-    registerThroughTheDialog(QString::fromStdString(path));
+    QVERIFY(!registerThroughTheDialog(QString::fromStdString(path)).isEmpty());
     QCOMPARE(closer.count(), 1);
     QCOMPARE(closer.seen()[0].icon, QMessageBox::Warning);
     QCOMPARE(closer.seen()[0].text, QString::fromStdString(path) +
