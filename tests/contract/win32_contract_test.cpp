@@ -183,6 +183,77 @@ TEST_F(RegistryContract, WideQueryCountsWideCharacters)
     RegCloseKey(key);
 }
 
+TEST_F(RegistryContract, CharactersBeyondTheBmpRoundTripWide)
+{
+    HKEY key = createKey(kSandbox);
+    // U+1F3AC: a surrogate pair in 16-bit wide text, one unit in 32-bit.
+    const WCHAR path[] = L"C:\\\U0001F3AC\\f.ax";
+    const WCHAR name[] = L"n\U0001F3ACm";
+    const WCHAR lone[] = {L'a', WCHAR(0xD800), L'b', 0}; // no character, yet kept
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(path), sizeof path));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(path), sizeof path));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Lone", 0, REG_SZ, reinterpret_cast<const BYTE *>(lone), sizeof lone));
+
+    WCHAR buffer[32];
+    std::fill(std::begin(buffer), std::end(buffer), WCHAR(0x2A2A));
+    DWORD size = sizeof buffer, type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size));
+    EXPECT_EQ(DWORD(REG_SZ), type);
+    EXPECT_EQ(DWORD(sizeof path), size);
+    EXPECT_EQ(std::wstring(path), std::wstring(buffer));
+    EXPECT_EQ(WCHAR(0x2A2A), buffer[sizeof path / sizeof(WCHAR)]);
+    size = sizeof buffer;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Lone", nullptr, &type, reinterpret_cast<BYTE *>(buffer), &size));
+    EXPECT_EQ(DWORD(sizeof lone), size);
+    EXPECT_EQ(std::wstring(lone), std::wstring(buffer));
+
+    // The narrow functions show each 16-bit unit the code page lacks as '?'.
+    char narrow[32];
+    std::memset(narrow, kSentinel, sizeof narrow);
+    size = sizeof narrow;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Path", nullptr, &type, reinterpret_cast<BYTE *>(narrow), &size));
+    EXPECT_EQ(11u, size);
+    EXPECT_STREQ("C:\\??\\f.ax", narrow);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryContract, NamesWithLineBreaksReadBackOrAreRefused)
+{
+    HKEY key = createKey(kSandbox);
+    setValue(key, "v\nw", REG_SZ, "lf", 3);
+    setValue(key, "v\rw", REG_SZ, "cr", 3);
+    for (const char *name : {"v\nw", "v\rw"}) {
+        char data[8];
+        DWORD size = sizeof data;
+        ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE *>(data), &size));
+        EXPECT_EQ(3u, size);
+        EXPECT_STREQ(name[1] == '\n' ? "lf" : "cr", data);
+    }
+    RegCloseKey(key);
+    RegCloseKey(createKey("KestraneContractTest\\c\rd"));
+    HKEY opened = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\c\rd", 0, KEY_READ, &opened));
+    RegCloseKey(opened);
+
+    // Windows takes a line feed in a key name. A registry that cannot hold
+    // one refuses it as a bad path; either way it keeps working.
+    const LONG rc = RegCreateKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\a\nb", 0, nullptr,
+                                    REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &opened, nullptr);
+    if (rc == ERROR_SUCCESS) {
+        RegCloseKey(opened);
+        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\a\nb", 0, KEY_READ, &opened));
+        RegCloseKey(opened);
+    } else {
+        EXPECT_EQ(ERROR_BAD_PATHNAME, rc);
+        EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\a\nb", 0, KEY_READ, &opened));
+    }
+    key = createKey("KestraneContractTest\\After");
+    setValue(key, "FilterData", REG_BINARY, "\x02\x00", 2);
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\After", 0, KEY_READ, &opened));
+    RegCloseKey(opened);
+}
+
 TEST_F(RegistryContract, KeyOpenedForReadingCannotWrite)
 {
     RegCloseKey(createKey(kSandbox));
@@ -379,6 +450,25 @@ TEST(FileContract, WideOpenReadsFilesButNotFolders)
     f = reinterpret_cast<FILE *>(0x1);
     EXPECT_NE(0, _wfopen_s(&f, wideFolder.c_str(), L"r"));
     EXPECT_EQ(nullptr, f);
+    testsupport::removeTree(folder);
+}
+
+TEST(FileContract, WideOpenTakesCharactersBeyondTheBmp)
+{
+    const std::string folder = testsupport::makeTempFolder();
+    const std::wstring file = std::wstring(folder.begin(), folder.end()) + L"\U0001F3AC server.ax";
+    FILE *f = nullptr;
+    ASSERT_EQ(0, _wfopen_s(&f, file.c_str(), L"w"));
+    ASSERT_NE(nullptr, f);
+    std::fputs("MZ", f);
+    std::fclose(f);
+    f = nullptr;
+    ASSERT_EQ(0, _wfopen_s(&f, file.c_str(), L"r"));
+    ASSERT_NE(nullptr, f);
+    char text[4] = {};
+    EXPECT_EQ(2u, std::fread(text, 1, 3, f));
+    EXPECT_STREQ("MZ", text);
+    std::fclose(f);
     testsupport::removeTree(folder);
 }
 

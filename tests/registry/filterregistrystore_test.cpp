@@ -277,6 +277,10 @@ TEST_F(StoreTest, ServerPathIsReadWideAndOnlyAsPlainText)
     EXPECT_EQ(path, readServerPath(&entry));
     EXPECT_EQ(path, readServerPath(nullptr, kClsid));
 
+    const std::wstring film = L"C:\\Filme \U0001F3AC\\video.ax"; // beyond the BMP
+    setServerPath(film);
+    EXPECT_EQ(film, readServerPath(&entry));
+
     const std::wstring longest(259, L'p');
     setServerPath(longest);
     EXPECT_EQ(longest, readServerPath(&entry));

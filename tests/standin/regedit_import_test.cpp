@@ -34,6 +34,7 @@ TEST(RegeditImport, ValuesWrittenByTheStoreReadBackThroughTheApi)
     key->setValue("Count", 4, {0x2A, 0, 0, 0});
     key->setValue("Path", 2, utf16z(u"%SystemRoot%\\x.ax"));
     key->setValue("Umlaut", 1, utf16z(u"Gr\u00FC\u00DF \u20AC"));
+    key->setValue("Line\nFeed\rReturn", 1, utf16z(u"\U0001F3AC"));
 
     const std::string folder = testsupport::makeTempFolder();
     const std::string file = folder + "store.reg";

@@ -111,8 +111,11 @@ TEST(RegFile, WhatItWritesReadsBackUnchanged)
     key->setValue("Big", 3, std::vector<uint8_t>(300, 0xAB));
     key->setValue("Odd type", 0x12345, {9});
     key->setValue("Emoji", 1, utf16z("\xF0\x9F\x8E\xAC"));
+    key->setValue("Line\nFeed\rReturn", 1, utf16z("x"));
     hive.root("HKEY_LOCAL_MACHINE", true)->createChild("Software")->setValue("x", 1, utf16z("kept"));
     hive.root("HKEY_CLASSES_ROOT", false)->createChild("EmptyKey");
+    hive.root("HKEY_CLASSES_ROOT", false)->createChild("Return\r] \xF0\x9F\x8E\xAC");
+    ASSERT_TRUE(standin::fileCanHold(hive));
 
     const std::string bytes = standin::serializeRegFile(hive);
     RegHive again;
@@ -129,6 +132,11 @@ TEST(RegFile, WhatItWritesReadsBackUnchanged)
         EXPECT_EQ(key->values[i].data, back->values[i].data) << key->values[i].name;
     }
     EXPECT_NE(nullptr, path(again, {"EmptyKey"}));
+    EXPECT_NE(nullptr, path(again, {"Return\r] \xF0\x9F\x8E\xAC"}));
+
+    // A line feed in a key name has no written form.
+    hive.root("HKEY_LOCAL_MACHINE", false)->createChild("Line\nFeed");
+    EXPECT_FALSE(standin::fileCanHold(hive));
 }
 
 TEST(RegFile, InvalidUtf8BehindAUtf8MarkIsReadAsLatin1)

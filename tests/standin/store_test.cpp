@@ -125,6 +125,39 @@ TEST(SharedStore, KeyDeletedByAnotherWriterIsReported)
     RegCloseKey(key);
 }
 
+TEST(SharedStore, WhatItTakesReadsBackFromTheFileAndWhatItCannotHoldIsRefused)
+{
+    testsupport::ScopedRegistry registry;
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, kKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+                                             nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Line\nFeed", 0, REG_SZ, reinterpret_cast<const BYTE *>("x"), 2));
+    const std::wstring path = L"/tmp/\U0001F3AC/f.ax";
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE *>(path.c_str()),
+                                            DWORD((path.size() + 1) * sizeof(WCHAR))));
+    RegCloseKey(key);
+    const std::string before = testsupport::readTextFile(registry.file());
+    EXPECT_EQ(ERROR_BAD_PATHNAME, RegCreateKeyExA(HKEY_CLASSES_ROOT, "KestraneStoreTest\\Line\nFeed", 0, nullptr,
+                                                  REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr));
+    EXPECT_EQ(before, testsupport::readTextFile(registry.file()));
+
+    // A process that reads the file afresh sees every name and character.
+    const std::string copy = registry.file() + ".copy";
+    writeFile(copy, before);
+    testsupport::setEnvironment("WIN32_STANDIN_REGISTRY", copy.c_str());
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ, &key));
+    char text[4] = {};
+    DWORD size = sizeof text;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Line\nFeed", nullptr, nullptr, reinterpret_cast<BYTE *>(text), &size));
+    EXPECT_STREQ("x", text);
+    WCHAR wide[32] = {};
+    size = sizeof wide;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Path", nullptr, nullptr, reinterpret_cast<BYTE *>(wide), &size));
+    EXPECT_EQ(path, std::wstring(wide));
+    RegCloseKey(key);
+    testsupport::setEnvironment("WIN32_STANDIN_REGISTRY", registry.file().c_str());
+}
+
 TEST(SharedStore, ConcurrentWritersLoseNothing)
 {
     testsupport::ScopedRegistry registry;

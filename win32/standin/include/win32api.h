@@ -8,7 +8,9 @@
 //
 // Deliberate differences from Windows, all invisible to the callers:
 // - WCHAR is the platform's wchar_t (32-bit here), so wide byte counts are
-//   "characters * sizeof(WCHAR)", never a literal 2.
+//   "characters * sizeof(WCHAR)", never a literal 2. A character beyond the
+//   Basic Multilingual Plane is one WCHAR here and a surrogate pair, also
+//   4 bytes, on Windows.
 // - The "ANSI code page" of the narrow registry functions is Latin-1: each
 //   byte maps to the UTF-16 code unit of the same value and back, losslessly.
 #ifndef WIN32API_H

@@ -18,6 +18,12 @@ std::string wideToUtf8(const wchar_t *text)
     std::string out;
     for (; *text; ++text) {
         uint32_t c = uint32_t(*text);
+        const uint32_t next = uint32_t(text[1]);
+        if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+            // A surrogate pair, as 16-bit wide text would hold the character.
+            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+            ++text;
+        }
         if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
             c = 0xFFFD;
         if (c < 0x80) {

@@ -386,13 +386,22 @@ struct Parser {
     }
 };
 
+// Quoted text as the reader (and regedit) takes it back: a line feed or a
+// carriage return, which a value name may hold, is written as an escape so
+// that it cannot end the line.
 std::string escapeQuoted(const std::string &s)
 {
     std::string out = "\"";
     for (char c : s) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
+        if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            if (c == '\\' || c == '"')
+                out += '\\';
+            out += c;
+        }
     }
     out += '"';
     return out;
@@ -650,6 +659,28 @@ bool parseRegFile(const std::string &bytes, RegHive &hive, std::string *error)
         if (!ok)
             return false;
     }
+    return true;
+}
+
+namespace {
+
+bool namesCanBeWritten(const RegKey &key)
+{
+    if (key.name.find('\n') != std::string::npos)
+        return false;
+    for (const auto &child : key.children)
+        if (!namesCanBeWritten(*child.second))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool fileCanHold(const RegHive &hive)
+{
+    for (const auto &root : hive.roots)
+        if (!namesCanBeWritten(*root.second))
+            return false;
     return true;
 }
 

@@ -57,6 +57,10 @@ bool parseRegFile(const std::string &bytes, RegHive &hive, std::string *error);
 // Writes the hive as a version 5.00 export: UTF-16LE, byte-order mark, CRLF.
 std::string serializeRegFile(const RegHive &hive);
 
+// True when the written form of the hive reads back: the format has no way
+// to write a line feed in a key name (value names take it as an escape).
+bool fileCanHold(const RegHive &hive);
+
 // UTF-8 <-> UTF-16 helpers shared with the API layer.
 std::u16string utf8ToUtf16(const std::string &text);
 std::string utf16ToUtf8(const std::u16string &text);

@@ -208,6 +208,11 @@ private:
 
     LONG save()
     {
+        // A file the reader would reject must never replace a good one.
+        if (!standin::fileCanHold(hive_)) {
+            forget(); // the hive holds a change the file does not
+            return ERROR_WRITE_FAULT;
+        }
         const std::string bytes = standin::serializeRegFile(hive_);
         const std::string temp = path_ + ".tmp." + std::to_string(::getpid());
         const mode_t mode = identity_.exists ? (identity_.mode & 07777) : 0644;
@@ -306,13 +311,15 @@ REGSAM handleAccess(HKEY key)
 }
 
 // Joins the parent's path with a sub-key text. A sub-key may end in one
-// backslash, as on Windows; an empty component elsewhere names no key.
+// backslash, as on Windows; an empty component elsewhere names no key. Nor
+// does a name with a line feed: the export file has no way to write one in
+// a key name (Windows takes it), so no such key can be created or found.
 bool joinPath(HKEY parent, const std::string &subKey, std::vector<std::string> &path)
 {
     path = handlePath(parent);
     std::vector<std::string> parts = splitSubKey(subKey);
     for (const std::string &part : parts) {
-        if (part.empty())
+        if (part.empty() || part.find('\n') != std::string::npos)
             return false;
         path.push_back(part);
     }
@@ -362,13 +369,24 @@ std::vector<uint8_t> fromNarrowData(const BYTE *data, DWORD size)
     return out;
 }
 
-// Stored UTF-16LE bytes as the wide functions see them: WCHAR units.
+// Stored UTF-16LE bytes as the wide functions see them: one WCHAR per
+// character, a surrogate pair joined into the one character it encodes (a
+// lone surrogate stays as it is, as on Windows). The byte count is then the
+// same as Windows': a pair takes two 16-bit units there, one 32-bit one here.
 std::vector<uint8_t> toWideData(const std::vector<uint8_t> &data)
 {
     std::vector<uint8_t> out;
     out.reserve(data.size() / 2 * sizeof(WCHAR));
     for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        const WCHAR unit = WCHAR(data[i] | (data[i + 1] << 8));
+        uint32_t c = data[i] | (data[i + 1] << 8);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < data.size()) {
+            const uint32_t low = data[i + 2] | (data[i + 3] << 8);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+        }
+        const WCHAR unit = WCHAR(c);
         const uint8_t *p = reinterpret_cast<const uint8_t *>(&unit);
         out.insert(out.end(), p, p + sizeof(WCHAR));
     }

@@ -1,12 +1,17 @@
 // Shell execution and process handles of the stand-in.
 //
 // A program named by its bare file name is looked for, as the Windows shell
-// does, in the folder of the running program first and then on PATH; a
-// trailing ".exe" may be absent on disk. The parameter text is split into
-// arguments by the Windows command-line rules. Each child also gets the raw
-// command line in WIN32_STANDIN_COMMAND_LINE and the show command in
-// WIN32_STANDIN_SHOW, which Windows hands to every process and POSIX argv
-// cannot carry.
+// does, in the folder of the running program first, then in the system
+// folder, then on PATH; a trailing ".exe" may be absent on disk. The system
+// folder is where the stand-in's own tools (regsvr32) are:
+// $WIN32_STANDIN_SYSTEM_DIR when set, otherwise the folder the build put them
+// in. So a program outside the build folder still starts the stand-in's
+// regsvr32, and never one of the same name on PATH (Wine's, say).
+//
+// The parameter text is split into arguments by the Windows command-line
+// rules. Each child also gets the raw command line in
+// WIN32_STANDIN_COMMAND_LINE and the show command in WIN32_STANDIN_SHOW,
+// which Windows hands to every process and POSIX argv cannot carry.
 //
 // Every child is reaped: by WaitForSingleObject, or, once its handle is
 // closed (or was never asked for), by a detached thread that waits for it.
@@ -83,6 +88,12 @@ std::string ownFolder()
     return exe.substr(0, exe.rfind('/'));
 }
 
+std::string systemFolder()
+{
+    const char *folder = std::getenv("WIN32_STANDIN_SYSTEM_DIR");
+    return folder && *folder ? folder : WIN32_STANDIN_DEFAULT_SYSTEM_DIR;
+}
+
 bool findProgram(const std::string &file, std::string &found)
 {
     if (file.empty())
@@ -91,6 +102,8 @@ bool findProgram(const std::string &file, std::string &found)
         return tryIn(std::string(), file, found);
     const std::string own = ownFolder();
     if (!own.empty() && tryIn(own, file, found))
+        return true;
+    if (tryIn(systemFolder(), file, found))
         return true;
     const char *pathEnv = std::getenv("PATH");
     const std::string path = pathEnv ? pathEnv : "/usr/local/bin:/usr/bin:/bin";

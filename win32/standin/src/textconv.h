@@ -5,7 +5,9 @@
 
 namespace standin {
 
-// Wide text of the API (wchar_t, UTF-32 here) to the UTF-8 of file names.
+// Wide text of the API (wchar_t, UTF-32 here) to the UTF-8 of file names. A
+// surrogate pair counts as the one character it encodes; a lone surrogate,
+// which UTF-8 cannot hold, becomes U+FFFD.
 std::string wideToUtf8(const wchar_t *text);
 
 } // namespace standin
