@@ -27,6 +27,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -205,37 +206,18 @@ pid_t launch(const std::string &program, const std::string &file, const std::str
         envp.push_back(&e[0]);
     envp.push_back(nullptr);
 
-    int errPipe[2];
-    if (::pipe2(errPipe, O_CLOEXEC) != 0)
+    // posix_spawn starts the child without copying this process's page
+    // tables, which a fork of a large GUI process would do on every call, and
+    // reports a failed chdir or exec as its result.
+    posix_spawn_file_actions_t actions;
+    if (::posix_spawn_file_actions_init(&actions) != 0)
         return -1;
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(errPipe[0]);
-        ::close(errPipe[1]);
-        return -1;
+    pid_t pid = -1;
+    if (directory.empty() || ::posix_spawn_file_actions_addchdir_np(&actions, directory.c_str()) == 0) {
+        if (::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
+            pid = -1;
     }
-    if (pid == 0) {
-        if (!directory.empty() && ::chdir(directory.c_str()) != 0) {
-            int e = errno;
-            (void)!::write(errPipe[1], &e, sizeof e);
-            ::_exit(127);
-        }
-        ::execve(program.c_str(), argv.data(), envp.data());
-        int e = errno;
-        (void)!::write(errPipe[1], &e, sizeof e);
-        ::_exit(127);
-    }
-    ::close(errPipe[1]);
-    int childErrno = 0;
-    ssize_t n;
-    while ((n = ::read(errPipe[0], &childErrno, sizeof childErrno)) < 0 && errno == EINTR) {
-    }
-    ::close(errPipe[0]);
-    if (n > 0) {
-        while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
-        return -1;
-    }
+    ::posix_spawn_file_actions_destroy(&actions);
     return pid;
 }
 
