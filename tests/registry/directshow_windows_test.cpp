@@ -188,7 +188,9 @@ TEST_F(DirectShowMerits, EnumeratorReportsEachMeritWrittenByEntryOrClsid)
                  {meritHigh, false}, {meritDisable, true},  {meritCustom, false}};
     for (const auto &step : steps) {
         SCOPED_TRACE(testing::Message() << std::hex << step.merit << (step.byEntry ? " by entry" : " by CLSID"));
-        ASSERT_EQ(0, step.byEntry ? writeFilterMerit(step.merit, entry()) : writeFilterMerit(step.merit, nullptr, row().clsid));
+        const int32_t status = step.byEntry ? writeFilterMerit(step.merit, entry())
+                                            : writeFilterMerit(step.merit, nullptr, row().clsid);
+        ASSERT_EQ(0, status);
         EXPECT_EQ(std::optional<uint32_t>(step.merit), directShowMerit(row().clsid));
     }
 }
