@@ -23,6 +23,10 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <windows.h>
+
+#include <cstring>
+
 namespace {
 
 // Servers registered before the window opens: six video decoders and the
@@ -36,6 +40,23 @@ const int registeredSlot = 49;
 QString serverPath(int slot)
 {
     return QString::fromStdString(testsupport::programFolder()) + knownFilterRows[slot].server + ".ax";
+}
+
+// Answers, with OK, the message boxes of other programs: the system's
+// regsvr32 reports on its own when it is not silent, and waits for the user.
+BOOL CALLBACK answerForeignBox(HWND window, LPARAM seen)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char windowClass[16] = "";
+    GetClassNameA(window, windowClass, sizeof(windowClass));
+    if (pid != GetCurrentProcessId() && std::strcmp(windowClass, "#32770") == 0 && IsWindowVisible(window)) {
+        char text[1024] = "";
+        GetDlgItemTextA(window, 0xFFFF, text, sizeof(text)); // the box's text control
+        reinterpret_cast<QStringList *>(seen)->append(QString::fromLocal8Bit(text));
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
 }
 
 // The merit a "Current Merit" cell stands for.
@@ -52,6 +73,14 @@ quint32 shownMerit(const QString &text, quint32 defaultMerit, bool &ok)
 }
 
 } // namespace
+
+// A step's checks; a failed one ends the journey there.
+#define VERIFY_AGREEMENT(step)                                                                                        \
+    do {                                                                                                               \
+        verifyAgreement(step);                                                                                         \
+        if (QTest::currentTestFailed())                                                                                \
+            return;                                                                                                    \
+    } while (0)
 
 class WineJourneyTest : public QObject
 {
@@ -76,6 +105,8 @@ private:
 
 void WineJourneyTest::initTestCase()
 {
+    // Qt's own file dialog, which the test can type into.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     registry = new testsupport::ScopedRegistry;
     for (int slot : startSlots) {
         const QString path = QDir::toNativeSeparators(serverPath(slot));
@@ -156,17 +187,17 @@ void WineJourneyTest::windowAndRegistryAgreeAfterEveryStep()
 {
     MessageBoxCloser closer({QMessageBox::Yes});
     QCOMPARE(table->rowCount(), int(sizeof(startSlots) / sizeof(startSlots[0])));
-    verifyAgreement("start");
+    VERIFY_AGREEMENT("start");
 
     choose(watchedSlot, 2);
     QCOMPARE(table->item(rowOfSlot(watchedSlot), 1)->text(), QString("High"));
-    verifyAgreement("High");
+    VERIFY_AGREEMENT("High");
     choose(watchedSlot, 1);
     QCOMPARE(table->item(rowOfSlot(watchedSlot), 1)->text(), QString("Disable"));
-    verifyAgreement("Disable");
+    VERIFY_AGREEMENT("Disable");
     choose(watchedSlot, 0);
     QCOMPARE(table->item(rowOfSlot(watchedSlot), 1)->text(), QString("Default"));
-    verifyAgreement("Default");
+    VERIFY_AGREEMENT("Default");
 
     choose(customSlot, 3);
     MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(rowOfSlot(customSlot), 4));
@@ -176,41 +207,47 @@ void WineJourneyTest::windowAndRegistryAgreeAfterEveryStep()
     QTest::keyClicks(cell, "654321");
     QTest::keyClick(cell, Qt::Key_Return);
     QCOMPARE(table->item(rowOfSlot(customSlot), 1)->text(), QString("0x00654321"));
-    verifyAgreement("custom merit");
+    VERIFY_AGREEMENT("custom merit");
 
     choose(watchedSlot, 2);
     QTest::mouseClick(windowButton("&Reset"), Qt::LeftButton);
     for (int r = 0; r < table->rowCount(); ++r)
         QCOMPARE(table->item(r, 1)->text(), QString("Default"));
-    verifyAgreement("Reset");
+    VERIFY_AGREEMENT("Reset");
 
     // Register: the file name typed into Qt's own file dialog.
     int dialogs = 0;
     QTimer typist;
     connect(&typist, &QTimer::timeout, [&] {
         QFileDialog *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || dialog->property("answered").toBool())
+        // Its widgets come a moment after the dialog itself.
+        QLineEdit *name = dialog ? dialog->findChild<QLineEdit *>("fileNameEdit") : 0;
+        if (!name || !name->isVisible() || dialog->property("answered").toBool())
             return;
         dialog->setProperty("answered", true);
         ++dialogs;
-        QLineEdit *name = dialog->findChild<QLineEdit *>("fileNameEdit");
-        if (name)
-            name->setText(serverPath(registeredSlot));
+        name->setText(QDir::toNativeSeparators(serverPath(registeredSlot)));
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
+    QStringList regsvr32Boxes;
+    QTimer answerer;
+    connect(&answerer, &QTimer::timeout, [&] { EnumWindows(answerForeignBox, LPARAM(&regsvr32Boxes)); });
     typist.start(20);
+    answerer.start(50);
     QTest::mouseClick(windowButton("Register &new filters"), Qt::LeftButton);
     typist.stop();
+    answerer.stop();
     QCOMPARE(dialogs, 1);
+    QVERIFY2(regsvr32Boxes.size() <= 1, qPrintable(regsvr32Boxes.join(" | ")));
     QVERIFY(rowOfSlot(registeredSlot) >= 0);
-    verifyAgreement("Register");
+    VERIFY_AGREEMENT("Register");
 
     const int row = rowOfSlot(registeredSlot);
     QTest::mouseClick(qobject_cast<QPushButton *>(table->cellWidget(row, 5)), Qt::LeftButton);
     QCOMPARE(closer.count(), 1);
     QVERIFY(closer.seen()[0].text.contains(knownFilterRows[registeredSlot].name));
     QCOMPARE(rowOfSlot(registeredSlot), -1);
-    verifyAgreement("Unregister");
+    VERIFY_AGREEMENT("Unregister");
 }
 
 QTEST_MAIN(WineJourneyTest)

@@ -1,0 +1,165 @@
+// Figures of pivora.exe under Wine, each beside its baseline:
+// - process start to the filled window shown, and the peak working set, of
+//   pivora.exe and of bare_table.exe (same table shape, constant rows);
+// - one Reset of every registered sample filter, and one silent run of the
+//   system's regsvr32 times the number of rows.
+// Registers every sample server beside it first, with regsvr32 /s.
+#include "pivoracentral.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTableWidget>
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string programFolder()
+{
+    char buf[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    std::string exe(buf, n);
+    return exe.substr(0, exe.find_last_of("\\/") + 1);
+}
+
+// Runs a command line to its end; its exit code, or -1.
+int runToEnd(const std::string &commandLine)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = DWORD(-1);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return int(code);
+}
+
+struct StartUp {
+    double ms = -1;       // spawn to the visible top-level window
+    double peakMb = 0;    // peak working set once the window is shown
+};
+
+HWND visibleWindow(DWORD pid, const char *title)
+{
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, nullptr, title)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == pid && IsWindowVisible(window))
+            return window;
+    }
+    return nullptr;
+}
+
+StartUp startUp(const std::string &commandLine, const char *title)
+{
+    StartUp result;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    QElapsedTimer clock;
+    clock.start();
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return result;
+    HWND window = nullptr;
+    while (!(window = visibleWindow(process.dwProcessId, title)) && clock.elapsed() < 60000 &&
+           WaitForSingleObject(process.hProcess, 1) == WAIT_TIMEOUT) {
+    }
+    if (window) {
+        result.ms = clock.nsecsElapsed() / 1e6;
+        Sleep(500); // let the first paint finish before reading the peak
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof(counters);
+        if (GetProcessMemoryInfo(process.hProcess, &counters, sizeof(counters)))
+            result.peakMb = counters.PeakWorkingSetSize / 1048576.0;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    }
+    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0)
+        TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 5;
+    const std::string folder = programFolder();
+
+    // Every sample server, each by one silent regsvr32 run.
+    std::vector<double> registrations;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "Kestrane*.ax").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        QElapsedTimer clock;
+        clock.start();
+        if (runToEnd("regsvr32.exe /s \"" + folder + found.cFileName + "\"") != 0) {
+            fprintf(stderr, "regsvr32 /s %s failed\n", found.cFileName);
+            return 1;
+        }
+        registrations.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+
+    PivoraCentral *window = new PivoraCentral;
+    const int rows = window->findChild<QTableWidget *>()->rowCount();
+
+    std::vector<double> pivoraMs, bareMs;
+    double pivoraPeak = 0, barePeak = 0;
+    for (int round = 0; round < rounds; ++round) {
+        const StartUp pivora = startUp("\"" + folder + "pivora.exe\"", "Kestrane Pivora!");
+        const StartUp bare = startUp("\"" + folder + "bare_table.exe\" " + std::to_string(rows), "Bare table");
+        if (pivora.ms < 0 || bare.ms < 0) {
+            fprintf(stderr, "a window did not show within a minute\n");
+            return 1;
+        }
+        pivoraMs.push_back(pivora.ms);
+        bareMs.push_back(bare.ms);
+        pivoraPeak = std::max(pivoraPeak, pivora.peakMb);
+        barePeak = std::max(barePeak, bare.peakMb);
+    }
+
+    QElapsedTimer clock;
+    clock.start();
+    QMetaObject::invokeMethod(window, "slotReset");
+    const double resetMs = clock.nsecsElapsed() / 1e6;
+    delete window;
+    const double oneRun = median(registrations);
+
+    printf("pivora.exe under Wine, %d rows (median of %d starts)\n", rows, rounds);
+    printf("%-38s %12s %12s %8s\n", "", "pivora.exe", "bare table", "ratio");
+    printf("%-38s %12.0f %12.0f %8.2f\n", "start to filled window shown (ms)", median(pivoraMs), median(bareMs),
+           median(pivoraMs) / median(bareMs));
+    printf("%-38s %12.1f %12.1f %8.2f\n", "peak working set (MB)", pivoraPeak, barePeak,
+           barePeak > 0 ? pivoraPeak / barePeak : 0.0);
+    printf("%-38s %12s %12s %8s\n", "", "Reset", "regsvr32 x", "ratio");
+    printf("%-38s %12.0f %12.0f %8.2f\n", ("one Reset of " + std::to_string(rows) + " rows (ms)").c_str(), resetMs,
+           oneRun * rows, resetMs / (oneRun * rows));
+    printf("(one silent regsvr32 run: median %.0f ms of %zu)\n", oneRun, registrations.size());
+    return 0;
+}
