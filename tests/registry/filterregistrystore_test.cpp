@@ -296,12 +296,12 @@ TEST_F(StoreTest, WithoutWriteAccessTheMeritStaysAsItWas)
 {
     std::vector<BYTE> blob = patternBlob(40);
     setFilterData(blob);
-    if (!registry.setWritable(false))
+    if (!registry.setFiltersWritable(false))
         GTEST_SKIP() << "this platform cannot take write access away from a test";
     EXPECT_EQ(ERROR_ACCESS_DENIED, writeFilterMerit(0xFFFFFFFF, &entry));
     EXPECT_EQ(blob, filterData());
     EXPECT_TRUE(isFilterRegistered(&entry)); // reading needs no rights
-    registry.setWritable(true);
+    EXPECT_TRUE(registry.setFiltersWritable(true));
 }
 
 TEST(MeritBytes, HexTextConversions)

@@ -23,11 +23,21 @@ public:
     // Takes away (or gives back) the right to write the registry. False where
     // the platform cannot do that for a test (Windows, Wine).
     bool setWritable(bool writable);
+    // Takes away (or gives back) the right to change what registers the known
+    // filters and the tests' own: their class and instance keys and the
+    // filter category. With the stand-in that is setWritable; on Windows each
+    // of those keys gets an access list entry that refuses setting values and
+    // creating subkeys to everybody, administrators included. False where
+    // that cannot be done.
+    bool setFiltersWritable(bool writable);
     // The stand-in's registry file; empty on Windows.
     std::string file() const;
 
+    struct Lock; // Windows: the keys refused, with their own access lists
+
 private:
     std::string file_;
+    Lock *lock_ = nullptr;
 };
 
 // True where regsvr32 appends its parameter text to $REGSVR32_TRACE (the

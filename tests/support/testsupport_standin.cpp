@@ -35,6 +35,11 @@ bool ScopedRegistry::setWritable(bool writable)
     return chmod(file_.c_str(), writable ? 0644 : 0444) == 0;
 }
 
+bool ScopedRegistry::setFiltersWritable(bool writable)
+{
+    return setWritable(writable);
+}
+
 std::string ScopedRegistry::file() const
 {
     return file_;

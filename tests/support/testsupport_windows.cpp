@@ -1,5 +1,6 @@
 // Test support on Windows and Wine: the registry is the real one, so a
-// ScopedRegistry deletes the keys the tests may create; debug output is
+// ScopedRegistry deletes the keys the tests may create, and refuses writes to
+// filter keys through their access lists; debug output is
 // caught as the exception OutputDebugStringA raises, and message boxes are
 // found by their window class, read and dismissed by a watcher thread.
 #include "testsupport.h"
@@ -7,6 +8,8 @@
 #include "knownfilterrows.h"
 #include "testkeys.h"
 #include "win32api.h"
+
+#include <aclapi.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -36,6 +39,89 @@ void deleteTestKeys()
 
 } // namespace
 
+// Windows gives an administrator, as Wine's user always is, every right on
+// the registry, but a deny entry in a key's access list binds everybody. Each
+// key that registering a filter or writing its merit writes gets one, put in
+// front of the key's own list, which is kept to be put back. Deleting stays
+// allowed, so that the keys can still be wiped.
+struct ScopedRegistry::Lock {
+    struct Saved {
+        std::string path;
+        std::vector<BYTE> descriptor; // self-relative, the access list only
+    };
+    std::vector<Saved> keys;
+};
+
+namespace {
+
+const DWORD refusedRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+
+std::vector<std::string> filterKeyPaths()
+{
+    const std::string instance = legacyFilterInstancePrefix;
+    std::vector<std::string> paths{instance.substr(0, instance.size() - 1)};
+    std::vector<const char *> clsids;
+    for (const KnownFilterRow &row : knownFilterRows)
+        clsids.push_back(row.clsid);
+    clsids.insert(clsids.end(), std::begin(testkeys::testClsids), std::end(testkeys::testClsids));
+    for (const char *clsid : clsids) {
+        paths.push_back(instance + clsid);
+        paths.push_back(std::string("CLSID\\") + clsid);
+        paths.push_back(std::string("CLSID\\") + clsid + "\\InprocServer32");
+    }
+    return paths;
+}
+
+// The key's access list as a self-relative descriptor; empty when it cannot
+// be read.
+std::vector<BYTE> accessListOf(HKEY key)
+{
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<BYTE> descriptor(size);
+    if (size == 0 || RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size) != ERROR_SUCCESS)
+        return {};
+    return descriptor;
+}
+
+bool refuseWrites(HKEY key, const std::vector<BYTE> &own)
+{
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = nullptr;
+    if (!GetSecurityDescriptorDacl(PSECURITY_DESCRIPTOR(own.data()), &present, &list, &defaulted))
+        return false;
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
+        return false;
+    EXPLICIT_ACCESS_A entries[2] = {};
+    for (EXPLICIT_ACCESS_A &entry : entries) {
+        entry.grfInheritance = NO_INHERITANCE;
+        entry.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+        entry.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+        entry.Trustee.ptstrName = static_cast<LPSTR>(everyone);
+    }
+    entries[0].grfAccessPermissions = refusedRights;
+    entries[0].grfAccessMode = DENY_ACCESS;
+    // A key without a list allows everything: keep allowing the rest.
+    entries[1].grfAccessPermissions = KEY_ALL_ACCESS;
+    entries[1].grfAccessMode = GRANT_ACCESS;
+    const bool open = !present || !list;
+    PACL locked = nullptr;
+    bool done = false;
+    if (SetEntriesInAclA(open ? 2 : 1, entries, open ? nullptr : list, &locked) == ERROR_SUCCESS) {
+        SECURITY_DESCRIPTOR descriptor;
+        done = InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+               SetSecurityDescriptorDacl(&descriptor, TRUE, locked, FALSE) &&
+               RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor) == ERROR_SUCCESS;
+        LocalFree(locked);
+    }
+    FreeSid(everyone);
+    return done;
+}
+
+} // namespace
+
 ScopedRegistry::ScopedRegistry()
 {
     deleteTestKeys();
@@ -43,12 +129,55 @@ ScopedRegistry::ScopedRegistry()
 
 ScopedRegistry::~ScopedRegistry()
 {
+    setFiltersWritable(true);
     deleteTestKeys();
 }
 
 bool ScopedRegistry::setWritable(bool)
 {
     return false;
+}
+
+bool ScopedRegistry::setFiltersWritable(bool writable)
+{
+    if (writable) {
+        if (!lock_)
+            return true;
+        bool restored = true;
+        for (auto saved = lock_->keys.rbegin(); saved != lock_->keys.rend(); ++saved) {
+            HKEY key = nullptr;
+            const LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, saved->path.c_str(), 0, WRITE_DAC, &key);
+            if (rc == ERROR_FILE_NOT_FOUND)
+                continue; // deleted meanwhile, and its list with it
+            if (rc != ERROR_SUCCESS ||
+                RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, saved->descriptor.data()) != ERROR_SUCCESS)
+                restored = false;
+            if (key)
+                RegCloseKey(key);
+        }
+        delete lock_;
+        lock_ = nullptr;
+        return restored;
+    }
+    if (lock_)
+        return true;
+    lock_ = new Lock;
+    for (const std::string &path : filterKeyPaths()) {
+        HKEY key = nullptr;
+        const LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key);
+        if (rc == ERROR_FILE_NOT_FOUND)
+            continue;
+        std::vector<BYTE> own = rc == ERROR_SUCCESS ? accessListOf(key) : std::vector<BYTE>();
+        const bool locked = !own.empty() && refuseWrites(key, own);
+        if (key)
+            RegCloseKey(key);
+        if (!locked) {
+            setFiltersWritable(true);
+            return false;
+        }
+        lock_->keys.push_back(Lock::Saved{path, std::move(own)});
+    }
+    return true;
 }
 
 std::string ScopedRegistry::file() const

@@ -53,7 +53,7 @@ protected:
         delete window;
         window = 0;
         table = 0;
-        registry->setWritable(true);
+        registry->setFiltersWritable(true);
         delete registry;
         registry = 0;
     }
