@@ -2,7 +2,7 @@
 # DLLs beside the programs, each plugin in the folder of its kind, where Qt
 # looks for them relative to the program. The target qt_windows_deploy does
 # it; pivora and the widget tests depend on it.
-set(qt_deploy_bin ${CMAKE_BINARY_DIR}/bin)
+set(qt_deploy_bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 set(qt_deploy_commands)
 foreach(module Core Gui Widgets Test)
     list(APPEND qt_deploy_commands

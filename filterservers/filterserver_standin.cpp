@@ -3,6 +3,7 @@
 // with DirectShow's blob layout.
 #include "filterdata.h"
 #include "filterserver.h"
+#include "textconv.h"
 
 #include <climits>
 #include <cstdlib>
@@ -10,20 +11,6 @@
 #include <dlfcn.h>
 
 namespace {
-
-std::wstring fromUtf8(const char *text)
-{
-    std::wstring out;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(text); *p;) {
-        unsigned c = *p++;
-        int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        c &= extra == 3 ? 0x07 : extra == 2 ? 0x0F : extra == 1 ? 0x1F : 0x7F;
-        for (; extra > 0 && (*p & 0xC0) == 0x80; --extra)
-            c = (c << 6) | (*p++ & 0x3F);
-        out += wchar_t(c);
-    }
-    return out;
-}
 
 LONG setString(HKEY key, const char *name, const char *text)
 {
@@ -40,7 +27,7 @@ std::wstring serverModulePath()
     char resolved[PATH_MAX];
     if (!realpath(info.dli_fname, resolved))
         return std::wstring();
-    return fromUtf8(resolved);
+    return standin::utf8ToWide(resolved);
 }
 
 HRESULT registerInstance(const KnownFilterRow &row)

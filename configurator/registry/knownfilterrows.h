@@ -1,6 +1,6 @@
 // The one table of the filters this product knows: the configurator's
 // catalogue and the sample filter servers both read it, so names, CLSIDs and
-// default merits can never drift apart.
+// default merits can never drift apart. Its rows are knownfilterrows.def.
 #ifndef KNOWNFILTERROWS_H
 #define KNOWNFILTERROWS_H
 

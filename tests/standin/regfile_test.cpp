@@ -1,5 +1,6 @@
 // The registry export format of the stand-in's store.
 #include "regfile.h"
+#include "textconv.h"
 
 #include <gtest/gtest.h>
 

@@ -55,7 +55,6 @@ void setEnvironment(const char *name, const char *value);
 void sleepMs(int ms);
 // True while the process (from a probe's pid file) still runs.
 bool processRunning(long pid);
-void killProcess(long pid);
 
 struct MessageBoxSeen {
     std::string caption;

@@ -87,12 +87,6 @@ bool processRunning(long pid)
     return pid > 0 && kill(pid_t(pid), 0) == 0;
 }
 
-void killProcess(long pid)
-{
-    if (pid > 0)
-        kill(pid_t(pid), SIGKILL);
-}
-
 struct UiCapture::State {
 };
 

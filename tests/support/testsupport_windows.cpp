@@ -230,14 +230,6 @@ bool processRunning(long pid)
     return running;
 }
 
-void killProcess(long pid)
-{
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, DWORD(pid))) {
-        TerminateProcess(process, 1);
-        CloseHandle(process);
-    }
-}
-
 struct UiCapture::State {
     PVOID handler = nullptr;
     std::thread watcher;

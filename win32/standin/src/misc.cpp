@@ -11,42 +11,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace standin {
-
-std::string wideToUtf8(const wchar_t *text)
-{
-    std::string out;
-    for (; *text; ++text) {
-        uint32_t c = uint32_t(*text);
-        const uint32_t next = uint32_t(text[1]);
-        if (c >= 0xD800 && c <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
-            // A surrogate pair, as 16-bit wide text would hold the character.
-            c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-            ++text;
-        }
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | (c >> 18));
-            out += char(0x80 | ((c >> 12) & 0x3F));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-} // namespace standin
-
 // Wide paths are UTF-8 on disk. Modes are the C runtime's ("r", "w", ...).
 errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode)
 {

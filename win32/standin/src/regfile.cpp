@@ -1,7 +1,9 @@
 #include "regfile.h"
 
+#include "textconv.h"
+#include "win32api.h"
+
 #include <algorithm>
-#include <cctype>
 
 namespace standin {
 
@@ -12,74 +14,15 @@ const char kHeader4[] = "REGEDIT4";
 
 bool isStringType(uint32_t type)
 {
-    return type == 1 || type == 2 || type == 7; // REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ
-}
-
-void appendUtf8(std::string &out, uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += char(cp);
-    } else if (cp < 0x800) {
-        out += char(0xC0 | (cp >> 6));
-        out += char(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += char(0xE0 | (cp >> 12));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    } else {
-        out += char(0xF0 | (cp >> 18));
-        out += char(0x80 | ((cp >> 12) & 0x3F));
-        out += char(0x80 | ((cp >> 6) & 0x3F));
-        out += char(0x80 | (cp & 0x3F));
-    }
-}
-
-// Decodes one UTF-8 sequence at `i`; returns false on an invalid one.
-bool decodeUtf8(const std::string &s, size_t &i, uint32_t &cp)
-{
-    const unsigned char c = s[i];
-    int extra;
-    if (c < 0x80) { cp = c; extra = 0; }
-    else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-    else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-    else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-    else return false;
-    if (i + extra >= s.size() && extra > 0)
-        return false;
-    for (int k = 1; k <= extra; ++k) {
-        const unsigned char cc = s[i + k];
-        if ((cc & 0xC0) != 0x80)
-            return false;
-        cp = (cp << 6) | (cc & 0x3F);
-    }
-    static const uint32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-    if (cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return false;
-    i += extra + 1;
-    return true;
-}
-
-bool isValidUtf8(const std::string &s)
-{
-    for (size_t i = 0; i < s.size();) {
-        uint32_t cp;
-        if (!decodeUtf8(s, i, cp))
-            return false;
-    }
-    return true;
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 // Turns the file's bytes into UTF-8 text. 8-bit files that are not valid
 // UTF-8 are taken as Latin-1, the stand-in's "ANSI" code page.
 std::string decodeFile(const std::string &bytes)
 {
-    if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE) {
-        std::u16string units;
-        units.reserve(bytes.size() / 2);
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-            units += char16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
-        return utf16ToUtf8(units);
-    }
+    if (bytes.size() >= 2 && uint8_t(bytes[0]) == 0xFF && uint8_t(bytes[1]) == 0xFE)
+        return utf16ToUtf8(utf16FromBytes(reinterpret_cast<const uint8_t *>(bytes.data()) + 2, bytes.size() - 2));
     // A UTF-8 byte-order mark does not make the rest valid UTF-8: the tree
     // holds valid UTF-8 only, so that what is written reads back the same.
     const bool utf8Mark = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
@@ -118,7 +61,7 @@ std::vector<std::string> splitPath(const std::string &path)
 
 std::string canonicalRoot(const std::string &name)
 {
-    const std::string folded = foldName(name);
+    const std::string folded = foldAscii(name);
     if (folded == "hkcr") return "HKEY_CLASSES_ROOT";
     if (folded == "hkcu") return "HKEY_CURRENT_USER";
     if (folded == "hklm") return "HKEY_LOCAL_MACHINE";
@@ -131,7 +74,7 @@ bool knownRoot(const std::string &name)
 {
     static const char *const roots[] = {"hkey_classes_root", "hkey_current_user", "hkey_local_machine",
                                         "hkey_users", "hkey_current_config", "hkey_dyn_data"};
-    const std::string folded = foldName(name);
+    const std::string folded = foldAscii(name);
     return std::find(std::begin(roots), std::end(roots), folded) != std::end(roots);
 }
 
@@ -206,19 +149,12 @@ bool parseHexBytes(const std::string &text, std::vector<uint8_t> &out)
     }
 }
 
-std::vector<uint8_t> utf16Bytes(const std::u16string &units, bool terminate)
+// A REG_SZ's data: the text as UTF-16LE with its terminator.
+std::vector<uint8_t> stringData(const std::string &text)
 {
-    std::vector<uint8_t> data;
-    data.reserve(units.size() * 2 + 2);
-    for (char16_t u : units) {
-        data.push_back(uint8_t(u & 0xFF));
-        data.push_back(uint8_t(u >> 8));
-    }
-    if (terminate) {
-        data.push_back(0);
-        data.push_back(0);
-    }
-    return data;
+    std::u16string units = utf8ToUtf16(text);
+    units += char16_t(0);
+    return utf16Bytes(units);
 }
 
 struct Parser {
@@ -310,10 +246,10 @@ struct Parser {
                 return fail("bad string data");
             if (!trim(rest.substr(p)).empty())
                 return fail("text after string data");
-            current->setValue(name, 1, utf16Bytes(utf8ToUtf16(text), true));
+            current->setValue(name, REG_SZ, stringData(text));
             return true;
         }
-        const std::string folded = foldName(rest);
+        const std::string folded = foldAscii(rest);
         if (folded.compare(0, 6, "dword:") == 0) {
             const std::string digits = trim(rest.substr(6));
             if (digits.empty() || digits.size() > 8)
@@ -325,10 +261,10 @@ struct Parser {
                     return fail("bad dword data");
                 v = v * 16 + uint32_t(d);
             }
-            current->setValue(name, 4, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
+            current->setValue(name, REG_DWORD, {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
             return true;
         }
-        uint32_t type = 3;
+        uint32_t type = REG_BINARY;
         size_t colon;
         if (folded.compare(0, 4, "hex:") == 0) {
             colon = 3;
@@ -369,7 +305,7 @@ struct Parser {
             std::u16string units;
             for (uint8_t b : data)
                 units += char16_t(b);
-            data = utf16Bytes(units, false);
+            data = utf16Bytes(units);
         }
         current->setValue(name, type, std::move(data));
         return true;
@@ -412,25 +348,16 @@ std::string escapeQuoted(const std::string &s)
 // cannot carry. Anything else is written as hex(1).
 bool quotedForm(const RegValue &v, std::string &text)
 {
-    if (v.type != 1 || v.data.size() < 2 || v.data.size() % 2 != 0)
+    if (v.type != REG_SZ || v.data.size() < 2 || v.data.size() % 2 != 0)
         return false;
-    std::u16string units;
-    for (size_t i = 0; i + 1 < v.data.size(); i += 2)
-        units += char16_t(v.data[i] | (v.data[i + 1] << 8));
+    std::u16string units = utf16FromBytes(v.data.data(), v.data.size());
     if (units.back() != 0)
         return false;
     units.pop_back();
-    for (size_t i = 0; i < units.size(); ++i) {
-        char16_t u = units[i];
-        if (u < 0x20)
+    for (size_t i = 0; i < units.size();) {
+        const uint32_t c = nextUtf16(units.data(), units.size(), i);
+        if (c < 0x20 || isSurrogate(c))
             return false;
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            if (i + 1 >= units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF)
-                return false;
-            ++i;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            return false;
-        }
     }
     text = utf16ToUtf8(units);
     return true;
@@ -466,13 +393,13 @@ void writeKey(std::string &out, const RegKey &key, const std::string &path, bool
             std::string text;
             if (quotedForm(v, text)) {
                 out += escapeQuoted(text);
-            } else if (v.type == 4 && v.data.size() == 4) {
+            } else if (v.type == REG_DWORD && v.data.size() == 4) {
                 char buf[16];
                 const uint32_t d = v.data[0] | (v.data[1] << 8) | (v.data[2] << 16) | (uint32_t(v.data[3]) << 24);
                 snprintf(buf, sizeof buf, "dword:%08x", d);
                 out += buf;
             } else {
-                if (v.type == 3) {
+                if (v.type == REG_BINARY) {
                     out += "hex:";
                 } else {
                     char buf[24];
@@ -491,15 +418,6 @@ void writeKey(std::string &out, const RegKey &key, const std::string &path, bool
 
 } // namespace
 
-std::string foldName(const std::string &name)
-{
-    std::string folded = name;
-    for (char &c : folded)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return folded;
-}
-
 bool sameName(const std::string &a, const std::string &b)
 {
     return a.size() == b.size() && !NameLess()(a, b) && !NameLess()(b, a);
@@ -509,11 +427,7 @@ bool NameLess::operator()(const std::string &a, const std::string &b) const
 {
     const size_t n = a.size() < b.size() ? a.size() : b.size();
     for (size_t i = 0; i < n; ++i) {
-        unsigned char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = x - 'A' + 'a';
-        if (y >= 'A' && y <= 'Z')
-            y = y - 'A' + 'a';
+        const unsigned char x = foldAscii(a[i]), y = foldAscii(b[i]);
         if (x != y)
             return x < y;
     }
@@ -576,45 +490,6 @@ RegKey *RegHive::root(const std::string &name, bool create)
     slot.reset(new RegKey);
     slot->name = name;
     return slot.get();
-}
-
-std::u16string utf8ToUtf16(const std::string &text)
-{
-    std::u16string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size();) {
-        uint32_t cp;
-        if (!decodeUtf8(text, i, cp)) {
-            cp = 0xFFFD;
-            ++i;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += char16_t(0xD800 + (cp >> 10));
-            out += char16_t(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += char16_t(cp);
-        }
-    }
-    return out;
-}
-
-std::string utf16ToUtf8(const std::u16string &units)
-{
-    std::string out;
-    out.reserve(units.size());
-    for (size_t i = 0; i < units.size(); ++i) {
-        uint32_t cp = units[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00
-            && units[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        appendUtf8(out, cp);
-    }
-    return out;
 }
 
 bool parseRegFile(const std::string &bytes, RegHive &hive, std::string *error)
@@ -704,10 +579,8 @@ std::string serializeRegFile(const RegHive &hive)
         size_t end = i + 1;
         while (end < text.size() && static_cast<unsigned char>(text[end]) >= 0x80)
             ++end;
-        for (char16_t u : utf8ToUtf16(text.substr(i, end - i))) {
-            bytes += char(u & 0xFF);
-            bytes += char(u >> 8);
-        }
+        for (uint8_t byte : utf16Bytes(utf8ToUtf16(text.substr(i, end - i))))
+            bytes += char(byte);
         i = end;
     }
     return bytes;

@@ -47,7 +47,6 @@ struct RegHive {
 };
 
 // Key and value names compare case-insensitively (ASCII letters fold).
-std::string foldName(const std::string &name);
 bool sameName(const std::string &a, const std::string &b);
 
 // Parses a whole export file. On failure returns false with a reason and a
@@ -60,10 +59,6 @@ std::string serializeRegFile(const RegHive &hive);
 // True when the written form of the hive reads back: the format has no way
 // to write a line feed in a key name (value names take it as an escape).
 bool fileCanHold(const RegHive &hive);
-
-// UTF-8 <-> UTF-16 helpers shared with the API layer.
-std::u16string utf8ToUtf16(const std::string &text);
-std::string utf16ToUtf8(const std::u16string &text);
 
 } // namespace standin
 

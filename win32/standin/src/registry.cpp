@@ -334,10 +334,10 @@ std::string fromNarrow(const char *text)
         ++p;
     if (!*p)
         return std::string(text, size_t(p - text)); // ASCII reads the same in both
-    std::u16string units;
+    std::string out;
     for (; *text; ++text)
-        units += char16_t(uint8_t(*text));
-    return standin::utf16ToUtf8(units);
+        standin::appendUtf8(out, uint8_t(*text));
+    return out;
 }
 
 bool isStringType(DWORD type)
@@ -375,18 +375,11 @@ std::vector<uint8_t> fromNarrowData(const BYTE *data, DWORD size)
 // same as Windows': a pair takes two 16-bit units there, one 32-bit one here.
 std::vector<uint8_t> toWideData(const std::vector<uint8_t> &data)
 {
+    const std::u16string units = standin::utf16FromBytes(data.data(), data.size());
     std::vector<uint8_t> out;
-    out.reserve(data.size() / 2 * sizeof(WCHAR));
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        uint32_t c = data[i] | (data[i + 1] << 8);
-        if (c >= 0xD800 && c <= 0xDBFF && i + 3 < data.size()) {
-            const uint32_t low = data[i + 2] | (data[i + 3] << 8);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                i += 2;
-            }
-        }
-        const WCHAR unit = WCHAR(c);
+    out.reserve(units.size() * sizeof(WCHAR));
+    for (size_t i = 0; i < units.size();) {
+        const WCHAR unit = WCHAR(standin::nextUtf16(units.data(), units.size(), i));
         const uint8_t *p = reinterpret_cast<const uint8_t *>(&unit);
         out.insert(out.end(), p, p + sizeof(WCHAR));
     }
@@ -395,21 +388,13 @@ std::vector<uint8_t> toWideData(const std::vector<uint8_t> &data)
 
 std::vector<uint8_t> fromWideData(const BYTE *data, DWORD size)
 {
-    std::vector<uint8_t> out;
+    std::u16string units;
     for (DWORD i = 0; i + sizeof(WCHAR) <= size; i += sizeof(WCHAR)) {
         WCHAR unit;
         std::memcpy(&unit, data + i, sizeof(WCHAR));
-        const uint32_t c = uint32_t(unit);
-        if (c >= 0x10000) {
-            const uint32_t v = c - 0x10000;
-            const uint16_t hi = uint16_t(0xD800 + (v >> 10)), lo = uint16_t(0xDC00 + (v & 0x3FF));
-            out.insert(out.end(), {uint8_t(hi), uint8_t(hi >> 8), uint8_t(lo), uint8_t(lo >> 8)});
-        } else {
-            out.push_back(uint8_t(c));
-            out.push_back(uint8_t(c >> 8));
-        }
+        standin::appendUtf16(units, uint32_t(unit));
     }
-    return out;
+    return standin::utf16Bytes(units);
 }
 
 LONG openKey(HKEY parent, const std::string &subKey, REGSAM sam, PHKEY result, bool create,

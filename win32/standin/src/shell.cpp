@@ -58,10 +58,7 @@ bool endsWithExe(const std::string &name)
 {
     if (name.size() < 4)
         return false;
-    std::string tail = name.substr(name.size() - 4);
-    for (char &c : tail)
-        c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return tail == ".exe";
+    return standin::foldAscii(name.substr(name.size() - 4)) == ".exe";
 }
 
 // Tries `name` in `dir`, then the name without ".exe".
@@ -223,9 +220,7 @@ pid_t launch(const std::string &program, const std::string &file, const std::str
 
 bool isOpenVerb(const std::string &verb)
 {
-    std::string v = verb;
-    for (char &c : v)
-        c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    const std::string v = standin::foldAscii(verb);
     return v.empty() || v == "open";
 }
 
