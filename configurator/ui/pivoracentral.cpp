@@ -27,16 +27,6 @@
 
 namespace {
 
-enum Column {
-    ColumnName = 0,
-    ColumnCurrentMerit = 1,
-    ColumnLocation = 2,
-    ColumnNewMerit = 3,
-    ColumnCustomMerit = 4,
-    ColumnUnregister = 5,
-    ColumnCount = 6
-};
-
 const Qt::ItemFlags kItemFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled; // 0x21
 const int kButtonMaximumWidth = 120;
 const int kWindowWidthExtra = 22;   // frame and scroll bar beside the columns
@@ -59,6 +49,31 @@ QString unknownText()
 {
     return QString::fromLatin1("<Unknown>");
 }
+
+// The buttons' signals are blocked while one lives: blockButtonSignals(true)
+// when it is made, blockButtonSignals(false) when it ends, on every way out
+// of a slot.
+class ButtonSignalsBlocked
+{
+public:
+    explicit ButtonSignalsBlocked(PivoraCentral *window) : window(window) { window->blockButtonSignals(true); }
+    ~ButtonSignalsBlocked() { window->blockButtonSignals(false); }
+    ButtonSignalsBlocked(const ButtonSignalsBlocked &) = delete;
+    ButtonSignalsBlocked &operator=(const ButtonSignalsBlocked &) = delete;
+
+private:
+    PivoraCentral *window;
+};
+
+// An override cursor set while one lives and restored when it ends.
+class OverrideCursor
+{
+public:
+    explicit OverrideCursor(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
+    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
+    OverrideCursor(const OverrideCursor &) = delete;
+    OverrideCursor &operator=(const OverrideCursor &) = delete;
+};
 
 } // namespace
 
@@ -97,43 +112,41 @@ void PivoraCentral::slotReset()
 {
     if (!table)
         return;
-    blockButtonSignals(true);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ButtonSignalsBlocked blocked(this);
     bool refused = false;
-    for (int row = 0; row < table->rowCount(); ++row) {
-        const int index = rowCatalogueIndex(row);
-        KnownFilter *entry = entryAt(index);
-        if (!entry)
-            continue;
-        const quint32 before = textToMerit(table->item(row, ColumnCurrentMerit)->text(), index);
-        const int rc = runSilentRegistration(row);
-        if (rc == 0) {
-            // A silent registration that changed nothing was refused.
-            if (readFilterMerit(entry) == before && before != entry->defaultMerit)
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        for (int row = 0; row < table->rowCount(); ++row) {
+            const int index = rowCatalogueIndex(row);
+            KnownFilter *entry = entryAt(index);
+            if (!entry)
+                continue;
+            const quint32 before = textToMerit(table->item(row, ColumnCurrentMerit)->text(), index);
+            const int rc = runSilentRegistration(row);
+            if (rc == 0) {
+                // A silent registration that changed nothing was refused.
+                if (readFilterMerit(entry) == before && before != entry->defaultMerit)
+                    refused = true;
+            } else if (rc == ERROR_ACCESS_DENIED) {
                 refused = true;
-        } else if (rc == ERROR_ACCESS_DENIED) {
-            refused = true;
-        } else if (rc == ERROR_FILE_NOT_FOUND && isFilterRegistered(entry)) {
-            reportResult(ERROR_FILE_NOT_FOUND, index, row);
+            } else if (rc == ERROR_FILE_NOT_FOUND && isFilterRegistered(entry)) {
+                reportResult(ERROR_FILE_NOT_FOUND, index, row);
+            }
         }
+        slotRefresh();
     }
-    slotRefresh();
-    QApplication::restoreOverrideCursor();
     if (refused) {
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
+        const OverrideCursor arrow(Qt::ArrowCursor);
         showAccessDenied();
-        QApplication::restoreOverrideCursor();
     }
-    blockButtonSignals(false);
 }
 
 void PivoraCentral::slotRefresh()
 {
     if (!table)
         return;
-    blockButtonSignals(true);
+    const ButtonSignalsBlocked blocked(this);
     fillTable(readRegisteredFilters());
-    blockButtonSignals(false);
 }
 
 void PivoraCentral::slotRefresh(int index, int i, int j)
@@ -141,7 +154,7 @@ void PivoraCentral::slotRefresh(int index, int i, int j)
     KnownFilter *entry = entryAt(index);
     if (!table || !entry)
         return;
-    blockButtonSignals(true);
+    const ButtonSignalsBlocked blocked(this);
     switch (j) {
     case ColumnName:
         if (QTableWidgetItem *item = table->item(i, j))
@@ -174,7 +187,6 @@ void PivoraCentral::slotRefresh(int index, int i, int j)
         qDebug("PivoraCentral::slotRefresh(index,i,j): Invalid j!");
         break;
     }
-    blockButtonSignals(false);
 }
 
 void PivoraCentral::slotMeritIdSelected(int id, int index)
@@ -182,12 +194,10 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
     KnownFilter *entry = entryAt(index);
     if (!table || !entry)
         return;
-    blockButtonSignals(true);
+    const ButtonSignalsBlocked blocked(this);
     int row = rowOfSender(ColumnNewMerit);
-    if (row < 0) {
-        blockButtonSignals(false);
+    if (row < 0)
         return;
-    }
     if (id != MeritIdCustom)
         updateCustomMeritCell(false, row, index);
     const quint32 before = textToMerit(table->item(row, ColumnCurrentMerit)->text(), unsigned(index));
@@ -230,7 +240,6 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
     reportResult(rc, index, row);
     if (reregistered)
         refreshServerSiblings(location, index);
-    blockButtonSignals(false);
 }
 
 void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
@@ -238,12 +247,10 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
     KnownFilter *entry = entryAt(index);
     if (text.isEmpty() || !table || !entry)
         return;
-    blockButtonSignals(true);
+    const ButtonSignalsBlocked blocked(this);
     int row = rowOfSender(ColumnCustomMerit);
-    if (row < 0) {
-        blockButtonSignals(false);
+    if (row < 0)
         return;
-    }
     const QString location = locationText(row);
     const char *partner = registeredLinkedPartner(*entry);
     const quint32 partnerBefore = partner ? readFilterMerit(0, partner) : 0;
@@ -255,12 +262,11 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
         writeFilterMerit(partnerBefore, 0, partner);
     reportResult(rc, index, row);
     refreshServerSiblings(location, index);
-    blockButtonSignals(false);
 }
 
 void PivoraCentral::slotRegister()
 {
-    blockButtonSignals(true);
+    const ButtonSignalsBlocked blocked(this);
     const QStringList files = QFileDialog::getOpenFileNames(this, applicationTitle, lastServerFolder,
                                                             QString::fromLatin1("*.ax"));
     for (int i = 0; i < files.size(); ++i) {
@@ -276,25 +282,21 @@ void PivoraCentral::slotRegister()
             reportRegistrationRefused(path, rc);
     }
     slotRefresh();
-    blockButtonSignals(false);
 }
 
 void PivoraCentral::slotUnregister()
 {
     if (!table)
         return;
-    blockButtonSignals(true);
+    const ButtonSignalsBlocked blocked(this);
     int row = rowOfSender(ColumnUnregister);
     const int index = row < 0 ? -1 : rowCatalogueIndex(row);
     KnownFilter *entry = entryAt(index);
-    if (!entry) {
-        blockButtonSignals(false);
+    if (!entry)
         return;
-    }
     const QString location = locationText(row);
     if (!fileExists(toWide(location).c_str())) {
         reportResult(ERROR_FILE_NOT_FOUND, index, row);
-        blockButtonSignals(false);
         return;
     }
     const QString name = QString::fromLatin1(entry->friendlyName ? entry->friendlyName : "");
@@ -305,10 +307,8 @@ void PivoraCentral::slotUnregister()
            "same filter again later, you need to remember its \"Filter Location\".\n\nAre you sure to "
            "permanently remove this filter from the list?").arg(name),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (answer != QMessageBox::Yes) {
-        blockButtonSignals(false);
+    if (answer != QMessageBox::Yes)
         return;
-    }
     int rc = runRegsvr32(nativeWindow(this), false, toWide(location).c_str(), true);
     // A silent unregistration that left the filter registered was refused.
     if (rc == 0 && isFilterRegistered(entry))
@@ -319,7 +319,6 @@ void PivoraCentral::slotUnregister()
     } else {
         reportResult(rc, index, row);
     }
-    blockButtonSignals(false);
 }
 
 // --- Operations ----------------------------------------------------------------
@@ -424,7 +423,7 @@ int PivoraCentral::reregisterWithMerit(int row, quint32 merit, KnownFilter *entr
 void PivoraCentral::reportResult(int code, int index, int &row)
 {
     KnownFilter *entry = entryAt(index);
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const OverrideCursor arrow(Qt::ArrowCursor);
     const int columnsAfterSuccess[] = {ColumnCurrentMerit, ColumnCustomMerit, ColumnLocation, ColumnName};
     const int columnsAfterDenial[] = {ColumnNewMerit, ColumnCustomMerit, ColumnLocation, ColumnName};
     bool refreshRow = false;
@@ -449,7 +448,6 @@ void PivoraCentral::reportResult(int code, int index, int &row)
                 --row;
                 table->removeRow(removed);
                 focusAfterRemoval(removed);
-                QApplication::restoreOverrideCursor();
                 return;
             }
             if (rc == ERROR_ACCESS_DENIED)
@@ -475,7 +473,6 @@ void PivoraCentral::reportResult(int code, int index, int &row)
     if (refreshRow)
         for (int column = ColumnName; column <= ColumnUnregister; ++column)
             slotRefresh(index, row, column);
-    QApplication::restoreOverrideCursor();
 }
 
 int PivoraCentral::rowOfSender(int column)
@@ -552,11 +549,10 @@ void PivoraCentral::removeUnregisteredRows()
 // before starting it would otherwise pass without a word.
 void PivoraCentral::reportRegistrationRefused(const QString &path, int code)
 {
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const OverrideCursor arrow(Qt::ArrowCursor);
     QMessageBox::warning(this, applicationTitle,
                          tr("%1 was not registered.\n\n%2").arg(path, registrationRefusalReason(code)),
                          QMessageBox::Ok, QMessageBox::NoButton);
-    QApplication::restoreOverrideCursor();
 }
 
 // Why the registration runner refused a server file before regsvr32 ran.
