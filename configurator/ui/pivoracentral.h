@@ -15,22 +15,22 @@ class QSize;
 class QTableWidget;
 class QTableWidgetItem;
 
+// The columns of PivoraCentral's table, by index.
+enum Column {
+    ColumnName = 0,
+    ColumnCurrentMerit = 1,
+    ColumnLocation = 2,
+    ColumnNewMerit = 3,    // MeritTWComboBox
+    ColumnCustomMerit = 4, // MeritTWLineEdit, while the row's choice is Custom
+    ColumnUnregister = 5,  // push button
+    ColumnCount = 6
+};
+
 class PivoraCentral : public QWidget
 {
     Q_OBJECT
 
 public:
-    // The table's columns, by index.
-    enum Column {
-        ColumnName = 0,
-        ColumnCurrentMerit = 1,
-        ColumnLocation = 2,
-        ColumnNewMerit = 3,    // MeritTWComboBox
-        ColumnCustomMerit = 4, // MeritTWLineEdit, while the row's choice is Custom
-        ColumnUnregister = 5,  // push button
-        ColumnCount = 6
-    };
-
     explicit PivoraCentral(QWidget *parent = 0);
     ~PivoraCentral();
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,12 +15,26 @@
 namespace {
 
 const BYTE kSentinel = 0xA5;
-const char kSandbox[] = "KestraneContractTest";
+
+// A key below the tests' sandbox key.
+std::string sandboxPath(const char *below)
+{
+    return std::string(testkeys::sandboxKey) + "\\" + below;
+}
+
+// The sandbox key's name in upper or lower case only.
+std::string sandboxInCase(bool upper)
+{
+    std::string name = testkeys::sandboxKey;
+    for (char &c : name)
+        c = char(upper ? std::toupper(static_cast<unsigned char>(c)) : std::tolower(static_cast<unsigned char>(c)));
+    return name;
+}
 
 class RegistryContract : public ::testing::Test {
 protected:
-    void SetUp() override { SHDeleteKeyA(HKEY_CLASSES_ROOT, kSandbox); }
-    void TearDown() override { SHDeleteKeyA(HKEY_CLASSES_ROOT, kSandbox); }
+    void SetUp() override { SHDeleteKeyA(HKEY_CLASSES_ROOT, testkeys::sandboxKey); }
+    void TearDown() override { SHDeleteKeyA(HKEY_CLASSES_ROOT, testkeys::sandboxKey); }
 
     HKEY createKey(const char *subKey, REGSAM sam = KEY_READ | KEY_WRITE)
     {
@@ -42,17 +57,18 @@ TEST_F(RegistryContract, CreateReportsDispositionAndNamesIgnoreCase)
 {
     HKEY key = nullptr;
     DWORD disposition = 0;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\Inner", 0, nullptr,
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, sandboxPath("Inner").c_str(), 0, nullptr,
                                              REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, &disposition));
     EXPECT_EQ(DWORD(REG_CREATED_NEW_KEY), disposition);
     RegCloseKey(key);
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "kestranecontracttest\\INNER", 0, nullptr,
+    const std::string lowerInner = sandboxInCase(false) + "\\INNER", upperInner = sandboxInCase(true) + "\\inner";
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, lowerInner.c_str(), 0, nullptr,
                                              REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, &disposition));
     EXPECT_EQ(DWORD(REG_OPENED_EXISTING_KEY), disposition);
     setValue(key, "FilterData", REG_DWORD, "\x01\x02\x03\x04", 4);
     RegCloseKey(key);
 
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KESTRANECONTRACTTEST\\inner", 0, KEY_READ, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, upperInner.c_str(), 0, KEY_READ, &key));
     DWORD value = 0, size = sizeof value, type = 0;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "filterDATA", nullptr, &type, reinterpret_cast<BYTE *>(&value), &size));
     EXPECT_EQ(DWORD(REG_DWORD), type);
@@ -60,17 +76,20 @@ TEST_F(RegistryContract, CreateReportsDispositionAndNamesIgnoreCase)
     RegCloseKey(key);
 
     HKEY wide = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, L"KestraneContractTest\\Inner", 0, KEY_READ, &wide));
+    const std::wstring wideInner = testsupport::widen(sandboxPath("Inner"));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CLASSES_ROOT, wideInner.c_str(), 0, KEY_READ, &wide));
     RegCloseKey(wide);
 }
 
 TEST_F(RegistryContract, MissingKeysAndValuesAreFileNotFound)
 {
     HKEY key = reinterpret_cast<HKEY>(0x1234);
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\Missing", 0, KEY_READ, &key));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CLASSES_ROOT, L"KestraneContractTest", 0, KEY_READ, &key));
+    const std::string missing = sandboxPath("Missing");
+    const std::wstring wideSandbox = testsupport::widen(testkeys::sandboxKey);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, missing.c_str(), 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExW(HKEY_CLASSES_ROOT, wideSandbox.c_str(), 0, KEY_READ, &key));
 
-    key = createKey(kSandbox);
+    key = createKey(testkeys::sandboxKey);
     BYTE data[8];
     std::memset(data, kSentinel, sizeof data);
     DWORD size = sizeof data, type = 0xDEAD;
@@ -83,7 +102,7 @@ TEST_F(RegistryContract, MissingKeysAndValuesAreFileNotFound)
 
 TEST_F(RegistryContract, NarrowStringQuerySizesAndBuffers)
 {
-    HKEY key = createKey(kSandbox);
+    HKEY key = createKey(testkeys::sandboxKey);
     setValue(key, "FriendlyName", REG_SZ, "Filter", 7);
 
     DWORD type = 0, size = 0;
@@ -119,7 +138,7 @@ TEST_F(RegistryContract, NarrowStringQuerySizesAndBuffers)
 
 TEST_F(RegistryContract, BinaryQueryLeavesSmallBufferUntouched)
 {
-    HKEY key = createKey(kSandbox);
+    HKEY key = createKey(testkeys::sandboxKey);
     const BYTE blob[10] = {2, 0, 0, 0, 1, 0, 0x60, 0, 9, 8};
     setValue(key, "FilterData", REG_BINARY, blob, sizeof blob);
 
@@ -150,7 +169,7 @@ TEST_F(RegistryContract, BinaryQueryLeavesSmallBufferUntouched)
 
 TEST_F(RegistryContract, WideQueryCountsWideCharacters)
 {
-    HKEY key = createKey(kSandbox);
+    HKEY key = createKey(testkeys::sandboxKey);
     const WCHAR path[] = L"C:\\Filters\\demo.ax";
     ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(path), sizeof path));
     const char expand[] = "%SystemRoot%\\x.ax";
@@ -185,7 +204,7 @@ TEST_F(RegistryContract, WideQueryCountsWideCharacters)
 
 TEST_F(RegistryContract, CharactersBeyondTheBmpRoundTripWide)
 {
-    HKEY key = createKey(kSandbox);
+    HKEY key = createKey(testkeys::sandboxKey);
     // U+1F3AC: a surrogate pair in 16-bit wide text, one unit in 32-bit.
     const WCHAR path[] = L"C:\\\U0001F3AC\\f.ax";
     const WCHAR name[] = L"n\U0001F3ACm";
@@ -219,7 +238,7 @@ TEST_F(RegistryContract, CharactersBeyondTheBmpRoundTripWide)
 
 TEST_F(RegistryContract, NamesWithLineBreaksReadBackOrAreRefused)
 {
-    HKEY key = createKey(kSandbox);
+    HKEY key = createKey(testkeys::sandboxKey);
     setValue(key, "v\nw", REG_SZ, "lf", 3);
     setValue(key, "v\rw", REG_SZ, "cr", 3);
     for (const char *name : {"v\nw", "v\rw"}) {
@@ -230,75 +249,78 @@ TEST_F(RegistryContract, NamesWithLineBreaksReadBackOrAreRefused)
         EXPECT_STREQ(name[1] == '\n' ? "lf" : "cr", data);
     }
     RegCloseKey(key);
-    RegCloseKey(createKey("KestraneContractTest\\c\rd"));
+    RegCloseKey(createKey(sandboxPath("c\rd").c_str()));
     HKEY opened = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\c\rd", 0, KEY_READ, &opened));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, sandboxPath("c\rd").c_str(), 0, KEY_READ, &opened));
     RegCloseKey(opened);
 
-    // Windows takes a line feed in a key name. A registry that cannot hold
-    // one refuses it as a bad path; either way it keeps working.
-    const LONG rc = RegCreateKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\a\nb", 0, nullptr,
-                                    REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &opened, nullptr);
-    if (rc == ERROR_SUCCESS) {
-        RegCloseKey(opened);
-        EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\a\nb", 0, KEY_READ, &opened));
-        RegCloseKey(opened);
-    } else {
-        EXPECT_EQ(ERROR_BAD_PATHNAME, rc);
-        EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\a\nb", 0, KEY_READ, &opened));
-    }
-    key = createKey("KestraneContractTest\\After");
+    // Windows (and Wine) take a line feed in a key name. The stand-in's file
+    // cannot hold one and refuses it as a bad path. Either way the registry
+    // keeps working.
+    const std::string lineFeedKey = sandboxPath("a\nb");
+    const LONG rc = RegCreateKeyExA(HKEY_CLASSES_ROOT, lineFeedKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                    KEY_WRITE, nullptr, &opened, nullptr);
+#ifdef _WIN32
+    ASSERT_EQ(ERROR_SUCCESS, rc);
+    RegCloseKey(opened);
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, lineFeedKey.c_str(), 0, KEY_READ, &opened));
+    RegCloseKey(opened);
+#else
+    EXPECT_EQ(ERROR_BAD_PATHNAME, rc);
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, lineFeedKey.c_str(), 0, KEY_READ, &opened));
+#endif
+    key = createKey(sandboxPath("After").c_str());
     setValue(key, "FilterData", REG_BINARY, "\x02\x00", 2);
     RegCloseKey(key);
-    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\After", 0, KEY_READ, &opened));
+    EXPECT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, sandboxPath("After").c_str(), 0, KEY_READ, &opened));
     RegCloseKey(opened);
 }
 
 TEST_F(RegistryContract, KeyOpenedForReadingCannotWrite)
 {
-    RegCloseKey(createKey(kSandbox));
+    RegCloseKey(createKey(testkeys::sandboxKey));
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_READ, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, testkeys::sandboxKey, 0, KEY_READ, &key));
     EXPECT_EQ(ERROR_ACCESS_DENIED, RegSetValueExA(key, "x", 0, REG_BINARY, reinterpret_cast<const BYTE *>("a"), 1));
     RegCloseKey(key);
 }
 
 TEST_F(RegistryContract, SHDeleteKeyRemovesTheWholeSubtree)
 {
-    RegCloseKey(createKey("KestraneContractTest\\A\\B\\C"));
-    HKEY a = createKey("KestraneContractTest\\A");
+    RegCloseKey(createKey(sandboxPath("A\\B\\C").c_str()));
+    HKEY a = createKey(sandboxPath("A").c_str());
     setValue(a, "v", REG_SZ, "x", 2);
     RegCloseKey(a);
-    RegCloseKey(createKey("KestraneContractTest\\Sibling"));
+    RegCloseKey(createKey(sandboxPath("Sibling").c_str()));
 
     HKEY parent = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_ALL_ACCESS, &parent));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, testkeys::sandboxKey, 0, KEY_ALL_ACCESS, &parent));
     EXPECT_EQ(DWORD(ERROR_SUCCESS), SHDeleteKeyA(parent, "a"));
     EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), SHDeleteKeyA(parent, "A"));
     RegCloseKey(parent);
 
     HKEY key = nullptr;
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\A\\B\\C", 0, KEY_READ, &key));
-    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\A", 0, KEY_READ, &key));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\Sibling", 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, sandboxPath("A\\B\\C").c_str(), 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegOpenKeyExA(HKEY_CLASSES_ROOT, sandboxPath("A").c_str(), 0, KEY_READ, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, sandboxPath("Sibling").c_str(), 0, KEY_READ, &key));
     RegCloseKey(key);
 }
 
 TEST_F(RegistryContract, WriteOpenIsRefusedWithoutRights)
 {
-    HKEY key = createKey(kSandbox);
+    HKEY key = createKey(testkeys::sandboxKey);
     setValue(key, "FilterData", REG_BINARY, "\x02\x00\x00\x00\x00\x00\x60\x00", 8);
     RegCloseKey(key);
     if (!registry.setWritable(false))
         GTEST_SKIP() << "this platform cannot take write access away from a test";
 
     key = nullptr;
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_READ | KEY_WRITE, &key));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_ALL_ACCESS, &key));
-    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_CLASSES_ROOT, "KestraneContractTest\\New", 0, nullptr,
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CLASSES_ROOT, testkeys::sandboxKey, 0, KEY_READ | KEY_WRITE, &key));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegOpenKeyExA(HKEY_CLASSES_ROOT, testkeys::sandboxKey, 0, KEY_ALL_ACCESS, &key));
+    EXPECT_EQ(ERROR_ACCESS_DENIED, RegCreateKeyExA(HKEY_CLASSES_ROOT, sandboxPath("New").c_str(), 0, nullptr,
                                                    REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &key, nullptr));
-    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), SHDeleteKeyA(HKEY_CLASSES_ROOT, kSandbox));
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_READ, &key)); // reading still works
+    EXPECT_EQ(DWORD(ERROR_ACCESS_DENIED), SHDeleteKeyA(HKEY_CLASSES_ROOT, testkeys::sandboxKey));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, testkeys::sandboxKey, 0, KEY_READ, &key)); // reading still works
     BYTE data[8];
     DWORD size = sizeof data;
     EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "FilterData", nullptr, nullptr, data, &size));
@@ -456,7 +478,7 @@ TEST(FileContract, WideOpenReadsFilesButNotFolders)
 TEST(FileContract, WideOpenTakesCharactersBeyondTheBmp)
 {
     const std::string folder = testsupport::makeTempFolder();
-    const std::wstring file = std::wstring(folder.begin(), folder.end()) + L"\U0001F3AC server.ax";
+    const std::wstring file = testsupport::widen(folder) + L"\U0001F3AC server.ax";
     FILE *f = nullptr;
     ASSERT_EQ(0, _wfopen_s(&f, file.c_str(), L"w"));
     ASSERT_NE(nullptr, f);

@@ -4,28 +4,16 @@
 // its confirmation. After every step the window must show what the registry
 // holds, read through the registry API and, for one filter, through
 // DirectShow's enumeration of the legacy filter category.
+#include "filtertablefixture.h"
 #include "filterview_windows.h"
-#include "knownfilterrows.h"
-#include "merittwcombobox.h"
-#include "merittwlineedit.h"
 #include "messageboxcloser.h"
-#include "pivoracentral.h"
-#include "testsupport.h"
 
-#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QTimer>
-#include <QtTest>
-
-#include <windows.h>
-
-#include <cstring>
 
 namespace {
 
@@ -42,36 +30,6 @@ QString serverPath(int slot)
     return QString::fromStdString(testsupport::programFolder()) + knownFilterRows[slot].server + ".ax";
 }
 
-// Answers, with OK, the message boxes of other programs: the system's
-// regsvr32 reports on its own when it is not silent, and waits for the user.
-BOOL CALLBACK answerForeignBox(HWND window, LPARAM seen)
-{
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char windowClass[16] = "";
-    GetClassNameA(window, windowClass, sizeof(windowClass));
-    if (pid != GetCurrentProcessId() && std::strcmp(windowClass, "#32770") == 0 && IsWindowVisible(window)) {
-        char text[1024] = "";
-        GetDlgItemTextA(window, 0xFFFF, text, sizeof(text)); // the box's text control
-        reinterpret_cast<QStringList *>(seen)->append(QString::fromLocal8Bit(text));
-        PostMessageA(window, WM_COMMAND, IDOK, 0);
-    }
-    return TRUE;
-}
-
-// The merit a "Current Merit" cell stands for.
-quint32 shownMerit(const QString &text, quint32 defaultMerit, bool &ok)
-{
-    ok = true;
-    if (text == "Default")
-        return defaultMerit;
-    if (text == "Disable")
-        return 0x200000;
-    if (text == "High")
-        return 0xFFFFFFFF;
-    return text.toUInt(&ok, 16);
-}
-
 } // namespace
 
 // A step's checks; a failed one ends the journey there.
@@ -82,7 +40,7 @@ quint32 shownMerit(const QString &text, quint32 defaultMerit, bool &ok)
             return;                                                                                                    \
     } while (0)
 
-class WineJourneyTest : public QObject
+class WineJourneyTest : public QObject, private FilterTableFixture
 {
     Q_OBJECT
 
@@ -93,63 +51,25 @@ private slots:
 
 private:
     void verifyAgreement(const char *step);
-    int rowOfSlot(int slot);
-    MeritTWComboBox *selector(int row) { return qobject_cast<MeritTWComboBox *>(table->cellWidget(row, 3)); }
-    void choose(int slot, int position);
-    QPushButton *windowButton(const QString &label);
-
-    testsupport::ScopedRegistry *registry = 0;
-    PivoraCentral *window = 0;
-    QTableWidget *table = 0;
 };
 
 void WineJourneyTest::initTestCase()
 {
     // Qt's own file dialog, which the test can type into.
     QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    registry = new testsupport::ScopedRegistry;
+    setUpRegistry();
     for (int slot : startSlots) {
         const QString path = QDir::toNativeSeparators(serverPath(slot));
         QCOMPARE(QProcess::execute("regsvr32.exe", {"/s", path}), 0);
     }
-    window = new PivoraCentral;
-    table = window->findChild<QTableWidget *>();
-    QVERIFY(table);
+    open();
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window));
 }
 
 void WineJourneyTest::cleanupTestCase()
 {
-    delete window;
-    delete registry;
-}
-
-int WineJourneyTest::rowOfSlot(int slot)
-{
-    for (int r = 0; r < table->rowCount(); ++r)
-        if (selector(r) && selector(r)->index() == slot)
-            return r;
-    return -1;
-}
-
-// Opens the row's "New Merit" selector and picks an entry with the keyboard.
-void WineJourneyTest::choose(int slot, int position)
-{
-    MeritTWComboBox *box = selector(rowOfSlot(slot));
-    QVERIFY(box);
-    box->setFocus();
-    box->showPopup();
-    box->view()->setCurrentIndex(box->model()->index(position, 0));
-    QTest::keyClick(box->view(), Qt::Key_Return);
-}
-
-QPushButton *WineJourneyTest::windowButton(const QString &label)
-{
-    for (QPushButton *b : window->findChildren<QPushButton *>())
-        if (b->text() == label)
-            return b;
-    return 0;
+    tearDown();
 }
 
 // Every known filter is in the table exactly when it is registered, with the
@@ -166,18 +86,17 @@ void WineJourneyTest::verifyAgreement(const char *step)
         if (row < 0)
             continue;
         ++registered;
-        bool ok = false;
-        const quint32 merit = shownMerit(table->item(row, 1)->text(), known.defaultMerit, ok);
-        QVERIFY2(ok && view.hasMerit && merit == view.merit,
+        const QString shown = table->item(row, ColumnCurrentMerit)->text();
+        QVERIFY2(view.hasMerit && shown == window->meritToText(view.merit, known.defaultMerit),
                  qPrintable(QString("%1: %2 shows %3, the registry holds %4")
-                                .arg(step, known.name, table->item(row, 1)->text())
+                                .arg(step, known.name, shown)
                                 .arg(view.merit, 8, 16, QChar('0'))));
-        QCOMPARE(table->item(row, 0)->text(), QString::fromStdString(view.name));
+        QCOMPARE(table->item(row, ColumnName)->text(), QString::fromStdString(view.name));
         if (slot == watchedSlot) {
             const FilterView listed = directShowView(known.clsid);
             QVERIFY2(listed.registered && listed.hasMerit, step);
-            QCOMPARE(listed.merit, merit);
-            QCOMPARE(QString::fromStdString(listed.name), table->item(row, 0)->text());
+            QCOMPARE(listed.merit, view.merit);
+            QCOMPARE(QString::fromStdString(listed.name), table->item(row, ColumnName)->text());
         }
     }
     QCOMPARE(table->rowCount(), registered);
@@ -190,29 +109,29 @@ void WineJourneyTest::windowAndRegistryAgreeAfterEveryStep()
     VERIFY_AGREEMENT("start");
 
     choose(watchedSlot, 2);
-    QCOMPARE(table->item(rowOfSlot(watchedSlot), 1)->text(), QString("High"));
+    QCOMPARE(table->item(rowOfSlot(watchedSlot), ColumnCurrentMerit)->text(), QString("High"));
     VERIFY_AGREEMENT("High");
     choose(watchedSlot, 1);
-    QCOMPARE(table->item(rowOfSlot(watchedSlot), 1)->text(), QString("Disable"));
+    QCOMPARE(table->item(rowOfSlot(watchedSlot), ColumnCurrentMerit)->text(), QString("Disable"));
     VERIFY_AGREEMENT("Disable");
     choose(watchedSlot, 0);
-    QCOMPARE(table->item(rowOfSlot(watchedSlot), 1)->text(), QString("Default"));
+    QCOMPARE(table->item(rowOfSlot(watchedSlot), ColumnCurrentMerit)->text(), QString("Default"));
     VERIFY_AGREEMENT("Default");
 
     choose(customSlot, 3);
-    MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(rowOfSlot(customSlot), 4));
+    MeritTWLineEdit *cell = customCell(rowOfSlot(customSlot));
     QVERIFY(cell);
     cell->setFocus();
     cell->selectAll();
     QTest::keyClicks(cell, "654321");
     QTest::keyClick(cell, Qt::Key_Return);
-    QCOMPARE(table->item(rowOfSlot(customSlot), 1)->text(), QString("0x00654321"));
+    QCOMPARE(table->item(rowOfSlot(customSlot), ColumnCurrentMerit)->text(), QString("0x00654321"));
     VERIFY_AGREEMENT("custom merit");
 
     choose(watchedSlot, 2);
     QTest::mouseClick(windowButton("&Reset"), Qt::LeftButton);
     for (int r = 0; r < table->rowCount(); ++r)
-        QCOMPARE(table->item(r, 1)->text(), QString("Default"));
+        QCOMPARE(table->item(r, ColumnCurrentMerit)->text(), QString("Default"));
     VERIFY_AGREEMENT("Reset");
 
     // Register: the file name typed into Qt's own file dialog.
@@ -229,21 +148,23 @@ void WineJourneyTest::windowAndRegistryAgreeAfterEveryStep()
         name->setText(QDir::toNativeSeparators(serverPath(registeredSlot)));
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
     });
-    QStringList regsvr32Boxes;
-    QTimer answerer;
-    connect(&answerer, &QTimer::timeout, [&] { EnumWindows(answerForeignBox, LPARAM(&regsvr32Boxes)); });
+    // The system's regsvr32 reports on its own when it is not silent, and
+    // waits for the user: its box is answered with OK.
+    testsupport::UiCapture regsvr32Boxes;
     typist.start(20);
-    answerer.start(50);
     QTest::mouseClick(windowButton("Register &new filters"), Qt::LeftButton);
     typist.stop();
-    answerer.stop();
+    regsvr32Boxes.finish();
     QCOMPARE(dialogs, 1);
-    QVERIFY2(regsvr32Boxes.size() <= 1, qPrintable(regsvr32Boxes.join(" | ")));
+    QStringList boxTexts;
+    for (const testsupport::MessageBoxSeen &box : regsvr32Boxes.messageBoxes())
+        boxTexts << QString::fromStdString(box.text);
+    QVERIFY2(boxTexts.size() <= 1, qPrintable(boxTexts.join(" | ")));
     QVERIFY(rowOfSlot(registeredSlot) >= 0);
     VERIFY_AGREEMENT("Register");
 
     const int row = rowOfSlot(registeredSlot);
-    QTest::mouseClick(qobject_cast<QPushButton *>(table->cellWidget(row, 5)), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<QPushButton *>(table->cellWidget(row, ColumnUnregister)), Qt::LeftButton);
     QCOMPARE(closer.count(), 1);
     QVERIFY(closer.seen()[0].text.contains(knownFilterRows[registeredSlot].name));
     QCOMPARE(rowOfSlot(registeredSlot), -1);

@@ -5,6 +5,7 @@
 #include "filtercatalogue.h"
 #include "filterdata.h"
 #include "filterregistrystore.h"
+#include "filterview_windows.h"
 #include "knownfilterrows.h"
 #include "testsupport.h"
 #include "win32api.h"
@@ -34,68 +35,13 @@ const int sampleSlot = 5;
 // Wine's and Windows' AVI splitter, registered in the legacy category by the system.
 const char systemFilterClsid[] = "{1B544C20-FD0B-11CE-8C63-00AA0044B51E}";
 
-std::wstring widen(const char *text)
-{
-    std::wstring out;
-    for (; *text; ++text)
-        out += wchar_t(static_cast<unsigned char>(*text));
-    return out;
-}
-
-// A moniker's "CLSID" property, or an empty string.
-std::wstring monikerClsid(IMoniker *moniker)
-{
-    std::wstring clsid;
-    IPropertyBag *bag = nullptr;
-    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&bag))))
-        return clsid;
-    VARIANT value;
-    VariantInit(&value);
-    if (SUCCEEDED(bag->Read(L"CLSID", &value, nullptr)) && value.vt == VT_BSTR)
-        clsid = value.bstrVal;
-    VariantClear(&value);
-    bag->Release();
-    return clsid;
-}
-
 // The merit in the FilterData that DirectShow's system device enumerator
 // reads for the filter through the moniker's property bag; nothing when the
 // filter is not listed or its blob has no merit field.
 std::optional<uint32_t> directShowMerit(const char *clsid)
 {
-    std::optional<uint32_t> merit;
-    ICreateDevEnum *devices = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER, IID_ICreateDevEnum,
-                                reinterpret_cast<void **>(&devices))))
-        return merit;
-    IEnumMoniker *monikers = nullptr;
-    if (devices->CreateClassEnumerator(CLSID_LegacyAmFilterCategory, &monikers, 0) == S_OK) {
-        const std::wstring wanted = widen(clsid);
-        IMoniker *moniker = nullptr;
-        while (!merit && monikers->Next(1, &moniker, nullptr) == S_OK) {
-            IPropertyBag *bag = nullptr;
-            if (_wcsicmp(monikerClsid(moniker).c_str(), wanted.c_str()) == 0 &&
-                SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag,
-                                                 reinterpret_cast<void **>(&bag)))) {
-                VARIANT value;
-                VariantInit(&value);
-                BYTE *bytes = nullptr;
-                if (SUCCEEDED(bag->Read(L"FilterData", &value, nullptr)) && value.vt == (VT_ARRAY | VT_UI1) &&
-                    value.parray->rgsabound[0].cElements >= 8 &&
-                    SUCCEEDED(SafeArrayAccessData(value.parray, reinterpret_cast<void **>(&bytes)))) {
-                    merit = uint32_t(bytes[4]) | uint32_t(bytes[5]) << 8 | uint32_t(bytes[6]) << 16 |
-                            uint32_t(bytes[7]) << 24;
-                    SafeArrayUnaccessData(value.parray);
-                }
-                VariantClear(&value);
-                bag->Release();
-            }
-            moniker->Release();
-        }
-        monikers->Release();
-    }
-    devices->Release();
-    return merit;
+    const FilterView view = directShowView(clsid);
+    return view.hasMerit ? std::optional<uint32_t>(view.merit) : std::nullopt;
 }
 
 // Whether the filter mapper offers the filter for its own input type when
@@ -119,7 +65,7 @@ bool mapperOffers(const KnownFilterRow &row, uint32_t minimumMerit)
     IEnumMoniker *monikers = nullptr;
     if (SUCCEEDED(mapper->EnumMatchingFilters(&monikers, 0, FALSE, minimumMerit, TRUE, 1, types, nullptr, nullptr,
                                               FALSE, FALSE, 0, nullptr, nullptr, nullptr)) && monikers) {
-        const std::wstring wanted = widen(row.clsid);
+        const std::wstring wanted = testsupport::widen(row.clsid);
         IMoniker *moniker = nullptr;
         while (!found && monikers->Next(1, &moniker, nullptr) == S_OK) {
             found = _wcsicmp(monikerClsid(moniker).c_str(), wanted.c_str()) == 0;

@@ -1,3 +1,4 @@
+#include "failingallocator.h"
 #include "filtercatalogue.h"
 #include "knownfilterrows.h"
 
@@ -10,12 +11,8 @@
 
 namespace {
 
-int failingSlot = -1;
-
-KnownFilter *allocateFailingAt(int slot)
-{
-    return slot == failingSlot ? nullptr : static_cast<KnownFilter *>(std::malloc(sizeof(KnownFilter)));
-}
+using testsupport::allocateFailingAt;
+using testsupport::failingSlot;
 
 class CatalogueTest : public ::testing::Test {
 protected:

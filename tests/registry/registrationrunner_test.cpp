@@ -16,10 +16,7 @@
 
 namespace {
 
-std::wstring widen(const std::string &text)
-{
-    return std::wstring(text.begin(), text.end());
-}
+using testsupport::widen;
 
 DWORD testServerRegistrations()
 {

@@ -51,6 +51,8 @@ std::string makeTempFolder();
 void removeTree(const std::string &folder);
 std::string readTextFile(const std::string &path);
 bool waitForFile(const std::string &path, int timeoutMs);
+// Narrow text as wide text, byte by byte (ASCII and Latin-1).
+std::wstring widen(const std::string &text);
 void setEnvironment(const char *name, const char *value);
 void sleepMs(int ms);
 // True while the process (from a probe's pid file) still runs.

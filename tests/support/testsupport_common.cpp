@@ -32,6 +32,14 @@ UiCapture::~UiCapture()
         finish();
 }
 
+std::wstring widen(const std::string &text)
+{
+    std::wstring wide;
+    for (unsigned char c : text)
+        wide += wchar_t(c);
+    return wide;
+}
+
 void sleepMs(int ms)
 {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));

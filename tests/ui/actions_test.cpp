@@ -71,7 +71,7 @@ private slots:
     void serverPathOfTheSystemsLongestLengthIsUsable();
 
 private:
-    QString merit(int row) { return table->item(row, 1)->text(); }
+    QString merit(int row) { return table->item(row, ColumnCurrentMerit)->text(); }
     void showWindow()
     {
         open();
@@ -115,27 +115,11 @@ private:
         windowButton("Register &new filters")->click();
         return seen;
     }
-    void choose(int slot, int position)
-    {
-        MeritTWComboBox *box = selector(rowOfSlot(slot));
-        QVERIFY(box);
-        box->showPopup();
-        box->view()->setCurrentIndex(box->model()->index(position, 0));
-        QTest::keyClick(box->view(), Qt::Key_Return);
-        QTRY_VERIFY(!box->view()->isVisible());
-    }
     void clickUnregister(int slot)
     {
-        QPushButton *button = qobject_cast<QPushButton *>(table->cellWidget(rowOfSlot(slot), 5));
+        QPushButton *button = qobject_cast<QPushButton *>(table->cellWidget(rowOfSlot(slot), ColumnUnregister));
         QVERIFY(button);
         button->click();
-    }
-    QPushButton *windowButton(const QString &label)
-    {
-        for (QPushButton *b : window->findChildren<QPushButton *>())
-            if (b->text() == label)
-                return b;
-        return 0;
     }
 };
 
@@ -303,7 +287,7 @@ void ActionsTest::stalePathOffersToRemoveTheRegistration()
     std::remove(copy.c_str());
     open();
     const int row = rowOfSlot(46);
-    QCOMPARE(table->item(row, 2)->text(), QString("<Invalid Path:> ") + QString::fromStdString(copy));
+    QCOMPARE(table->item(row, ColumnLocation)->text(), QString("<Invalid Path:> ") + QString::fromStdString(copy));
 
     MessageBoxCloser closer({QMessageBox::No, QMessageBox::Yes});
     clickUnregister(46); // no confirmation: straight to the stale-path question, answered No
@@ -373,16 +357,16 @@ void ActionsTest::cellRefreshOfUnknownColumnsOnlyTraces()
     registerFilters(demultiplexers);
     open();
     const int row = rowOfSlot(44);
-    table->item(row, 0)->setText("stale");
+    table->item(row, ColumnName)->setText("stale");
     QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 44), Q_ARG(int, row), Q_ARG(int, 5)));
     QTest::ignoreMessage(QtDebugMsg, "PivoraCentral::slotRefresh(index,i,j): Invalid j!");
     QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 44), Q_ARG(int, row), Q_ARG(int, 6)));
     QTest::ignoreMessage(QtDebugMsg, "PivoraCentral::slotRefresh(index,i,j): Invalid j!");
     QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 44), Q_ARG(int, row), Q_ARG(int, -1)));
     QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 52), Q_ARG(int, row), Q_ARG(int, 0)));
-    QCOMPARE(table->item(row, 0)->text(), QString("stale"));
+    QCOMPARE(table->item(row, ColumnName)->text(), QString("stale"));
     QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh", Q_ARG(int, 44), Q_ARG(int, row), Q_ARG(int, 0)));
-    QCOMPARE(table->item(row, 0)->text(), QString("Kestrane MPEG-TS Demultiplexer"));
+    QCOMPARE(table->item(row, ColumnName)->text(), QString("Kestrane MPEG-TS Demultiplexer"));
 }
 
 void ActionsTest::unknownChoiceIsReportedAsAnUnknownError()
@@ -429,7 +413,7 @@ void ActionsTest::customEditEndedByFocusOutSurvivesItsCellsRemoval()
     QVERIFY(QTest::qWaitForWindowActive(window));
     cell = typeCustomMerit(46, "600000");
     QVERIFY(cell);
-    const QTableWidgetItem *other = table->item(rowOfSlot(0), 0);
+    const QTableWidgetItem *other = table->item(rowOfSlot(0), ColumnName);
     table->scrollToItem(other);
     QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier,
                       table->visualItemRect(other).center());
@@ -513,9 +497,9 @@ void ActionsTest::keyboardMovesBetweenTableAndButtons()
 
     // Arrows move between cells; Space opens the current cell's selector.
     const int row = rowOfSlot(43);
-    table->setCurrentCell(row, 2);
+    table->setCurrentCell(row, ColumnLocation);
     QTest::keyClick(table, Qt::Key_Right);
-    QCOMPARE(table->currentColumn(), 3);
+    QCOMPARE(table->currentColumn(), int(ColumnNewMerit));
     QTest::keyClick(table, Qt::Key_Space);
     QTRY_VERIFY(selector(row)->view()->isVisible());
     QTest::keyClick(selector(row)->view(), Qt::Key_Escape);
@@ -526,9 +510,9 @@ void ActionsTest::keyboardMovesBetweenTableAndButtons()
     windowButton("Re&fresh")->click();
     QCOMPARE(QApplication::focusWidget(), table);
     QCOMPARE(selector(table->currentRow())->index(), 43);
-    QCOMPARE(table->currentColumn(), 3);
+    QCOMPARE(table->currentColumn(), int(ColumnNewMerit));
     // The whole location is the tooltip of its cell.
-    QCOMPARE(table->item(row, 2)->toolTip(), table->item(row, 2)->text());
+    QCOMPARE(table->item(row, ColumnLocation)->toolTip(), table->item(row, ColumnLocation)->text());
 }
 
 
@@ -554,7 +538,7 @@ void ActionsTest::removalsFromAScrolledTableKeepRowsFocusAndPlace()
 
     // The keyboard is on a name, where Return asks nothing.
     QCOMPARE(window->focusWidget(), table);
-    QCOMPARE(table->currentColumn(), 0);
+    QCOMPARE(table->currentColumn(), int(ColumnName));
     QTest::keyClick(table, Qt::Key_Return);
     QCOMPARE(closer.count(), 2);
 
@@ -612,7 +596,7 @@ void ActionsTest::serverPathOfTheSystemsLongestLengthIsUsable()
     MessageBoxCloser closer({QMessageBox::Yes});
     choose(2, 2);
     QCOMPARE(readFilterMerit(0, knownFilterRows[2].clsid), 0xFFFFFFFFu);
-    QCOMPARE(table->item(rowOfSlot(2), 2)->text(), QString::fromStdString(path));
+    QCOMPARE(table->item(rowOfSlot(2), ColumnLocation)->text(), QString::fromStdString(path));
     clickUnregister(2);
     QCOMPARE(closer.count(), 1); // the confirmation only
     QCOMPARE(rowOfSlot(2), -1);

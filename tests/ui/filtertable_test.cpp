@@ -61,20 +61,20 @@ void FilterTableTest::listsEveryRegisteredCatalogueFilterSortedByName()
     QCOMPARE(table->rowCount(), 52);
     QStringList names;
     for (int r = 0; r < table->rowCount(); ++r) {
-        const QString name = table->item(r, 0)->text();
+        const QString name = table->item(r, ColumnName)->text();
         names << name;
         const int slot = slotOf(name);
         QVERIFY2(slot >= 0, qPrintable(name));
         QCOMPARE(selector(r)->index(), slot);
         QCOMPARE(selector(r)->meritId(), 0);
-        QCOMPARE(table->item(r, 1)->text(), QString("Default"));
-        QCOMPARE(table->item(r, 2)->text(),
+        QCOMPARE(table->item(r, ColumnCurrentMerit)->text(), QString("Default"));
+        QCOMPARE(table->item(r, ColumnLocation)->text(),
                  QString::fromStdString(serverFile(knownFilterRows[slot].server)));
-        QVERIFY(!table->cellWidget(r, 4));
-        QPushButton *unregister = qobject_cast<QPushButton *>(table->cellWidget(r, 5));
+        QVERIFY(!table->cellWidget(r, ColumnCustomMerit));
+        QPushButton *unregister = qobject_cast<QPushButton *>(table->cellWidget(r, ColumnUnregister));
         QVERIFY(unregister);
         QCOMPARE(unregister->text(), QString("Unregister"));
-        for (int c = 0; c < 3; ++c)
+        for (int c = ColumnName; c <= ColumnLocation; ++c)
             QCOMPARE(int(table->item(r, c)->flags()), 0x21);
     }
     // In the order of the user's locale, as Qt's table sorts its text.
@@ -116,7 +116,7 @@ void FilterTableTest::classifiesMeritsAndShowsCustomCells()
     for (const Expected &e : expected) {
         const int row = rowOfSlot(e.slot);
         QVERIFY(row >= 0);
-        QCOMPARE(table->item(row, 1)->text(), QString(e.text));
+        QCOMPARE(table->item(row, ColumnCurrentMerit)->text(), QString(e.text));
         QCOMPARE(selector(row)->meritId(), e.choice);
         QCOMPARE(selector(row)->currentText(), QString(e.choice == 10 ? "Custom" : e.text));
         if (e.cell) {
@@ -124,7 +124,7 @@ void FilterTableTest::classifiesMeritsAndShowsCustomCells()
             QCOMPARE(customCell(row)->text(), QString(e.cell));
             QCOMPARE(customCell(row)->index(), e.slot);
         } else {
-            QVERIFY(!table->cellWidget(row, 4));
+            QVERIFY(!table->cellWidget(row, ColumnCustomMerit));
         }
     }
 }
@@ -147,12 +147,12 @@ void FilterTableTest::marksUnknownNamesAndInvalidPaths()
 
     QCOMPARE(table->rowCount(), 2);
     // "<Unknown>" sorts before "Gone Decoder".
-    QCOMPARE(table->item(0, 0)->text(), QString("<Unknown>"));
-    QCOMPARE(table->item(0, 2)->text(), QString("<Unknown>"));
-    QCOMPARE(table->item(0, 1)->text(), QString("0")); // no FilterData reads as 0
+    QCOMPARE(table->item(0, ColumnName)->text(), QString("<Unknown>"));
+    QCOMPARE(table->item(0, ColumnLocation)->text(), QString("<Unknown>"));
+    QCOMPARE(table->item(0, ColumnCurrentMerit)->text(), QString("0")); // no FilterData reads as 0
     QCOMPARE(selector(0)->meritId(), 10);
-    QCOMPARE(table->item(1, 0)->text(), QString("Gone Decoder"));
-    QCOMPARE(table->item(1, 2)->text(), QString("<Invalid Path:> ") + QString::fromStdWString(gone));
+    QCOMPARE(table->item(1, ColumnName)->text(), QString("Gone Decoder"));
+    QCOMPARE(table->item(1, ColumnLocation)->text(), QString("<Invalid Path:> ") + QString::fromStdWString(gone));
 }
 
 void FilterTableTest::refreshRebuildsWithNewCellWidgets()
@@ -164,8 +164,9 @@ void FilterTableTest::refreshRebuildsWithNewCellWidgets()
     QStringList before;
     QList<QPointer<QWidget>> oldWidgets;
     for (int r = 0; r < table->rowCount(); ++r) {
-        before << table->item(r, 0)->text() + "|" + table->item(r, 1)->text() + "|" + table->item(r, 2)->text();
-        for (int c = 3; c < 6; ++c)
+        before << table->item(r, ColumnName)->text() + "|" + table->item(r, ColumnCurrentMerit)->text() + "|" +
+                      table->item(r, ColumnLocation)->text();
+        for (int c = ColumnNewMerit; c < ColumnCount; ++c)
             if (table->cellWidget(r, c))
                 oldWidgets << QPointer<QWidget>(table->cellWidget(r, c));
     }
@@ -174,7 +175,8 @@ void FilterTableTest::refreshRebuildsWithNewCellWidgets()
     refresh();
     QStringList after;
     for (int r = 0; r < table->rowCount(); ++r)
-        after << table->item(r, 0)->text() + "|" + table->item(r, 1)->text() + "|" + table->item(r, 2)->text();
+        after << table->item(r, ColumnName)->text() + "|" + table->item(r, ColumnCurrentMerit)->text() + "|" +
+                     table->item(r, ColumnLocation)->text();
     QCOMPARE(after, before);
     for (const QPointer<QWidget> &w : oldWidgets)
         QVERIFY(w.isNull());
@@ -204,16 +206,16 @@ void FilterTableTest::windowIsSeventyTwoPixelsWiderThanItsColumns()
     const bool fits = window->computeWindowSize(proposal);
     QCOMPARE(window->width(), proposal.width() + 22);
     int others = 0;
-    for (int c = 0; c < 6; ++c)
-        others += c == 2 ? 0 : table->columnWidth(c);
+    for (int c = 0; c < ColumnCount; ++c)
+        others += c == ColumnLocation ? 0 : table->columnWidth(c);
     if (fits) {
         // The proposal was the natural width: 50 plus the columns.
-        QCOMPARE(window->width(), others + table->columnWidth(2) + 72);
+        QCOMPARE(window->width(), others + table->columnWidth(ColumnLocation) + 72);
     } else if (window->width() - 72 - others >= table->horizontalHeader()->minimumSectionSize()) {
-        QCOMPARE(table->columnWidth(2), window->width() - 72 - others);
+        QCOMPARE(table->columnWidth(ColumnLocation), window->width() - 72 - others);
     } else {
         // A screen too narrow for the other columns leaves the location its least width.
-        QCOMPARE(table->columnWidth(2), table->horizontalHeader()->minimumSectionSize());
+        QCOMPARE(table->columnWidth(ColumnLocation), table->horizontalHeader()->minimumSectionSize());
     }
 
     // A maximized window keeps its width through a refresh.

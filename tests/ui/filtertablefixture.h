@@ -1,6 +1,7 @@
 // What the widget tests of the filter table share: a registry of their own,
-// the sample servers beside the tests, the window and ways to find a row's
-// cells by the catalogue slot of its filter.
+// the sample servers beside the tests, the window, ways to find a row's
+// cells by the catalogue slot of its filter, and the user's ways to choose a
+// merit and press a button.
 #ifndef FILTERTABLEFIXTURE_H
 #define FILTERTABLEFIXTURE_H
 
@@ -11,6 +12,8 @@
 #include "registrationrunner.h"
 #include "testsupport.h"
 
+#include <QAbstractItemView>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -25,7 +28,7 @@ inline std::string serverFile(const char *server)
 // Registers or unregisters a server file silently; the runner's status.
 inline int serverCall(const std::string &path, bool doRegister)
 {
-    return runRegsvr32(0, doRegister, std::wstring(path.begin(), path.end()).c_str(), true);
+    return runRegsvr32(0, doRegister, testsupport::widen(path).c_str(), true);
 }
 
 // Catalogue slots by kind, as the sample servers ship them: each filter in a
@@ -36,6 +39,15 @@ struct SlotRange {
 };
 const SlotRange videoDecoders{0, 19}, audioDecoders{20, 39}, mpeg2Decoders{40, 43}, demultiplexers{44, 51},
     allFilters{0, 51};
+
+// The window's push button with the label (its text, "&" included).
+inline QPushButton *windowButton(QWidget *window, const QString &label)
+{
+    for (QPushButton *b : window->findChildren<QPushButton *>())
+        if (b->text() == label)
+            return b;
+    return 0;
+}
 
 // Registers or unregisters the servers of every filter in the range.
 inline void registerFilters(SlotRange range, bool doRegister = true)
@@ -65,8 +77,14 @@ protected:
         QVERIFY(table);
     }
     void refresh() { QVERIFY(QMetaObject::invokeMethod(window, "slotRefresh")); }
-    MeritTWComboBox *selector(int row) { return qobject_cast<MeritTWComboBox *>(table->cellWidget(row, 3)); }
-    MeritTWLineEdit *customCell(int row) { return qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, 4)); }
+    MeritTWComboBox *selector(int row)
+    {
+        return qobject_cast<MeritTWComboBox *>(table->cellWidget(row, ColumnNewMerit));
+    }
+    MeritTWLineEdit *customCell(int row)
+    {
+        return qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, ColumnCustomMerit));
+    }
     int rowOfSlot(int slot)
     {
         for (int r = 0; r < table->rowCount(); ++r)
@@ -74,6 +92,18 @@ protected:
                 return r;
         return -1;
     }
+    // Opens the row's "New Merit" selector and picks an entry with the
+    // keyboard, as the user does.
+    void choose(int slot, int position)
+    {
+        MeritTWComboBox *box = selector(rowOfSlot(slot));
+        QVERIFY(box);
+        box->showPopup();
+        box->view()->setCurrentIndex(box->model()->index(position, 0));
+        QTest::keyClick(box->view(), Qt::Key_Return);
+        QTRY_VERIFY(!box->view()->isVisible());
+    }
+    QPushButton *windowButton(const QString &label) { return ::windowButton(window, label); }
 
     testsupport::ScopedRegistry *registry = 0;
     PivoraCentral *window = 0;

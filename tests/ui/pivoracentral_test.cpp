@@ -1,6 +1,8 @@
 // The main window: its widgets, its size rule, the empty window after a
 // failed catalogue, and ending the program.
 #include "appconstants.h"
+#include "failingallocator.h"
+#include "filtertablefixture.h"
 #include "messageboxcloser.h"
 #include "pivoracentral.h"
 #include "testsupport.h"
@@ -11,26 +13,8 @@
 #include <QTableWidget>
 #include <QtTest>
 
-#include <cstdlib>
-
-namespace {
-
-int failingSlot = -1;
-
-KnownFilter *allocateFailingAt(int slot)
-{
-    return slot == failingSlot ? nullptr : static_cast<KnownFilter *>(std::malloc(sizeof(KnownFilter)));
-}
-
-QPushButton *button(QWidget *window, const QString &label)
-{
-    for (QPushButton *b : window->findChildren<QPushButton *>())
-        if (b->text() == label)
-            return b;
-    return 0;
-}
-
-} // namespace
+using testsupport::allocateFailingAt;
+using testsupport::failingSlot;
 
 class PivoraCentralTest : public QObject
 {
@@ -59,9 +43,9 @@ void PivoraCentralTest::tableHasItsColumnsAndButtonsTheirTexts()
                                  "Unregister"};
     for (int c = 0; c < 6; ++c)
         QCOMPARE(table->horizontalHeaderItem(c)->text(), headers[c]);
-    QCOMPARE(table->columnWidth(3), 80);
-    QCOMPARE(table->columnWidth(4), 100);
-    QCOMPARE(table->columnWidth(5), 100);
+    QCOMPARE(table->columnWidth(ColumnNewMerit), 80);
+    QCOMPARE(table->columnWidth(ColumnCustomMerit), 100);
+    QCOMPARE(table->columnWidth(ColumnUnregister), 100);
     QCOMPARE(table->editTriggers(), QAbstractItemView::NoEditTriggers);
     QCOMPARE(table->selectionMode(), QAbstractItemView::SingleSelection);
 
@@ -157,7 +141,7 @@ void PivoraCentralTest::closeButtonEndsWithStatusZero()
 {
     PivoraCentral window;
     window.show();
-    QPushButton *close = button(&window, "&Close");
+    QPushButton *close = windowButton(&window, "&Close");
     QVERIFY(close);
     QTimer::singleShot(0, close, SLOT(click()));
     QCOMPARE(qApp->exec(), 0);

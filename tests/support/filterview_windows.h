@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+struct IMoniker;
+
 struct FilterView {
     bool registered = false; // the category's instance key exists
     bool hasMerit = false;   // a FilterData of at least 8 bytes
@@ -19,5 +21,7 @@ FilterView registryView(const char *clsid);
 // The filter as ICreateDevEnum lists it in CLSID_LegacyAmFilterCategory;
 // registered is false when the enumeration does not list it.
 FilterView directShowView(const char *clsid);
+// The "CLSID" property of a DirectShow filter moniker; empty when it has none.
+std::wstring monikerClsid(IMoniker *moniker);
 
 #endif

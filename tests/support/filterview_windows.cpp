@@ -1,6 +1,7 @@
 #include "filterview_windows.h"
 
 #include "knownfilterrows.h"
+#include "testsupport.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -53,10 +54,25 @@ FilterView registryView(const char *clsid)
     return view;
 }
 
+std::wstring monikerClsid(IMoniker *moniker)
+{
+    std::wstring clsid;
+    IPropertyBag *bag = nullptr;
+    if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&bag))))
+        return clsid;
+    VARIANT value;
+    VariantInit(&value);
+    if (SUCCEEDED(bag->Read(L"CLSID", &value, nullptr)) && value.vt == VT_BSTR)
+        clsid = value.bstrVal;
+    VariantClear(&value);
+    bag->Release();
+    return clsid;
+}
+
 FilterView directShowView(const char *clsid)
 {
     FilterView view;
-    std::wstring wanted(clsid, clsid + strlen(clsid));
+    const std::wstring wanted = testsupport::widen(clsid);
     const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ICreateDevEnum *devices = nullptr;
     IEnumMoniker *monikers = nullptr;
@@ -66,22 +82,19 @@ FilterView directShowView(const char *clsid)
         IMoniker *moniker = nullptr;
         while (!view.registered && monikers->Next(1, &moniker, nullptr) == S_OK) {
             IPropertyBag *bag = nullptr;
-            if (SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&bag)))) {
+            if (_wcsicmp(monikerClsid(moniker).c_str(), wanted.c_str()) == 0 &&
+                SUCCEEDED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, reinterpret_cast<void **>(&bag)))) {
+                view.registered = true;
                 VARIANT value;
                 VariantInit(&value);
-                if (SUCCEEDED(bag->Read(L"CLSID", &value, nullptr)) && value.vt == VT_BSTR &&
-                    _wcsicmp(value.bstrVal, wanted.c_str()) == 0) {
-                    view.registered = true;
-                    VariantClear(&value);
-                    if (SUCCEEDED(bag->Read(L"FriendlyName", &value, nullptr)) && value.vt == VT_BSTR)
-                        view.name = narrow(value.bstrVal);
-                    VariantClear(&value);
-                    if (SUCCEEDED(bag->Read(L"FilterData", &value, nullptr)) && value.vt == (VT_ARRAY | VT_UI1)) {
-                        BYTE *data = nullptr;
-                        if (SUCCEEDED(SafeArrayAccessData(value.parray, reinterpret_cast<void **>(&data)))) {
-                            view.merit = meritOf(data, value.parray->rgsabound[0].cElements, view.hasMerit);
-                            SafeArrayUnaccessData(value.parray);
-                        }
+                if (SUCCEEDED(bag->Read(L"FriendlyName", &value, nullptr)) && value.vt == VT_BSTR)
+                    view.name = narrow(value.bstrVal);
+                VariantClear(&value);
+                if (SUCCEEDED(bag->Read(L"FilterData", &value, nullptr)) && value.vt == (VT_ARRAY | VT_UI1)) {
+                    BYTE *data = nullptr;
+                    if (SUCCEEDED(SafeArrayAccessData(value.parray, reinterpret_cast<void **>(&data)))) {
+                        view.merit = meritOf(data, value.parray->rgsabound[0].cElements, view.hasMerit);
+                        SafeArrayUnaccessData(value.parray);
                     }
                 }
                 VariantClear(&value);
