@@ -118,12 +118,8 @@ void WineJourneyTest::windowAndRegistryAgreeAfterEveryStep()
     QCOMPARE(table->item(rowOfSlot(watchedSlot), ColumnCurrentMerit)->text(), QString("Default"));
     VERIFY_AGREEMENT("Default");
 
-    choose(customSlot, 3);
-    MeritTWLineEdit *cell = customCell(rowOfSlot(customSlot));
+    MeritTWLineEdit *cell = typeCustomMerit(customSlot, "654321");
     QVERIFY(cell);
-    cell->setFocus();
-    cell->selectAll();
-    QTest::keyClicks(cell, "654321");
     QTest::keyClick(cell, Qt::Key_Return);
     QCOMPARE(table->item(rowOfSlot(customSlot), ColumnCurrentMerit)->text(), QString("0x00654321"));
     VERIFY_AGREEMENT("custom merit");

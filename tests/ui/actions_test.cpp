@@ -78,19 +78,6 @@ private:
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window));
     }
-    // Types a merit into the row's custom cell, as the user does after
-    // choosing Custom; the edit is not finished yet.
-    MeritTWLineEdit *typeCustomMerit(int slot, const char *text)
-    {
-        choose(slot, 3);
-        MeritTWLineEdit *cell = customCell(rowOfSlot(slot));
-        if (cell) {
-            QTest::mouseClick(cell, Qt::LeftButton);
-            cell->selectAll();
-            QTest::keyClicks(cell, text);
-        }
-        return cell;
-    }
     // Clicks "Register new filters" and answers its file dialog with a path
     // typed into the file name field, as a user would, or cancels it for an
     // empty path. Returns the dialog's title and folder.
@@ -165,12 +152,8 @@ void ActionsTest::finishingACustomEditWritesItsMerit()
     open();
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    choose(2, 3);
-    MeritTWLineEdit *cell = customCell(rowOfSlot(2));
+    MeritTWLineEdit *cell = typeCustomMerit(2, "654321");
     QVERIFY(cell);
-    cell->setFocus();
-    cell->selectAll();
-    QTest::keyClicks(cell, "654321");
     QTest::keyClick(cell, Qt::Key_Return);
     QCOMPARE(readFilterMerit(0, knownFilterRows[2].clsid), 0x654321u);
     const int row = rowOfSlot(2);

@@ -103,6 +103,19 @@ protected:
         QTest::keyClick(box->view(), Qt::Key_Return);
         QTRY_VERIFY(!box->view()->isVisible());
     }
+    // Types a merit into the row's custom cell, as the user does after
+    // choosing Custom; the edit is not finished yet.
+    MeritTWLineEdit *typeCustomMerit(int slot, const char *text)
+    {
+        choose(slot, 3);
+        MeritTWLineEdit *cell = customCell(rowOfSlot(slot));
+        if (cell) {
+            QTest::mouseClick(cell, Qt::LeftButton);
+            cell->selectAll();
+            QTest::keyClicks(cell, text);
+        }
+        return cell;
+    }
     QPushButton *windowButton(const QString &label) { return ::windowButton(window, label); }
 
     testsupport::ScopedRegistry *registry = 0;
