@@ -1,14 +1,14 @@
 #include "locationdelegate.h"
 
 #include <QApplication>
-#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QStyle>
 
 LocationDelegate::LocationDelegate(QObject *parent) : QStyledItemDelegate(parent)
 {
 }
 
-QString LocationDelegate::elidedLocation(const QString &location, const QFontMetrics &metrics, int width)
+QString LocationDelegate::elidedLocation(const QString &location, const QFontMetricsF &metrics, qreal width)
 {
     if (metrics.horizontalAdvance(location) <= width)
         return location;
@@ -40,7 +40,10 @@ void LocationDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
     initStyleOption(&cell, index);
     const QWidget *widget = cell.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
+    // The room the style leaves the text: its text rectangle less the margin
+    // it keeps on either side.
     const int margin = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, 0, widget) + 1);
-    cell.text = elidedLocation(cell.text, cell.fontMetrics, cell.rect.width() - margin);
+    const int width = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget).width() - margin;
+    cell.text = elidedLocation(cell.text, QFontMetricsF(cell.font), width);
     style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
 }
