@@ -121,9 +121,9 @@ void ScalingTest::checkCells()
         }
         // A location too long for its column keeps its root and its file
         // name where the column has room for them.
-        const QString location = table->item(row, 2)->text();
+        const QString location = table->item(row, ColumnLocation)->text();
         const QString fileName = location.section(QRegExp("[\\\\/]"), -1);
-        const int width = table->columnWidth(2) - margin;
+        const int width = table->columnWidth(ColumnLocation) - margin;
         const QString shown = LocationDelegate::elidedLocation(location, QFontMetricsF(table->font()), width);
         QVERIFY2(!table->wordWrap() && metrics.horizontalAdvance(shown) <= width, qPrintable(shown));
         if (metrics.horizontalAdvance(location.left(3) + QChar(0x2026) + "/" + fileName) <= width)
