@@ -1,5 +1,6 @@
 // pivora: the configurator of Kestrane's DirectShow filter merits.
 #include "appconstants.h"
+#include "displayscaling.h"
 #include "pivoracentral.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 
 int main(int argc, char **argv)
 {
+    enableDisplayScaling();
     QApplication *application = new QApplication(argc, argv);
 
     PivoraCentral *window = new (std::nothrow) PivoraCentral(0);

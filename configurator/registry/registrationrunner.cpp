@@ -9,7 +9,9 @@ const wchar_t invalidPathPrefix[] = L"<Invalid Path:> ";
 
 namespace {
 
-const int kParameterSize = 260; // wide characters, terminator included
+// regsvr32.exe loads the server with LoadLibrary, which takes a path of fewer
+// than MAX_PATH (260) characters; the parameter text around it may be longer.
+const size_t kServerPathLimit = 260;
 
 const wchar_t *parameterPrefix(bool registerServer, bool silent)
 {
@@ -38,29 +40,28 @@ int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silen
 
     // A location cell may carry the invalid-path prefix; an ordinary path
     // cannot start with '<', so it loses nothing here.
-    const size_t length = wcsnlen(path, kParameterSize);
+    const size_t length = std::wcslen(path);
     size_t skip = 0;
     while (skip < size_t(invalidPathPrefixLength) && skip < length && path[skip] == invalidPathPrefix[skip])
         ++skip;
     const wchar_t *server = path + skip;
+    const size_t serverLength = length - skip;
 
+    if (serverLength >= kServerPathLimit)
+        return statusPathTooLong;
     if (!fileExists(server))
         return ERROR_FILE_NOT_FOUND;
     // A quote would end the quoted path and let the rest of the name pass as
     // switches of regsvr32, and a backslash before the closing quote escapes
     // it, so regsvr32 would get a mangled path. Windows forbids both at the
     // end of a file name; others do not.
-    const size_t serverLength = wcsnlen(server, kParameterSize);
-    const bool endsInBackslash =
-        serverLength > 0 && serverLength < size_t(kParameterSize) && server[serverLength - 1] == L'\\';
+    const bool endsInBackslash = serverLength > 0 && server[serverLength - 1] == L'\\';
     if (std::wmemchr(server, L'"', serverLength) || endsInBackslash)
         return statusPathHasQuote;
 
     const wchar_t *prefix = parameterPrefix(registerServer, silent);
     const size_t prefixLength = std::wcslen(prefix);
-    if (prefixLength + serverLength + 1 >= size_t(kParameterSize))
-        return statusPathTooLong;
-    wchar_t parameters[kParameterSize];
+    wchar_t parameters[kServerPathLimit + 8]; // the longest prefix, the path, a quote, the terminator
     std::wmemcpy(parameters, prefix, prefixLength);
     std::wmemcpy(parameters + prefixLength, server, serverLength);
     parameters[prefixLength + serverLength] = L'"';

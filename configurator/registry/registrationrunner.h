@@ -21,8 +21,9 @@ const DWORD regsvr32WaitMs = 3000;
 // Runs regsvr32.exe on a server file and waits for it up to regsvr32WaitMs.
 // Returns 160 for a null path, 2 when the file does not open for reading,
 // 123 for a path holding a double quote or ending in a backslash (either
-// would break the quoting of the parameter text), 206 when the parameter
-// text would not fit its 260 characters, -1 when the shell failed, the
+// would break the quoting of the parameter text), 206 for a path of 260
+// characters or more, which regsvr32.exe cannot load, -1 when the shell
+// failed, the
 // shell's error (32 or less) when it left one, and 0 once regsvr32.exe was
 // started. 0 says nothing about what the server did: callers look at the
 // registry.

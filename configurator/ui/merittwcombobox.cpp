@@ -2,7 +2,10 @@
 
 #include "merittext.h"
 
+#include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QVariant>
 #include <QWheelEvent>
 
@@ -57,4 +60,41 @@ void MeritTWComboBox::wheelEvent(QWheelEvent *event)
         return;
     }
     QComboBox::wheelEvent(event);
+}
+
+// A closed selector changes its merit only through its list: Space, F4 or
+// Alt+Down open it, and the choice is made there. The keys with which a
+// closed QComboBox steps through its choices (arrows, Page Up/Down, Home,
+// End, the first letters of a choice) would write a merit at every press;
+// they go to the table instead and move between its cells, as in any other
+// cell.
+void MeritTWComboBox::keyPressEvent(QKeyEvent *event)
+{
+    const bool alt = event->modifiers() & Qt::AltModifier;
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_F4:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        QComboBox::keyPressEvent(event);
+        return;
+    case Qt::Key_Down:
+        if (alt) {
+            QComboBox::keyPressEvent(event);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QAbstractItemView *view = 0;
+    for (QWidget *w = parentWidget(); w && !view; w = w->parentWidget())
+        view = qobject_cast<QAbstractItemView *>(w);
+    if (!view || !view->viewport()->isAncestorOf(this)) {
+        event->ignore();
+        return;
+    }
+    view->setCurrentIndex(view->indexAt(mapTo(view->viewport(), QPoint(width() / 2, height() / 2))));
+    view->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::sendEvent(view, event);
 }

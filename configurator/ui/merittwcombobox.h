@@ -27,6 +27,7 @@ protected slots:
     void slotMeritIdChanged(int);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
 private:

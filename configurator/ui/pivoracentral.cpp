@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -312,10 +313,12 @@ void PivoraCentral::slotUnregister()
     // A silent unregistration that left the filter registered was refused.
     if (rc == 0 && isFilterRegistered(entry))
         rc = ERROR_ACCESS_DENIED;
-    if (rc == 0)
+    if (rc == 0) {
         removeUnregisteredRows();
-    else
+        focusAfterRemoval(row);
+    } else {
         reportResult(rc, index, row);
+    }
     blockButtonSignals(false);
 }
 
@@ -445,12 +448,19 @@ void PivoraCentral::reportResult(int code, int index, int &row)
                 const int removed = row;
                 --row;
                 table->removeRow(removed);
+                focusAfterRemoval(removed);
                 QApplication::restoreOverrideCursor();
                 return;
             }
             if (rc == ERROR_ACCESS_DENIED)
                 reportResult(ERROR_ACCESS_DENIED, index, row);
         }
+        refreshRow = true;
+    } else if (code == statusPathHasQuote || code == statusPathTooLong) {
+        QMessageBox::warning(this, applicationTitle,
+                             tr("regsvr32.exe cannot be run on %1.\n\n%2").arg(locationText(row),
+                                                                                 registrationRefusalReason(code)),
+                             QMessageBox::Ok, QMessageBox::NoButton);
         refreshRow = true;
     } else if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
         QMessageBox::warning(this, applicationTitle,
@@ -479,15 +489,16 @@ int PivoraCentral::rowOfSender(int column)
     return -1;
 }
 
+// The slot is read from the row's own selector, not from the widget found at
+// the row's place in the viewport: after a row is removed from a scrolled
+// table, the viewport settles its scroll offset between two such look-ups,
+// and a place found with the old offset names a neighbouring row.
 int PivoraCentral::rowCatalogueIndex(int row)
 {
     if (!table)
         return -1;
-    const QPoint point(table->columnViewportPosition(ColumnNewMerit), table->rowViewportPosition(row));
-    MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->indexWidget(table->indexAt(point)));
-    if (selector && selector == qobject_cast<MeritTWComboBox *>(table->cellWidget(row, ColumnNewMerit)))
-        return selector->index();
-    return -1;
+    const MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->cellWidget(row, ColumnNewMerit));
+    return selector ? selector->index() : -1;
 }
 
 // The partner is written back only when it was registered before the change:
@@ -541,32 +552,41 @@ void PivoraCentral::removeUnregisteredRows()
 // before starting it would otherwise pass without a word.
 void PivoraCentral::reportRegistrationRefused(const QString &path, int code)
 {
-    QString reason;
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    QMessageBox::warning(this, applicationTitle,
+                         tr("%1 was not registered.\n\n%2").arg(path, registrationRefusalReason(code)),
+                         QMessageBox::Ok, QMessageBox::NoButton);
+    QApplication::restoreOverrideCursor();
+}
+
+// Why the registration runner refused a server file before regsvr32 ran.
+QString PivoraCentral::registrationRefusalReason(int code) const
+{
     switch (code) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        reason = tr("The file cannot be opened for reading.");
-        break;
+        return tr("The file cannot be opened for reading.");
     case ERROR_ACCESS_DENIED:
-        reason = tr("Access to the file was denied.");
-        break;
+        return tr("Access to the file was denied.");
     case statusPathHasQuote:
-        reason = tr("Its path cannot be passed to regsvr32.exe (it holds a double quote or ends in a backslash).");
-        break;
+        return tr("Its path cannot be passed to regsvr32.exe (it holds a double quote or ends in a backslash).");
     case statusPathTooLong:
-        reason = tr("Its path is too long to be passed to regsvr32.exe.");
-        break;
+        return tr("Its path is too long to be passed to regsvr32.exe.");
     case -1:
-        reason = tr("regsvr32.exe could not be started.");
-        break;
+        return tr("regsvr32.exe could not be started.");
     default:
-        reason = tr("Unknown error %1.").arg(code);
-        break;
+        return tr("Unknown error %1.").arg(code);
     }
-    QApplication::setOverrideCursor(Qt::ArrowCursor);
-    QMessageBox::warning(this, applicationTitle, tr("%1 was not registered.\n\n%2").arg(path, reason),
-                         QMessageBox::Ok, QMessageBox::NoButton);
-    QApplication::restoreOverrideCursor();
+}
+
+// After a row is removed the keyboard goes to the table, on the name of the
+// filter that took the row's place: on an Unregister button of the next row,
+// Return would ask to remove that filter too, with Yes as the default answer.
+void PivoraCentral::focusAfterRemoval(int row)
+{
+    if (table->rowCount() > 0)
+        table->setCurrentCell(qMin(row, table->rowCount() - 1), ColumnName);
+    table->setFocus(Qt::OtherFocusReason);
 }
 
 QList<PivoraCentral::FilterRow> PivoraCentral::readRegisteredFilters()
@@ -595,6 +615,11 @@ void PivoraCentral::fillTable(const QList<FilterRow> &rows)
     const bool focusInTable = !focused || focused == table || table->isAncestorOf(focused);
     const int currentIndex = table->currentRow() >= 0 ? rowCatalogueIndex(table->currentRow()) : -1;
     const int currentColumn = table->currentColumn();
+    // The row at the top of the view stays there, so the rebuild keeps the
+    // user's place in a long table.
+    const int topIndex = rowCatalogueIndex(table->rowAt(0));
+    const int verticalScroll = table->verticalScrollBar()->value();
+    const int horizontalScroll = table->horizontalScrollBar()->value();
     table->setUpdatesEnabled(false);
     for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column)
         for (int row = 0; row < table->rowCount(); ++row)
@@ -657,6 +682,23 @@ void PivoraCentral::fillTable(const QList<FilterRow> &rows)
                 table->setCurrentCell(row, currentColumn);
         table->setFocus();
     }
+    restoreScrollPosition(topIndex, verticalScroll, horizontalScroll);
+}
+
+void PivoraCentral::restoreScrollPosition(int topIndex, int verticalScroll, int horizontalScroll)
+{
+    // The scroll bars' ranges follow the new rows only once the view has laid
+    // them out.
+    table->doItemsLayout();
+    int top = -1;
+    for (int row = 0; row < table->rowCount() && topIndex >= 0; ++row)
+        if (rowCatalogueIndex(row) == topIndex)
+            top = row;
+    if (top >= 0)
+        table->scrollTo(table->model()->index(top, ColumnName), QAbstractItemView::PositionAtTop);
+    else
+        table->verticalScrollBar()->setValue(verticalScroll);
+    table->horizontalScrollBar()->setValue(horizontalScroll);
 }
 
 // --- Helpers ---------------------------------------------------------------------
@@ -733,6 +775,11 @@ void PivoraCentral::createTable()
                                                    << tr("Filter Location") << tr("New Merit")
                                                    << tr("Custom Merit") << tr("Unregister"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Locations stay on one line and lose their middle when the column is
+    // too narrow, so the drive and the file name stay readable; wrapping at
+    // blanks showed a path without blanks as "C:..." alone.
+    table->setWordWrap(false);
+    table->setTextElideMode(Qt::ElideMiddle);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     // Tab moves between the table and the buttons; arrow keys move between
     // cells, and Space, Return or F2 work the cell widget of the current cell.

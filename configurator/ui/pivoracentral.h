@@ -68,6 +68,9 @@ protected:
     void refreshServerSiblings(const QString &location, int index);
     void removeUnregisteredRows();
     void reportRegistrationRefused(const QString &path, int code);
+    QString registrationRefusalReason(int code) const;
+    void focusAfterRemoval(int row);
+    void restoreScrollPosition(int topIndex, int verticalScroll, int horizontalScroll);
 
 private:
     bool buildCatalogue();

@@ -66,6 +66,9 @@ private slots:
     void registerSaysWhyAFileWasRefused();
     void keyboardMovesBetweenTableAndButtons();
     void unknownChoiceIsReportedAsAnUnknownError();
+    void removalsFromAScrolledTableKeepRowsFocusAndPlace();
+    void closedSelectorLeavesStepKeysToTheTable();
+    void serverPathOfTheSystemsLongestLengthIsUsable();
 
 private:
     QString merit(int row) { return table->item(row, 1)->text(); }
@@ -526,6 +529,95 @@ void ActionsTest::keyboardMovesBetweenTableAndButtons()
     QCOMPARE(table->currentColumn(), 3);
     // The whole location is the tooltip of its cell.
     QCOMPARE(table->item(row, 2)->toolTip(), table->item(row, 2)->text());
+}
+
+
+void ActionsTest::removalsFromAScrolledTableKeepRowsFocusAndPlace()
+{
+    registerFilters(videoDecoders);
+    registerFilters(mpeg2Decoders);
+    showWindow();
+    window->resize(window->width(), 200);
+    QTest::qWait(20);
+    table->scrollToBottom();
+    QTest::qWait(20);
+    MessageBoxCloser closer({QMessageBox::Yes});
+    clickUnregister(8);
+    // The linked pair shares one server: both of its rows go.
+    clickUnregister(43);
+    QCOMPARE(closer.count(), 2);
+    QCOMPARE(table->rowCount(), 21);
+    for (int slot : {8, 41, 43})
+        QCOMPARE(rowOfSlot(slot), -1);
+    for (int row = 0; row < table->rowCount(); ++row)
+        QVERIFY(isFilterRegistered(0, knownFilterRows[selector(row)->index()].clsid));
+
+    // The keyboard is on a name, where Return asks nothing.
+    QCOMPARE(window->focusWidget(), table);
+    QCOMPARE(table->currentColumn(), 0);
+    QTest::keyClick(table, Qt::Key_Return);
+    QCOMPARE(closer.count(), 2);
+
+    // Refresh keeps the row at the top of the view where it was.
+    table->scrollToBottom();
+    const int top = selector(table->rowAt(0))->index();
+    QVERIFY(table->rowAt(0) > 0);
+    windowButton("Re&fresh")->click();
+    QCOMPARE(selector(table->rowAt(0))->index(), top);
+}
+
+void ActionsTest::closedSelectorLeavesStepKeysToTheTable()
+{
+    registerFilters(videoDecoders);
+    showWindow();
+    const int row = rowOfSlot(6);
+    // High, chosen with the mouse, which leaves the focus in the selector.
+    QTest::mouseClick(selector(row), Qt::LeftButton);
+    choose(6, 2);
+    QCOMPARE(QApplication::focusWidget(), selector(row));
+    // Down moves to the next row's selector, as from any cell of the column.
+    QTest::keyClick(selector(row), Qt::Key_Down);
+    QCOMPARE(table->currentRow(), row + 1);
+    QCOMPARE(QApplication::focusWidget(), selector(row + 1));
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_End, Qt::Key_Home, Qt::Key_D}) {
+        selector(row)->setFocus();
+        QTest::keyClick(selector(row), key);
+        QTest::keyClick(selector(row), Qt::Key_Up, Qt::AltModifier);
+    }
+    QCOMPARE(readFilterMerit(0, knownFilterRows[6].clsid), 0xFFFFFFFFu);
+    QCOMPARE(selector(row)->currentText(), QString("High"));
+
+    // Alt+Down opens the list; a choice made there is written.
+    selector(row)->setFocus();
+    QTest::keyClick(selector(row), Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(selector(row)->view()->isVisible());
+    QTest::keyClick(selector(row)->view(), Qt::Key_Up);
+    QTest::keyClick(selector(row)->view(), Qt::Key_Return);
+    QTRY_COMPARE(readFilterMerit(0, knownFilterRows[6].clsid), 0x200000u);
+}
+
+void ActionsTest::serverPathOfTheSystemsLongestLengthIsUsable()
+{
+    // 259 characters: the longest path regsvr32 loads a server from.
+    std::string folder = testsupport::makeTempFolder();
+    const std::string top = folder;
+    const char separator = top.back();
+    while (folder.size() < 200)
+        folder += std::string(40, 'd') + separator;
+    QVERIFY(std::filesystem::create_directories(folder));
+    const std::string path = folder + std::string(259 - 3 - folder.size(), 'p') + ".ax";
+    QVERIFY(copyServer(knownFilterRows[2].server, path));
+    QCOMPARE(serverCall(path, true), 0);
+    open();
+    MessageBoxCloser closer({QMessageBox::Yes});
+    choose(2, 2);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[2].clsid), 0xFFFFFFFFu);
+    QCOMPARE(table->item(rowOfSlot(2), 2)->text(), QString::fromStdString(path));
+    clickUnregister(2);
+    QCOMPARE(closer.count(), 1); // the confirmation only
+    QCOMPARE(rowOfSlot(2), -1);
+    QVERIFY(!isFilterRegistered(0, knownFilterRows[2].clsid));
+    testsupport::removeTree(top);
 }
 
 QTEST_MAIN(ActionsTest)
