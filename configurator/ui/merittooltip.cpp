@@ -1,6 +1,7 @@
 #include "merittooltip.h"
 
 #include "knownfilterrows.h"
+#include "merittext.h"
 
 #include <algorithm>
 
@@ -85,7 +86,12 @@ QString filterLine(const MappedFilter &filter, const MeritTextForm &meritText)
 {
     const QString name = filter.name.empty() ? QString::fromStdString(filter.instance)
                                              : QString::fromLatin1(filter.name.c_str());
-    return QString::fromLatin1("    %1 (%2)").arg(name, meritText(filter.merit, defaultMeritOf(filter.instance)));
+    // A named merit ("Default", "High") says nothing about its value next to
+    // other filters' merits: the number follows it.
+    QString merit = meritText(filter.merit, defaultMeritOf(filter.instance));
+    if (filter.merit != 0 && merit != meritHexText(filter.merit))
+        merit += QLatin1String(", ") + meritHexText(filter.merit);
+    return QString::fromLatin1("    %1 (%2)").arg(name, merit);
 }
 
 QString systemLines(const MeritStanding &standing, const QString &subtype)

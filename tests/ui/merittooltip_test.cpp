@@ -1,6 +1,7 @@
 // The merit cell's tooltip: its wording for each answer, and the window
 // answering a tooltip request over a merit cell with what the registry says.
 #include "filtertablefixture.h"
+#include "merittext.h"
 #include "merittooltip.h"
 
 #include <QHelpEvent>
@@ -16,7 +17,7 @@ MappedFilter filter(const char *clsid, const char *name, uint32_t merit)
 
 QString hexOrDefault(quint32 merit, quint32 defaultMerit)
 {
-    return merit == defaultMerit ? QString("Default") : QString::number(merit, 16);
+    return merit == defaultMerit ? QString("Default") : meritHexText(merit);
 }
 
 const Guid video = {0x73646976, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}};
@@ -52,10 +53,10 @@ void MeritToolTipTest::wording()
     text = meritToolTipText(standing, hexOrDefault);
     const QStringList lines = text.split('\n');
     QCOMPARE(lines.size(), 1 + 1 + 5 + 1 + 1 + 1);
-    QCOMPARE(lines[2], QString("    Kestrane H.264 Video Decoder (Default)"));
-    QCOMPARE(lines[3], QString("    Other 1 (6fffff)"));
+    QCOMPARE(lines[2], QString("    Kestrane H.264 Video Decoder (Default, 0x00800000)"));
+    QCOMPARE(lines[3], QString("    Other 1 (0x006FFFFF)"));
     QCOMPARE(lines[7], QString("    and 2 more"));
-    QCOMPARE(lines[9], QString("    {Y} (600000)")); // a filter without a name goes by its CLSID
+    QCOMPARE(lines[9], QString("    {Y} (0x00600000)")); // a filter without a name goes by its CLSID
     QVERIFY(!text.contains("Windows"));
 
     // The system's lists only where its plug-in control exists.
@@ -101,7 +102,7 @@ void MeritToolTipTest::hoveringAMeritCellShowsWhatIsTriedBeforeIt()
         QApplication::sendEvent(viewport, &request);
         QTRY_VERIFY(QToolTip::isVisible());
         if (slot == 1)
-            QVERIFY2(QToolTip::text().contains("before it:<br>    Kestrane H.264 Video Decoder (Default)"),
+            QVERIFY2(QToolTip::text().contains("before it:<br>    Kestrane H.264 Video Decoder (Default, 0x00800000)"),
                      qPrintable(QToolTip::text()));
         else
             QVERIFY2(QToolTip::text().contains("Tried first"), qPrintable(QToolTip::text()));
