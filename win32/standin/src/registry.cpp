@@ -287,6 +287,19 @@ standin::RegKey *resolve(Store &s, HKEY handle)
     return handle->key;
 }
 
+// Brings the store up to date and finds the key a handle stands for. The
+// caller holds storeMutex.
+LONG currentKey(Store &s, HKEY handle, standin::RegKey *&key)
+{
+    const LONG rc = s.refresh();
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    key = resolve(s, handle);
+    if (!key)
+        return handle == HKEY_CLASSES_ROOT ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    return ERROR_SUCCESS;
+}
+
 std::vector<std::string> splitSubKey(const std::string &subKey)
 {
     std::vector<std::string> parts;
@@ -471,12 +484,10 @@ LONG queryValue(HKEY key, const std::string &name, LPDWORD reserved, LPDWORD typ
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(storeMutex);
     Store &s = store();
-    LONG rc = s.refresh();
+    standin::RegKey *k = nullptr;
+    LONG rc = currentKey(s, key, k);
     if (rc != ERROR_SUCCESS)
         return rc;
-    standin::RegKey *k = resolve(s, key);
-    if (!k)
-        return key == HKEY_CLASSES_ROOT ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     standin::RegValue *v = k->value(name);
     if (!v)
         return ERROR_FILE_NOT_FOUND;
@@ -616,12 +627,10 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(storeMutex);
     Store &s = store();
-    LONG rc = s.refresh();
+    standin::RegKey *k = nullptr;
+    LONG rc = currentKey(s, hKey, k);
     if (rc != ERROR_SUCCESS)
         return rc;
-    standin::RegKey *k = resolve(s, hKey);
-    if (!k)
-        return hKey == HKEY_CLASSES_ROOT ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     if (dwIndex >= k->children.size())
         return ERROR_NO_MORE_ITEMS;
     auto at = k->children.cbegin();
