@@ -1,14 +1,15 @@
 #include "merittooltip.h"
 
+#include "appconstants.h"
 #include "knownfilterrows.h"
 #include "merittext.h"
-
-#include <algorithm>
 
 #include <QCoreApplication>
 #include <QHelpEvent>
 #include <QTableWidget>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace {
 
@@ -113,8 +114,9 @@ QString systemLines(const MeritStanding &standing, const QString &subtype)
 
 QString toHtml(const QString &plain)
 {
-    return QString::fromLatin1("<p style='white-space:pre'>") + plain.toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>")) +
-           QString::fromLatin1("</p>");
+    QString html = plain.toHtmlEscaped();
+    html.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return QLatin1String("<p style='white-space:pre'>") + html + QLatin1String("</p>");
 }
 
 } // namespace
@@ -139,10 +141,18 @@ QString meritToolTipText(const MeritStanding &standing, const MeritTextForm &mer
     }
     const QString type = mediaTypeText(standing.type);
     QString text = tr("For %1:").arg(type) + QLatin1Char('\n');
-    if (standing.before.empty()) {
+    // The graph builder never tries a filter of merit Disable or lower.
+    if (standing.merit <= meritDisable) {
+        text += tr("Never tried when DirectShow builds a graph by itself: its merit is %1 (%2) or lower.")
+                    .arg(meritNameDisable, meritHexText(meritDisable));
+        if (!standing.before.empty())
+            text += QLatin1Char('\n') + tr("Filters of this type with a higher merit:");
+    } else if (standing.before.empty()) {
         text += tr("Tried first: no other filter registered for this type has a higher merit.");
     } else {
         text += tr("Not tried first. DirectShow tries these filters with a higher merit before it:");
+    }
+    if (!standing.before.empty()) {
         for (size_t i = 0; i < standing.before.size() && i < size_t(kListedAtMost); ++i)
             text += QLatin1Char('\n') + filterLine(standing.before[i], meritText);
         if (standing.before.size() > size_t(kListedAtMost))

@@ -70,6 +70,9 @@ void MeritToolTipTest::wording()
     standing.preferredName = "Preferred Decoder";
     QVERIFY(meritToolTipText(standing, hexOrDefault).contains("names Preferred Decoder for H264"));
 
+    standing.merit = 0x200000; // the graph builder never tries it, whatever else is registered
+    QVERIFY(meritToolTipText(standing, hexOrDefault).contains("Never tried when DirectShow builds a graph by "
+                                                               "itself: its merit is Disable (0x00200000) or lower."));
     standing.reading = MeritStanding::Unreadable;
     QVERIFY(meritToolTipText(standing, hexOrDefault).contains("never offers this filter"));
 }
