@@ -8,6 +8,7 @@
 //   the filter mapper for the same type.
 // Registers every sample server beside it first, with regsvr32 /s.
 #include "filterdatareader.h"
+#include "knownfilterrows.h"
 #include "pivoracentral.h"
 #include "registrymapper.h"
 
