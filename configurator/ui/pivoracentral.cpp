@@ -3,6 +3,7 @@
 #include "appconstants.h"
 #include "cellkeyboardaccess.h"
 #include "filterregistrystore.h"
+#include "locationdelegate.h"
 #include "merittext.h"
 #include "merittooltip.h"
 #include "merittwcombobox.h"
@@ -776,11 +777,11 @@ void PivoraCentral::createTable()
                                                    << tr("Filter Location") << tr("New Merit")
                                                    << tr("Custom Merit") << tr("Unregister"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Locations stay on one line and lose their middle when the column is
-    // too narrow, so the drive and the file name stay readable; wrapping at
-    // blanks showed a path without blanks as "C:..." alone.
+    // Locations stay on one line and lose the middle of their folder when
+    // the column is too narrow, so the drive and the file name stay
+    // readable; wrapping at blanks showed a path without blanks as "C:...".
     table->setWordWrap(false);
-    table->setTextElideMode(Qt::ElideMiddle);
+    table->setItemDelegateForColumn(ColumnLocation, new LocationDelegate(table));
     table->setSelectionMode(QAbstractItemView::SingleSelection);
     // Tab moves between the table and the buttons; arrow keys move between
     // cells, and Space, Return or F2 work the cell widget of the current cell.
@@ -802,7 +803,8 @@ void PivoraCentral::createTable()
 QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip)
 {
     QPushButton *button = new QPushButton(label, this);
-    button->setMaximumWidth(kButtonMaximumWidth);
+    // A font wider than Windows' own keeps its whole label.
+    button->setMaximumWidth(qMax(kButtonMaximumWidth, button->sizeHint().width()));
     button->setToolTip(toolTip);
     return button;
 }
