@@ -1,6 +1,5 @@
 #include "directshowmapper.h"
 
-#include "knownfilterrows.h"
 
 #include <objbase.h>
 #include <oleauto.h>
@@ -8,7 +7,6 @@
 #include <uuids.h>
 
 #include <cstring>
-#include <cwchar>
 
 namespace {
 
