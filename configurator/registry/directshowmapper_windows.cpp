@@ -1,6 +1,5 @@
 #include "directshowmapper.h"
 
-
 #include <objbase.h>
 #include <oleauto.h>
 #include <strmif.h>
