@@ -26,7 +26,7 @@ struct FilterDataContents {
     std::vector<PinDescription> pins;
 };
 
-// False, with `contents` unspecified, for a blob that cannot be read.
+// False for a blob that cannot be read; `contents` then holds nothing of use.
 bool readFilterData(const uint8_t *data, size_t size, FilterDataContents &contents);
 
 // The first media type of the first input pin that has one; false when no
