@@ -8,30 +8,11 @@
 #ifndef FILTERDATA_H
 #define FILTERDATA_H
 
+#include "filterpins.h"
 #include "knownfilterrows.h"
 
 #include <cstdint>
 #include <vector>
-
-struct Guid {
-    uint32_t data1;
-    uint16_t data2;
-    uint16_t data3;
-    uint8_t data4[8];
-};
-
-struct PinMediaType {
-    Guid major;
-    Guid minor;
-};
-
-struct PinDescription {
-    uint32_t flags;       // REG_PINFLAG_B_* bits; 0x8 marks an output pin
-    uint32_t instances;
-    std::vector<PinMediaType> mediaTypes;
-};
-
-const uint32_t pinFlagOutput = 0x8;
 
 // The pins a sample server registers for a filter of the given kind.
 std::vector<PinDescription> samplePins(const KnownFilterRow &row);

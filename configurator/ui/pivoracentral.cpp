@@ -5,6 +5,7 @@
 #include "filterregistrystore.h"
 #include "locationdelegate.h"
 #include "merittext.h"
+#include "merittooltip.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
 #include "registrationrunner.h"
@@ -785,6 +786,14 @@ void PivoraCentral::createTable()
     table->setColumnWidth(ColumnNewMerit, 80);
     table->setColumnWidth(ColumnCustomMerit, 100);
     table->setColumnWidth(ColumnUnregister, 100);
+    // The merit cell's tooltip says whether the filter's merit wins; it is
+    // worked out when asked for, so refreshes cost nothing more.
+    new MeritToolTip(table, ColumnCurrentMerit,
+                     [this](int row) {
+                         const KnownFilter *entry = entryAt(rowCatalogueIndex(row));
+                         return entry ? QString::fromLatin1(entry->clsid) : QString();
+                     },
+                     [this](quint32 merit, quint32 defaultMerit) { return meritToText(merit, defaultMerit); });
 }
 
 QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip)

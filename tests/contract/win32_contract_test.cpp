@@ -81,6 +81,33 @@ TEST_F(RegistryContract, CreateReportsDispositionAndNamesIgnoreCase)
     RegCloseKey(wide);
 }
 
+TEST_F(RegistryContract, SubkeysEnumerateInNameOrderWithoutCase)
+{
+    for (const char *name : {"b2", "A1", "c3", "B1"})
+        RegCloseKey(createKey((std::string(kSandbox) + "\\" + name).c_str()));
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_READ, &key));
+    std::vector<std::string> names;
+    char name[16];
+    DWORD length = sizeof name;
+    for (DWORD i = 0; RegEnumKeyExA(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, length = sizeof name) {
+        EXPECT_EQ(std::strlen(name), size_t(length));
+        names.push_back(name);
+    }
+    EXPECT_EQ((std::vector<std::string>{"A1", "B1", "b2", "c3"}), names);
+    length = sizeof name;
+    EXPECT_EQ(ERROR_NO_MORE_ITEMS, RegEnumKeyExA(key, 4, name, &length, nullptr, nullptr, nullptr, nullptr));
+    length = 2; // "A1" needs its terminator too
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
+    // A key added meanwhile takes its place in the order.
+    RegCloseKey(createKey((std::string(kSandbox) + "\\a2").c_str()));
+    length = sizeof name;
+    ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(key, 1, name, &length, nullptr, nullptr, nullptr, nullptr));
+    EXPECT_STREQ("a2", name);
+    RegCloseKey(key);
+}
+
 TEST_F(RegistryContract, MissingKeysAndValuesAreFileNotFound)
 {
     HKEY key = reinterpret_cast<HKEY>(0x1234);

@@ -32,6 +32,20 @@ bool copyServer(const char *server, const std::string &to)
     return std::filesystem::copy_file(serverFile(server), to, error);
 }
 
+// Copies a filter's sample server to a path of `length` characters, in
+// folders made in a new temporary folder `top`; empty when that fails.
+std::string copyServerToPathOfLength(int slot, size_t length, std::string &top)
+{
+    top = testsupport::makeTempFolder();
+    std::string folder = top;
+    while (folder.size() + 50 < length)
+        folder += std::string(40, 'd') + top.back();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    const std::string path = folder + std::string(length - 3 - folder.size(), 'p') + ".ax";
+    return copyServer(knownFilterRows[slot].server, path) ? path : std::string();
+}
+
 } // namespace
 
 class ActionsTest : public QObject, private FilterTableFixture
@@ -448,15 +462,10 @@ void ActionsTest::partnerThatWasNotRegisteredIsNotWritten()
 
 void ActionsTest::registerSaysWhyAFileWasRefused()
 {
-    // A path too long for regsvr32's parameter text.
-    std::string folder = testsupport::makeTempFolder();
-    const std::string top = folder;
-    const char separator = top.back();
-    while (folder.size() < 280)
-        folder += std::string(40, 'd') + separator;
-    QVERIFY(std::filesystem::create_directories(folder));
-    const std::string path = folder + "long.ax";
-    QVERIFY(copyServer(knownFilterRows[0].server, path));
+    // A path longer than regsvr32 can load a server from.
+    std::string top;
+    const std::string path = copyServerToPathOfLength(0, 300, top);
+    QVERIFY(!path.empty());
     open();
     MessageBoxCloser closer;
     QVERIFY(!registerThroughTheDialog(QString::fromStdString(path)).isEmpty());
@@ -566,14 +575,9 @@ void ActionsTest::closedSelectorLeavesStepKeysToTheTable()
 void ActionsTest::serverPathOfTheSystemsLongestLengthIsUsable()
 {
     // 259 characters: the longest path regsvr32 loads a server from.
-    std::string folder = testsupport::makeTempFolder();
-    const std::string top = folder;
-    const char separator = top.back();
-    while (folder.size() < 200)
-        folder += std::string(40, 'd') + separator;
-    QVERIFY(std::filesystem::create_directories(folder));
-    const std::string path = folder + std::string(259 - 3 - folder.size(), 'p') + ".ax";
-    QVERIFY(copyServer(knownFilterRows[2].server, path));
+    std::string top;
+    const std::string path = copyServerToPathOfLength(2, 259, top);
+    QVERIFY(!path.empty());
     QCOMPARE(serverCall(path, true), 0);
     open();
     MessageBoxCloser closer({QMessageBox::Yes});

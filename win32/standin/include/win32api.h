@@ -80,6 +80,7 @@ typedef HICON__ *HICON;
 #define ERROR_BAD_PATHNAME 161L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_NOACCESS 998L
 #define ERROR_BADDB 1009L
 #define ERROR_KEY_DELETED 1018L
@@ -152,6 +153,11 @@ typedef struct tagCPLINFO {
 } CPLINFO, *LPCPLINFO;
 #pragma pack(pop)
 
+typedef struct _FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+} FILETIME, *PFILETIME;
+
 typedef struct _SHELLEXECUTEINFOW {
     DWORD cbSize;
     ULONG fMask;
@@ -187,6 +193,9 @@ LONG RegSetValueExA(HKEY hKey, LPCSTR lpValueName, DWORD Reserved, DWORD dwType,
                     const BYTE *lpData, DWORD cbData);
 LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType,
                     const BYTE *lpData, DWORD cbData);
+// Subkeys come in the registry's order: names compared without case.
+LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR lpClass,
+                   LPDWORD lpcchClass, PFILETIME lpftLastWriteTime);
 LONG RegCloseKey(HKEY hKey);
 
 // shlwapi

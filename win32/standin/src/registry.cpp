@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <string>
 #include <sys/file.h>
@@ -34,6 +35,11 @@ struct HKEY__ {
     REGSAM access;
     uint64_t generation;           // of the store when `key` was looked up
     standin::RegKey *key;          // valid while the generation holds
+    // Where the last RegEnumKeyExA stopped, so that walking the subkeys by
+    // index costs one step per call; valid while the generation holds.
+    uint64_t enumGeneration;
+    DWORD enumIndex;
+    std::map<std::string, std::unique_ptr<standin::RegKey>, standin::NameLess>::const_iterator enumAt;
 };
 
 namespace {
@@ -281,6 +287,19 @@ standin::RegKey *resolve(Store &s, HKEY handle)
     return handle->key;
 }
 
+// Brings the store up to date and finds the key a handle stands for. The
+// caller holds storeMutex.
+LONG currentKey(Store &s, HKEY handle, standin::RegKey *&key)
+{
+    const LONG rc = s.refresh();
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    key = resolve(s, handle);
+    if (!key)
+        return handle == HKEY_CLASSES_ROOT ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+    return ERROR_SUCCESS;
+}
+
 std::vector<std::string> splitSubKey(const std::string &subKey)
 {
     std::vector<std::string> parts;
@@ -434,7 +453,7 @@ LONG openKey(HKEY parent, const std::string &subKey, REGSAM sam, PHKEY result, b
     } else if (disposition) {
         *disposition = REG_OPENED_EXISTING_KEY;
     }
-    *result = new HKEY__{kKeyMagic, path, sam, s.generation(), s.find(path)};
+    *result = new HKEY__{kKeyMagic, path, sam, s.generation(), s.find(path), 0, 0, {}};
     return ERROR_SUCCESS;
 }
 
@@ -450,12 +469,10 @@ LONG queryValue(HKEY key, const std::string &name, LPDWORD reserved, LPDWORD typ
         return ERROR_INVALID_PARAMETER;
     std::lock_guard<std::mutex> lock(storeMutex);
     Store &s = store();
-    LONG rc = s.refresh();
+    standin::RegKey *k = nullptr;
+    LONG rc = currentKey(s, key, k);
     if (rc != ERROR_SUCCESS)
         return rc;
-    standin::RegKey *k = resolve(s, key);
-    if (!k)
-        return key == HKEY_CLASSES_ROOT ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     standin::RegValue *v = k->value(name);
     if (!v)
         return ERROR_FILE_NOT_FOUND;
@@ -583,6 +600,51 @@ LONG RegSetValueExW(HKEY hKey, LPCWSTR lpValueName, DWORD Reserved, DWORD dwType
                                                       : std::vector<uint8_t>(lpData, lpData + cbData);
     return setValue(hKey, lpValueName ? standin::wideToUtf8(lpValueName) : std::string(), Reserved, dwType,
                     std::move(bytes));
+}
+
+LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LPDWORD lpReserved, LPSTR lpClass,
+                   LPDWORD lpcchClass, PFILETIME lpftLastWriteTime)
+{
+    (void)lpClass;
+    if (!validHandle(hKey))
+        return ERROR_INVALID_HANDLE;
+    if (!lpName || !lpcchName || lpReserved)
+        return ERROR_INVALID_PARAMETER;
+    std::lock_guard<std::mutex> lock(storeMutex);
+    Store &s = store();
+    standin::RegKey *k = nullptr;
+    LONG rc = currentKey(s, hKey, k);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    if (dwIndex >= k->children.size())
+        return ERROR_NO_MORE_ITEMS;
+    auto at = k->children.cbegin();
+    DWORD from = 0;
+    if (hKey != HKEY_CLASSES_ROOT && hKey->enumGeneration == s.generation() && hKey->enumIndex <= dwIndex &&
+        hKey->enumGeneration != 0) {
+        at = hKey->enumAt;
+        from = hKey->enumIndex;
+    }
+    for (; from < dwIndex; ++from)
+        ++at;
+    if (hKey != HKEY_CLASSES_ROOT) {
+        hKey->enumGeneration = s.generation();
+        hKey->enumIndex = dwIndex;
+        hKey->enumAt = at;
+    }
+    // The narrow name, Latin-1 with '?' for what it cannot hold.
+    std::string name;
+    for (char16_t unit : standin::utf8ToUtf16(at->second->name))
+        name += unit < 0x100 ? char(unit) : '?';
+    if (name.size() + 1 > *lpcchName)
+        return ERROR_MORE_DATA;
+    std::memcpy(lpName, name.c_str(), name.size() + 1);
+    *lpcchName = DWORD(name.size());
+    if (lpcchClass)
+        *lpcchClass = 0;
+    if (lpftLastWriteTime)
+        *lpftLastWriteTime = FILETIME{0, 0};
+    return ERROR_SUCCESS;
 }
 
 LONG RegCloseKey(HKEY hKey)

@@ -1,0 +1,56 @@
+#include "meritstanding.h"
+
+#include "filterdatareader.h"
+#include "win32api.h"
+
+#include <cctype>
+
+namespace {
+
+bool sameClsid(const std::string &a, const char *b)
+{
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return i == a.size() && !b[i];
+}
+
+} // namespace
+
+MeritStanding meritStanding(const char *clsid)
+{
+    MeritStanding standing;
+    if (!clsid || !*clsid)
+        return standing;
+    FilterDataContents contents;
+    const int32_t status = readFilterRegistration(clsid, contents);
+    if (status != ERROR_SUCCESS) {
+        standing.reading = status == ERROR_INVALID_DATA ? MeritStanding::Unreadable : MeritStanding::NotRegistered;
+        return standing;
+    }
+    standing.merit = contents.merit;
+    if (!firstInputType(contents, standing.type)) {
+        standing.reading = MeritStanding::NoInputType;
+        return standing;
+    }
+    standing.reading = MeritStanding::Read;
+    const std::vector<MappedFilter> offered = mapperMatchingFilters(standing.type);
+    for (const MappedFilter &filter : offered) {
+        if (sameClsid(filter.instance, clsid))
+            continue;
+        if (filter.merit > standing.merit)
+            standing.before.push_back(filter);
+        else if (filter.merit == standing.merit)
+            standing.tied.push_back(filter);
+    }
+    standing.system = pluginControlView(standing.type.minor, clsid);
+    if (!standing.system.preferredClsid.empty()) {
+        for (const MappedFilter &filter : offered)
+            if (sameClsid(filter.instance, standing.system.preferredClsid.c_str()))
+                standing.preferredName = filter.name;
+        if (standing.preferredName.empty())
+            standing.preferredName = registeredFilterName(standing.system.preferredClsid.c_str());
+    }
+    return standing;
+}

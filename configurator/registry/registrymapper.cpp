@@ -1,0 +1,133 @@
+#include "registrymapper.h"
+
+#include "filterregistrystore.h"
+#include "knownfilterrows.h"
+#include "win32api.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+namespace {
+
+const DWORD kFirstReadSize = 1024;
+
+// The whole value of an open key, when it has the expected type; false
+// otherwise. Grows its buffer to the size the registry reports, up to
+// maxRegistryValueSize.
+bool queryWhole(HKEY key, const char *valueName, DWORD expectedType, std::vector<BYTE> &data)
+{
+    DWORD size = kFirstReadSize;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        data.resize(size ? size : 1);
+        DWORD type = REG_NONE;
+        DWORD count = DWORD(data.size());
+        const LONG rc = RegQueryValueExA(key, valueName, nullptr, &type, data.data(), &count);
+        if (rc == ERROR_MORE_DATA && type == expectedType && count <= maxRegistryValueSize && count > size) {
+            size = count;
+            continue;
+        }
+        if (rc != ERROR_SUCCESS || type != expectedType || count > data.size())
+            return false;
+        data.resize(count);
+        return true;
+    }
+    return false;
+}
+
+std::string readName(HKEY key)
+{
+    std::vector<BYTE> text;
+    if (!queryWhole(key, "FriendlyName", REG_SZ, text))
+        return std::string();
+    const auto end = std::find(text.begin(), text.end(), BYTE(0));
+    return std::string(text.begin(), end);
+}
+
+int32_t readContents(HKEY key, FilterDataContents &contents)
+{
+    std::vector<BYTE> blob;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExA(key, "FilterData", nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+        return ERROR_FILE_NOT_FOUND;
+    if (!queryWhole(key, "FilterData", REG_BINARY, blob) || !readFilterData(blob.data(), blob.size(), contents))
+        return ERROR_INVALID_DATA;
+    return ERROR_SUCCESS;
+}
+
+bool takesType(const FilterDataContents &contents, const PinMediaType &type)
+{
+    for (const PinDescription &pin : contents.pins) {
+        if (pin.flags & pinFlagOutput)
+            continue;
+        for (const PinMediaType &offered : pin.mediaTypes)
+            if (mediaTypeMatches(type, offered))
+                return true;
+    }
+    return false;
+}
+
+struct KeyCloser {
+    void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using Key = std::unique_ptr<HKEY__, KeyCloser>;
+
+Key openInstance(HKEY category, const char *name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(category, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return Key();
+    return Key(key);
+}
+
+Key openCategory()
+{
+    return openInstance(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix);
+}
+
+} // namespace
+
+bool mediaTypeMatches(const PinMediaType &wanted, const PinMediaType &offered)
+{
+    return (isNullGuid(wanted.major) || wanted.major == offered.major) &&
+           (isNullGuid(wanted.minor) || wanted.minor == offered.minor);
+}
+
+std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type)
+{
+    std::vector<MappedFilter> found;
+    Key category = openCategory();
+    if (!category)
+        return found;
+    char name[registryTextSize];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = sizeof name;
+        const LONG rc = RegEnumKeyExA(category.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA)
+            continue; // no filter's key name is that long
+        if (rc != ERROR_SUCCESS)
+            break;
+        Key instance = openInstance(category.get(), name);
+        FilterDataContents contents;
+        if (!instance || readContents(instance.get(), contents) != ERROR_SUCCESS || !takesType(contents, type))
+            continue;
+        found.push_back(MappedFilter{name, readName(instance.get()), contents.merit});
+    }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const MappedFilter &a, const MappedFilter &b) { return a.merit > b.merit; });
+    return found;
+}
+
+int32_t readFilterRegistration(const char *instance, FilterDataContents &contents)
+{
+    Key category = openCategory();
+    Key key = category && instance && *instance ? openInstance(category.get(), instance) : Key();
+    return key ? readContents(key.get(), contents) : int32_t(ERROR_FILE_NOT_FOUND);
+}
+
+std::string registeredFilterName(const char *instance)
+{
+    Key category = openCategory();
+    Key key = category && instance && *instance ? openInstance(category.get(), instance) : Key();
+    return key ? readName(key.get()) : std::string();
+}

@@ -1,0 +1,46 @@
+// The tooltip of a row's "Current Merit" cell: whether DirectShow tries the
+// filter first for the first input media type it registers, which filters
+// it tries before it, and what the system's preferred and disabled lists
+// say. Worked out when the tooltip is asked for, never at a refresh.
+#ifndef MERITTOOLTIP_H
+#define MERITTOOLTIP_H
+
+#include "meritstanding.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QTableWidget;
+
+// How the window writes a merit: its "Current Merit" text form.
+typedef std::function<QString(quint32 merit, quint32 defaultMerit)> MeritTextForm;
+
+// A media type as a user reads it: "Video H264", "Audio AC-3", or GUIDs
+// where DirectShow's headers give no name.
+QString mediaTypeText(const PinMediaType &type);
+
+// The tooltip's plain text; lines end in '\n' between them.
+QString meritToolTipText(const MeritStanding &standing, const MeritTextForm &meritText);
+
+// Answers QEvent::ToolTip on the table's viewport over cells of one column
+// with the text above; other cells keep their own tooltips.
+class MeritToolTip : public QObject
+{
+public:
+    typedef std::function<QString(int row)> RowClsid; // the row's filter, or an empty string
+
+    MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid, MeritTextForm meritText);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QTableWidget *table_;
+    int column_;
+    RowClsid rowClsid_;
+    MeritTextForm meritText_;
+};
+
+#endif

@@ -1,0 +1,125 @@
+// The merit cell's tooltip: its wording for each answer, and the window
+// answering a tooltip request over a merit cell with what the registry says.
+#include "filtertablefixture.h"
+#include "merittext.h"
+#include "merittooltip.h"
+
+#include <QHelpEvent>
+#include <QToolTip>
+#include <QtTest>
+
+namespace {
+
+MappedFilter filter(const char *clsid, const char *name, uint32_t merit)
+{
+    return MappedFilter{clsid, name, merit};
+}
+
+QString hexOrDefault(quint32 merit, quint32 defaultMerit)
+{
+    return merit == defaultMerit ? QString("Default") : meritHexText(merit);
+}
+
+const Guid video = {0x73646976, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}};
+const Guid h264 = {0x34363248, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}};
+
+} // namespace
+
+class MeritToolTipTest : public QObject, public FilterTableFixture
+{
+    Q_OBJECT
+
+private slots:
+    void wording();
+    void mediaTypeNames();
+    void hoveringAMeritCellShowsWhatIsTriedBeforeIt();
+};
+
+void MeritToolTipTest::wording()
+{
+    MeritStanding standing;
+    standing.reading = MeritStanding::Read;
+    standing.type = PinMediaType{video, h264};
+    standing.merit = 0x600000;
+    QString text = meritToolTipText(standing, hexOrDefault);
+    QCOMPARE(text, QString("For Video H264:\nTried first: no other filter registered for this type has a higher "
+                           "merit."));
+
+    // At most five listed; a known filter's merit in the window's own form.
+    for (uint32_t i = 0; i < 7; ++i)
+        standing.before.push_back(filter("{X}", qPrintable(QString("Other %1").arg(i)), 0x700000 - i));
+    standing.before[0] = filter(knownFilterRows[0].clsid, knownFilterRows[0].name, knownFilterRows[0].defaultMerit);
+    standing.tied.push_back(filter("{Y}", "", 0x600000));
+    text = meritToolTipText(standing, hexOrDefault);
+    const QStringList lines = text.split('\n');
+    QCOMPARE(lines.size(), 1 + 1 + 5 + 1 + 1 + 1);
+    QCOMPARE(lines[2], QString("    Kestrane H.264 Video Decoder (Default, 0x00800000)"));
+    QCOMPARE(lines[3], QString("    Other 1 (0x006FFFFF)"));
+    QCOMPARE(lines[7], QString("    and 2 more"));
+    QCOMPARE(lines[9], QString("    {Y} (0x00600000)")); // a filter without a name goes by its CLSID
+    QVERIFY(!text.contains("Windows"));
+
+    // The system's lists only where its plug-in control exists.
+    standing.system.present = true;
+    QVERIFY(!meritToolTipText(standing, hexOrDefault).contains("Windows"));
+    standing.system.preferredClsid = "{P}";
+    standing.system.disabled = true;
+    text = meritToolTipText(standing, hexOrDefault);
+    QVERIFY(text.contains("preferred filters names {P} for H264"));
+    QVERIFY(text.contains("disabled filters: it is never used"));
+    standing.preferredName = "Preferred Decoder";
+    QVERIFY(meritToolTipText(standing, hexOrDefault).contains("names Preferred Decoder for H264"));
+
+    standing.merit = 0x200000; // the graph builder never tries it, whatever else is registered
+    QVERIFY(meritToolTipText(standing, hexOrDefault).contains("Never tried when DirectShow builds a graph by "
+                                                               "itself: its merit is Disable (0x00200000) or lower."));
+    standing.reading = MeritStanding::Unreadable;
+    QVERIFY(meritToolTipText(standing, hexOrDefault).contains("never offers this filter"));
+}
+
+void MeritToolTipTest::mediaTypeNames()
+{
+    QCOMPARE(mediaTypeText(PinMediaType{video, h264}), QString("Video H264"));
+    const Guid audio = {0x73647561, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}};
+    const Guid ac3 = {0x2000, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}};
+    QCOMPARE(mediaTypeText(PinMediaType{audio, ac3}), QString("Audio Dolby AC-3"));
+    const Guid stream = {0xE436EB83, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+    QCOMPARE(mediaTypeText(PinMediaType{stream, Guid{}}), QString("Stream (any subtype)"));
+    const Guid unnamed = {0x12345678, 0x9ABC, 0xDEF0, {1, 2, 3, 4, 5, 6, 7, 8}};
+    QCOMPARE(mediaTypeText(PinMediaType{unnamed, {0x0001F00D, 0, 0x10, {0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71}}}),
+             QString("{12345678-9ABC-DEF0-0102-030405060708} {0001F00D-0000-0010-8000-00AA00389B71}"));
+}
+
+void MeritToolTipTest::hoveringAMeritCellShowsWhatIsTriedBeforeIt()
+{
+    setUpRegistry();
+    registerFilters(SlotRange{0, 1}); // the H.264 decoder and its software twin, one merit below
+    open();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QWidget *viewport = table->viewport();
+    for (int slot : {1, 0}) {
+        const int row = rowOfSlot(slot);
+        const QPoint at = table->visualItemRect(table->item(row, 1)).center();
+        QHelpEvent request(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &request);
+        QTRY_VERIFY(QToolTip::isVisible());
+        if (slot == 1)
+            QVERIFY2(QToolTip::text().contains("before it:<br>    Kestrane H.264 Video Decoder (Default, 0x00800000)"),
+                     qPrintable(QToolTip::text()));
+        else
+            QVERIFY2(QToolTip::text().contains("Tried first"), qPrintable(QToolTip::text()));
+        QToolTip::hideText();
+    }
+    // Other columns keep their own tooltips: the location's is its path.
+    const QPoint at = table->visualItemRect(table->item(rowOfSlot(0), 2)).center();
+    QHelpEvent request(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &request);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), table->item(rowOfSlot(0), 2)->text());
+    QToolTip::hideText();
+    tearDown();
+}
+
+QTEST_MAIN(MeritToolTipTest)
+#include "merittooltip_test.moc"
