@@ -84,9 +84,9 @@ TEST_F(RegistryContract, CreateReportsDispositionAndNamesIgnoreCase)
 TEST_F(RegistryContract, SubkeysEnumerateInNameOrderWithoutCase)
 {
     for (const char *name : {"b2", "A1", "c3", "B1"})
-        RegCloseKey(createKey((std::string(kSandbox) + "\\" + name).c_str()));
+        RegCloseKey(createKey(sandboxPath(name).c_str()));
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, kSandbox, 0, KEY_READ, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, testkeys::sandboxKey, 0, KEY_READ, &key));
     std::vector<std::string> names;
     char name[16];
     DWORD length = sizeof name;
@@ -101,7 +101,7 @@ TEST_F(RegistryContract, SubkeysEnumerateInNameOrderWithoutCase)
     length = 2; // "A1" needs its terminator too
     EXPECT_EQ(ERROR_MORE_DATA, RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr));
     // A key added meanwhile takes its place in the order.
-    RegCloseKey(createKey((std::string(kSandbox) + "\\a2").c_str()));
+    RegCloseKey(createKey(sandboxPath("a2").c_str()));
     length = sizeof name;
     ASSERT_EQ(ERROR_SUCCESS, RegEnumKeyExA(key, 1, name, &length, nullptr, nullptr, nullptr, nullptr));
     EXPECT_STREQ("a2", name);

@@ -64,7 +64,7 @@ protected:
     void SetUp() override
     {
         const std::string server = testsupport::programFolder() + huffyuv.server + ".ax";
-        ASSERT_EQ(0, runRegsvr32(nullptr, true, std::wstring(server.begin(), server.end()).c_str(), true));
+        ASSERT_EQ(0, runRegsvr32(nullptr, true, testsupport::widen(server).c_str(), true));
         for (int waited = 0; !isFilterRegistered(nullptr, huffyuv.clsid) && waited < 10000; waited += 50)
             testsupport::sleepMs(50);
         ASSERT_TRUE(isFilterRegistered(nullptr, huffyuv.clsid));

@@ -61,6 +61,12 @@ TEST(TextConv, InvalidUtf8BecomesOneReplacementPerByte)
     EXPECT_TRUE(isValidUtf8(bmpUtf8 + emojiUtf8));
 }
 
+TEST(TextConv, Latin1IsTheFirstPlaneByteForByte)
+{
+    EXPECT_EQ("a\xC3\xA9\xC3\xBF", latin1ToUtf8("a\xE9\xFF"));
+    EXPECT_EQ("a\xE9?", utf16ToLatin1(u"a\u00E9\u20AC"));
+}
+
 TEST(TextConv, OnlyAsciiLettersFold)
 {
     EXPECT_EQ("hkey_classes_root\xC3\x84@[", foldAscii("HKEY_Classes_ROOT\xC3\x84@["));

@@ -100,7 +100,7 @@ void MeritToolTipTest::hoveringAMeritCellShowsWhatIsTriedBeforeIt()
     QWidget *viewport = table->viewport();
     for (int slot : {1, 0}) {
         const int row = rowOfSlot(slot);
-        const QPoint at = table->visualItemRect(table->item(row, 1)).center();
+        const QPoint at = table->visualItemRect(table->item(row, ColumnCurrentMerit)).center();
         QHelpEvent request(QEvent::ToolTip, at, viewport->mapToGlobal(at));
         QApplication::sendEvent(viewport, &request);
         QTRY_VERIFY(QToolTip::isVisible());
@@ -112,11 +112,11 @@ void MeritToolTipTest::hoveringAMeritCellShowsWhatIsTriedBeforeIt()
         QToolTip::hideText();
     }
     // Other columns keep their own tooltips: the location's is its path.
-    const QPoint at = table->visualItemRect(table->item(rowOfSlot(0), 2)).center();
+    const QPoint at = table->visualItemRect(table->item(rowOfSlot(0), ColumnLocation)).center();
     QHelpEvent request(QEvent::ToolTip, at, viewport->mapToGlobal(at));
     QApplication::sendEvent(viewport, &request);
     QTRY_VERIFY(QToolTip::isVisible());
-    QCOMPARE(QToolTip::text(), table->item(rowOfSlot(0), 2)->text());
+    QCOMPARE(QToolTip::text(), table->item(rowOfSlot(0), ColumnLocation)->text());
     QToolTip::hideText();
     tearDown();
 }

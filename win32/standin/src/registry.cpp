@@ -348,15 +348,7 @@ bool joinPath(HKEY parent, const std::string &subKey, std::vector<std::string> &
 // Narrow text of the API is Latin-1: byte b is code point b.
 std::string fromNarrow(const char *text)
 {
-    const char *p = text;
-    while (*p && static_cast<unsigned char>(*p) < 0x80)
-        ++p;
-    if (!*p)
-        return std::string(text, size_t(p - text)); // ASCII reads the same in both
-    std::string out;
-    for (; *text; ++text)
-        standin::appendUtf8(out, uint8_t(*text));
-    return out;
+    return standin::latin1ToUtf8(text);
 }
 
 bool isStringType(DWORD type)
@@ -368,13 +360,8 @@ bool isStringType(DWORD type)
 // unit, '?' where Latin-1 has no character. An odd trailing byte is dropped.
 std::vector<uint8_t> toNarrowData(const std::vector<uint8_t> &data)
 {
-    std::vector<uint8_t> out;
-    out.reserve(data.size() / 2);
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        const unsigned unit = data[i] | (data[i + 1] << 8);
-        out.push_back(unit < 0x100 ? uint8_t(unit) : uint8_t('?'));
-    }
-    return out;
+    const std::string narrow = standin::utf16ToLatin1(standin::utf16FromBytes(data.data(), data.size()));
+    return std::vector<uint8_t>(narrow.begin(), narrow.end());
 }
 
 std::vector<uint8_t> fromNarrowData(const BYTE *data, DWORD size)
@@ -632,10 +619,7 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
         hKey->enumIndex = dwIndex;
         hKey->enumAt = at;
     }
-    // The narrow name, Latin-1 with '?' for what it cannot hold.
-    std::string name;
-    for (char16_t unit : standin::utf8ToUtf16(at->second->name))
-        name += unit < 0x100 ? char(unit) : '?';
+    const std::string name = standin::utf16ToLatin1(standin::utf8ToUtf16(at->second->name));
     if (name.size() + 1 > *lpcchName)
         return ERROR_MORE_DATA;
     std::memcpy(lpName, name.c_str(), name.size() + 1);

@@ -125,6 +125,24 @@ std::wstring utf8ToWide(const std::string &text)
     return out;
 }
 
+std::string latin1ToUtf8(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (unsigned char c : text)
+        appendUtf8(out, c);
+    return out;
+}
+
+std::string utf16ToLatin1(const std::u16string &units)
+{
+    std::string out;
+    out.reserve(units.size());
+    for (char16_t unit : units)
+        out += unit < 0x100 ? char(unit) : '?';
+    return out;
+}
+
 std::u16string utf16FromBytes(const uint8_t *data, size_t size)
 {
     std::u16string units;

@@ -56,6 +56,11 @@ std::string utf16ToUtf8(const std::u16string &units);
 std::string wideToUtf8(const wchar_t *text);
 std::wstring utf8ToWide(const std::string &text);
 
+// Latin-1, the stand-in's narrow ("ANSI") code page: byte b is U+00b. What
+// Latin-1 cannot hold becomes '?', as with Windows' code pages.
+std::string latin1ToUtf8(const std::string &text);
+std::string utf16ToLatin1(const std::u16string &units);
+
 // UTF-16 units to and from their little-endian bytes, the registry's form.
 // An odd trailing byte is dropped.
 std::u16string utf16FromBytes(const uint8_t *data, size_t size);
