@@ -16,7 +16,9 @@ QString LocationDelegate::elidedLocation(const QString &location, const QFontMet
     const int fileStart = qMax(location.lastIndexOf(QLatin1Char('\\')), location.lastIndexOf(QLatin1Char('/')));
     // "C:\" or "\\" of a drive or share, "/" of a Unix path; the marker
     // prefix of a missing file stays with it.
-    int rootEnd = location.indexOf(QRegExp(QString::fromLatin1("[\\\\/]")));
+    const int backslash = location.indexOf(QLatin1Char('\\'));
+    const int slash = location.indexOf(QLatin1Char('/'));
+    int rootEnd = backslash < 0 || (slash >= 0 && slash < backslash) ? slash : backslash;
     if (rootEnd >= 0 && rootEnd + 1 < location.size() && location.at(rootEnd + 1) == location.at(rootEnd))
         ++rootEnd;
     if (fileStart <= 0 || rootEnd < 0 || rootEnd >= fileStart)
@@ -25,12 +27,17 @@ QString LocationDelegate::elidedLocation(const QString &location, const QFontMet
     const QString file = location.mid(fileStart);
     if (metrics.horizontalAdvance(root + ellipsis + file) > width)
         return metrics.elidedText(location, Qt::ElideMiddle, width);
-    // The longest end of the folder that still fits.
-    int from = fileStart;
-    while (from - 1 > rootEnd &&
-           metrics.horizontalAdvance(root + ellipsis + location.mid(from - 1)) <= width)
-        --from;
-    return root + ellipsis + location.mid(from);
+    // The longest end of the folder that still fits; a longer end is never
+    // narrower, so a binary search finds where it starts.
+    int fits = fileStart, tooLong = rootEnd;
+    while (fits - tooLong > 1) {
+        const int from = (fits + tooLong) / 2;
+        if (metrics.horizontalAdvance(root + ellipsis + location.mid(from)) <= width)
+            fits = from;
+        else
+            tooLong = from;
+    }
+    return root + ellipsis + location.mid(fits);
 }
 
 // Only the drawing elides: the column's size hint is that of the whole path.
