@@ -57,8 +57,8 @@ shoot_window() { # <title> <png> <pid>
     for _ in $(seq 1 ${SHOOT_TRIES:-150}); do
         kill -0 "$pid" 2>/dev/null || { echo "the program ended before showing its window" >&2; return 1; }
         for candidate in $(xwininfo -root -tree 2>/dev/null | awk -v t="\"$title\":" 'index($0, t) { print $1 }'); do
-            xwininfo -id "$candidate" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
-            xwininfo -id "$candidate" 2>/dev/null | grep -Eq 'Width: ([2-9]|[0-9]{2,})' || continue
+            xwininfo -id "$candidate" 2>/dev/null | grep 'Map State: IsViewable' >/dev/null || continue
+            xwininfo -id "$candidate" 2>/dev/null | grep -E 'Width: ([2-9]|[0-9]{2,})' >/dev/null || continue
             id=$candidate
             break 2
         done
