@@ -25,8 +25,12 @@ QString LocationDelegate::elidedLocation(const QString &location, const QFontMet
         return metrics.elidedText(location, Qt::ElideMiddle, width);
     const QString root = location.left(rootEnd + 1);
     const QString file = location.mid(fileStart);
-    if (metrics.horizontalAdvance(root + ellipsis + file) > width)
+    if (metrics.horizontalAdvance(root + ellipsis + file) > width) {
+        // The file name says which server it is; the root goes first.
+        if (metrics.horizontalAdvance(ellipsis + file) <= width)
+            return ellipsis + file;
         return metrics.elidedText(location, Qt::ElideMiddle, width);
+    }
     // The longest end of the folder that still fits; a longer end is never
     // narrower, so a binary search finds where it starts.
     int fits = fileStart, tooLong = rootEnd;

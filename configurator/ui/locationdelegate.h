@@ -17,7 +17,8 @@ public:
     // The location as shown in width pixels, measured as the style lays the
     // text out, in fractions of a pixel: whole when it fits; else its
     // root (a drive or the first separator), an ellipsis and as much of the
-    // folder's end as fits before the file name; else elided in the middle.
+    // folder's end as fits before the file name; else an ellipsis and the
+    // file name; else elided in the middle.
     static QString elidedLocation(const QString &location, const QFontMetricsF &metrics, qreal width);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
