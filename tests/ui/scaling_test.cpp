@@ -133,10 +133,11 @@ void ScalingTest::checkCells()
         // has room for that (measured as the cells are, in fractions).
         const QString location = table->item(row, ColumnLocation)->text();
         const QString fileName = location.section(QRegExp("[\\\\/]"), -1);
+        const QString separator = location.mid(location.size() - fileName.size() - 1, 1);
         const int width = table->columnWidth(ColumnLocation) - margin;
         const QFontMetricsF exact(table->font());
         const QString shown = LocationDelegate::elidedLocation(location, exact, width);
-        const QString elidedFolder = QString(QChar(0x2026)) + "/" + fileName;
+        const QString elidedFolder = QString(QChar(0x2026)) + separator + fileName;
         QVERIFY2(!table->wordWrap() && metrics.horizontalAdvance(shown) <= width, qPrintable(shown));
         if (exact.horizontalAdvance(location.left(3) + elidedFolder) <= width)
             QVERIFY2(shown.startsWith(location.left(1)) && shown.endsWith(fileName), qPrintable(shown));
