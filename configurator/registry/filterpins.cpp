@@ -1,5 +1,6 @@
 #include "filterpins.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -21,4 +22,14 @@ std::string guidText(const Guid &g)
                   unsigned(g.data2), unsigned(g.data3), g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4],
                   g.data4[5], g.data4[6], g.data4[7]);
     return text;
+}
+
+bool sameClsid(const char *a, const char *b)
+{
+    if (!a || !b)
+        return false;
+    for (; *a && *b; ++a, ++b)
+        if (std::toupper(static_cast<unsigned char>(*a)) != std::toupper(static_cast<unsigned char>(*b)))
+            return false;
+    return !*a && !*b;
 }

@@ -21,6 +21,10 @@ inline bool operator!=(const Guid &a, const Guid &b) { return !(a == b); }
 
 // Registry form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper-case.
 std::string guidText(const Guid &g);
+
+// Whether two CLSID strings name the same class: registry key names, and so
+// the CLSIDs read from them, compare without regard to case.
+bool sameClsid(const char *a, const char *b);
 bool isNullGuid(const Guid &g);
 
 struct PinMediaType {

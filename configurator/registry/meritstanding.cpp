@@ -3,21 +3,6 @@
 #include "filterdatareader.h"
 #include "win32api.h"
 
-#include <cctype>
-
-namespace {
-
-bool sameClsid(const std::string &a, const char *b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return i == a.size() && !b[i];
-}
-
-} // namespace
-
 MeritStanding meritStanding(const char *clsid)
 {
     MeritStanding standing;
@@ -37,7 +22,7 @@ MeritStanding meritStanding(const char *clsid)
     standing.reading = MeritStanding::Read;
     const std::vector<MappedFilter> offered = mapperMatchingFilters(standing.type);
     for (const MappedFilter &filter : offered) {
-        if (sameClsid(filter.instance, clsid))
+        if (sameClsid(filter.instance.c_str(), clsid))
             continue;
         if (filter.merit > standing.merit)
             standing.before.push_back(filter);
@@ -47,7 +32,7 @@ MeritStanding meritStanding(const char *clsid)
     standing.system = pluginControlView(standing.type.minor, clsid);
     if (!standing.system.preferredClsid.empty()) {
         for (const MappedFilter &filter : offered)
-            if (sameClsid(filter.instance, standing.system.preferredClsid.c_str()))
+            if (sameClsid(filter.instance.c_str(), standing.system.preferredClsid.c_str()))
                 standing.preferredName = filter.name;
         if (standing.preferredName.empty())
             standing.preferredName = registeredFilterName(standing.system.preferredClsid.c_str());

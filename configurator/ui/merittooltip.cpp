@@ -76,7 +76,7 @@ QString subtypeText(const Guid &g)
 quint32 defaultMeritOf(const std::string &clsid)
 {
     for (const KnownFilterRow &row : knownFilterRows)
-        if (QString::fromLatin1(row.clsid).compare(QString::fromStdString(clsid), Qt::CaseInsensitive) == 0)
+        if (sameClsid(row.clsid, clsid.c_str()))
             return row.defaultMerit;
     // Not a known filter: 0 is never shown as "Default", the text form
     // answers a merit of 0 before it looks at the default.

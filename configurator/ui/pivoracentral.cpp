@@ -689,7 +689,7 @@ void PivoraCentral::restoreScrollPosition(int topIndex, int verticalScroll, int 
     // them out.
     table->doItemsLayout();
     int top = -1;
-    for (int row = 0; row < table->rowCount() && topIndex >= 0; ++row)
+    for (int row = 0; row < table->rowCount() && topIndex >= 0 && top < 0; ++row)
         if (rowCatalogueIndex(row) == topIndex)
             top = row;
     if (top >= 0)
