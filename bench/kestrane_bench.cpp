@@ -146,18 +146,20 @@ void benchRegistry(const std::string &folder)
 class BenchWindow : public PivoraCentral
 {
 public:
-    using PivoraCentral::FilterRow;
     using PivoraCentral::fillTable;
-    using PivoraCentral::readRegisteredFilters;
 };
 
 void benchRefresh(const std::string &registry, BenchWindow *window)
 {
     const int rounds = 60;
     const double refresh = medianMicroseconds(rounds, [&] { QMetaObject::invokeMethod(window, "slotRefresh"); });
-    const QList<BenchWindow::FilterRow> rows = window->readRegisteredFilters();
+    FilterCatalogue *catalogue = nullptr;
+    buildCatalogue(catalogue);
+    const FilterActions actions(catalogue);
+    const std::vector<FilterRow> rows = actions.registeredFilters();
     const double constant = medianMicroseconds(rounds, [&] { window->fillTable(rows); });
-    const double reads = medianMicroseconds(rounds, [&] { window->readRegisteredFilters(); });
+    const double reads = medianMicroseconds(rounds, [&] { actions.registeredFilters(); });
+    releaseCatalogue(catalogue);
     std::printf("Table refresh, %d filters registered (registry %s)\n", int(rows.size()), registry.c_str());
     std::printf("  slotRefresh()                        median %8.3f ms   from constant data %8.3f ms   "
                 "registry share +%.0f%% (target <= 30%%; the reads alone %.3f ms)\n",

@@ -17,3 +17,15 @@ static_assert(0
                   == knownFilterRowCount,
               "knownfilterrows.def holds one row per filled catalogue slot");
 #undef KNOWN_FILTER
+
+int linkedPartnerSlot(int slot)
+{
+    static const int pairs[][2] = {{40, 42}, {41, 43}};
+    for (const auto &pair : pairs) {
+        if (slot == pair[0])
+            return pair[1];
+        if (slot == pair[1])
+            return pair[0];
+    }
+    return -1;
+}

@@ -20,6 +20,12 @@ struct KnownFilterRow {
 const int knownFilterRowCount = 52;
 extern const KnownFilterRow knownFilterRows[knownFilterRowCount];
 
+// The linked pairs: slots 40 and 42, and 41 and 43, are two registrations
+// of one decoder served by one server. A merit chosen for one member leaves
+// the other's merit as it was.
+// The other member of a slot's pair, or -1 for a slot outside the pairs.
+int linkedPartnerSlot(int slot);
+
 // Where a filter's registration lives under HKEY_CLASSES_ROOT: this prefix,
 // "CLSID\{083863F1-70DE-11D0-BD40-00A0C911CE86}\Instance\" (DirectShow's
 // legacy filter category; it ends in a backslash), followed by the CLSID.

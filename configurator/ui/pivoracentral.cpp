@@ -24,7 +24,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <cstring>
+#include <set>
 #include <string>
 
 namespace {
@@ -51,6 +51,9 @@ QString unknownText()
 {
     return QString::fromLatin1("<Unknown>");
 }
+
+// The merit a "Current Merit" item stands for, beside its text form.
+const int kMeritRole = Qt::UserRole;
 
 // The buttons' signals are blocked while one lives: blockButtonSignals(true)
 // when it is made, blockButtonSignals(false) when it ends, on every way out
@@ -82,6 +85,7 @@ public:
 PivoraCentral::PivoraCentral(QWidget *parent)
     : QWidget(parent),
       catalogue(0),
+      actions(0),
       table(0),
       registerButton(0),
       refreshButton(0),
@@ -89,11 +93,12 @@ PivoraCentral::PivoraCentral(QWidget *parent)
       resetButton(0)
 {
     setWindowTitle(applicationTitle);
-    if (!buildCatalogue()) {
+    if (!buildCatalogue(catalogue)) {
         QMessageBox::critical(0, applicationTitle, QObject::tr("Insufficient memory!"), QMessageBox::Ok,
                               QMessageBox::NoButton);
         return;
     }
+    actions = new FilterActions(catalogue);
     createTable();
     QSize size(-1, -1);
     computeWindowSize(size);
@@ -105,7 +110,8 @@ PivoraCentral::PivoraCentral(QWidget *parent)
 
 PivoraCentral::~PivoraCentral()
 {
-    releaseCatalogue();
+    delete actions;
+    releaseCatalogue(catalogue);
 }
 
 // --- Slots -----------------------------------------------------------------
@@ -118,23 +124,17 @@ void PivoraCentral::slotReset()
     bool refused = false;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        for (int row = 0; row < table->rowCount(); ++row) {
-            const int index = rowCatalogueIndex(row);
-            KnownFilter *entry = entryAt(index);
-            if (!entry)
-                continue;
-            const quint32 before = textToMerit(table->item(row, ColumnCurrentMerit)->text(), index);
-            const int rc = runSilentRegistration(row);
-            if (rc == 0) {
-                // A silent registration that changed nothing was refused.
-                if (readFilterMerit(entry) == before && before != entry->defaultMerit)
-                    refused = true;
-            } else if (rc == ERROR_ACCESS_DENIED) {
-                refused = true;
-            } else if (rc == ERROR_FILE_NOT_FOUND && isFilterRegistered(entry)) {
-                reportResult(ERROR_FILE_NOT_FOUND, index, row);
-            }
-        }
+        // The filters in the order the table lists them.
+        std::vector<int> order;
+        for (int row = 0; row < table->rowCount(); ++row)
+            if (entryAt(rowCatalogueIndex(row)))
+                order.push_back(rowCatalogueIndex(row));
+        ActionCallbacks callbacks;
+        callbacks.removeStaleRegistration = [this](const FilterRow &filter) {
+            return askToRemoveStaleRegistration(filter);
+        };
+        for (const FilterResult &result : filterActions().reset(order, callbacks).filters)
+            refused = refused || result.outcome == FilterOutcome::Refused;
         slotRefresh();
     }
     if (refused) {
@@ -148,40 +148,38 @@ void PivoraCentral::slotRefresh()
     if (!table)
         return;
     const ButtonSignalsBlocked blocked(this);
-    fillTable(readRegisteredFilters());
+    fillTable(filterActions().registeredFilters());
 }
 
 void PivoraCentral::slotRefresh(int index, int i, int j)
 {
-    KnownFilter *entry = entryAt(index);
-    if (!table || !entry)
+    if (!table || !entryAt(index))
         return;
     const ButtonSignalsBlocked blocked(this);
     switch (j) {
     case ColumnName:
         if (QTableWidgetItem *item = table->item(i, j))
-            item->setText(nameOf(entry));
+            item->setText(nameText(filterActions().row(index)));
         break;
     case ColumnCurrentMerit:
         if (QTableWidgetItem *item = table->item(i, j))
-            item->setText(meritToText(readFilterMerit(entry), entry->defaultMerit));
+            setMeritItem(item, filterActions().row(index));
         break;
     case ColumnLocation:
         if (QTableWidgetItem *item = table->item(i, j))
-            setLocation(item, locationOf(entry));
+            setLocation(item, locationText(filterActions().row(index)));
         break;
     case ColumnNewMerit:
         if (MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->cellWidget(i, j))) {
-            const int choice = meritIdOf(readFilterMerit(entry), entry->defaultMerit);
+            const FilterRow filter = filterActions().row(index);
+            const int choice = meritIdOf(filter.merit, filter.defaultMerit);
             selector->setMeritId(choice);
             updateCustomMeritCell(choice == MeritIdCustom, i, index);
         }
         break;
     case ColumnCustomMerit:
-        if (MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(i, j))) {
-            const QTableWidgetItem *current = table->item(i, ColumnCurrentMerit);
-            cell->setMerit(textToMerit(current ? current->text() : QString(), unsigned(index)), true);
-        }
+        if (MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(i, j)))
+            cell->setMerit(itemMerit(table->item(i, ColumnCurrentMerit)), true);
         break;
     case ColumnUnregister:
         break;
@@ -193,77 +191,52 @@ void PivoraCentral::slotRefresh(int index, int i, int j)
 
 void PivoraCentral::slotMeritIdSelected(int id, int index)
 {
-    KnownFilter *entry = entryAt(index);
-    if (!table || !entry)
+    if (!table || !entryAt(index))
         return;
     const ButtonSignalsBlocked blocked(this);
-    int row = rowOfSender(ColumnNewMerit);
+    const int row = rowOfSender(ColumnNewMerit);
     if (row < 0)
         return;
     if (id != MeritIdCustom)
         updateCustomMeritCell(false, row, index);
-    const quint32 before = textToMerit(table->item(row, ColumnCurrentMerit)->text(), unsigned(index));
-    const QString location = locationText(row);
-    const char *partner = registeredLinkedPartner(*entry);
-    const quint32 partnerBefore = partner ? readFilterMerit(0, partner) : 0;
-
-    int rc = 0;
-    bool reregistered = true;
+    std::vector<FilterResult> results;
     switch (id) {
     case MeritIdDefault:
-        rc = runSilentRegistration(row);
+        results = filterActions().setDefaultMerit(index);
         break;
     case MeritIdDisable:
-        rc = reregisterWithMerit(row, meritDisable, entry);
+        results = filterActions().setMerit(index, meritDisable);
         break;
     case MeritIdHigh:
-        rc = reregisterWithMerit(row, meritHigh, entry);
+        results = filterActions().setMerit(index, meritHigh);
         break;
     case MeritIdCustom:
         // Nothing is written until the user finishes an edit of the cell,
         // neither this filter's merit nor its partner's.
         updateCustomMeritCell(true, row, index);
-        reregistered = false;
+        results.push_back(FilterResult());
+        results.back().slot = index;
         break;
     default:
         qDebug("Invalid meritId!");
-        rc = -1;
-        reregistered = false;
+        results.push_back(FilterResult());
+        results.back().slot = index;
+        results.back().outcome = FilterOutcome::Failed;
+        results.back().status = -1;
         break;
     }
-    if (reregistered) {
-        if (rc == 0 && partner)
-            writeFilterMerit(partnerBefore, 0, partner);
-        // Re-registering changed nothing although the merit was not the
-        // default: the registration was refused.
-        if (id == MeritIdDefault && rc == 0 && readFilterMerit(entry) == before && before != entry->defaultMerit)
-            rc = ERROR_ACCESS_DENIED;
-    }
-    reportResult(rc, index, row);
-    if (reregistered)
-        refreshServerSiblings(location, index);
+    showMeritChange(results, row);
 }
 
 void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
 {
-    KnownFilter *entry = entryAt(index);
-    if (text.isEmpty() || !table || !entry)
+    if (text.isEmpty() || !table || !entryAt(index))
         return;
     const ButtonSignalsBlocked blocked(this);
-    int row = rowOfSender(ColumnCustomMerit);
+    const int row = rowOfSender(ColumnCustomMerit);
     if (row < 0)
         return;
-    const QString location = locationText(row);
-    const char *partner = registeredLinkedPartner(*entry);
-    const quint32 partnerBefore = partner ? readFilterMerit(0, partner) : 0;
-    const quint32 merit = parseMeritHex(text);
-    int rc = runSilentRegistration(row);
-    if (rc == 0)
-        rc = writeFilterMerit(merit, entry);
-    if (rc == 0 && partner)
-        writeFilterMerit(partnerBefore, 0, partner);
-    reportResult(rc, index, row);
-    refreshServerSiblings(location, index);
+    showMeritChange(filterActions().setMerit(index, parseMeritHex(text)), row);
 }
 
 void PivoraCentral::slotRegister()
@@ -271,6 +244,7 @@ void PivoraCentral::slotRegister()
     const ButtonSignalsBlocked blocked(this);
     const QStringList files = QFileDialog::getOpenFileNames(this, applicationTitle, lastServerFolder,
                                                             QString::fromLatin1("*.ax"));
+    std::vector<std::wstring> paths;
     for (int i = 0; i < files.size(); ++i) {
         const QString path = QDir::toNativeSeparators(files.at(i));
         if (i == 0) {
@@ -279,10 +253,13 @@ void PivoraCentral::slotRegister()
             lastServerFolder = path.section(separator, 0, -2,
                                             QString::SectionIncludeLeadingSep | QString::SectionIncludeTrailingSep);
         }
-        const int rc = runRegsvr32(nativeWindow(this), true, toWide(path).c_str(), false);
-        if (rc != 0)
-            reportRegistrationRefused(path, rc);
+        paths.push_back(toWide(path));
     }
+    // regsvr32 shows its own result once it runs; a file the runner refused
+    // before starting it would otherwise pass without a word.
+    for (const ServerFileResult &file : filterActions().registerServers(paths, ActionCallbacks()).files)
+        if (file.status != 0)
+            reportRegistrationRefused(QString::fromStdWString(file.path), file.status);
     slotRefresh();
 }
 
@@ -293,34 +270,35 @@ void PivoraCentral::slotUnregister()
     const ButtonSignalsBlocked blocked(this);
     int row = rowOfSender(ColumnUnregister);
     const int index = row < 0 ? -1 : rowCatalogueIndex(row);
-    KnownFilter *entry = entryAt(index);
-    if (!entry)
+    if (!entryAt(index))
         return;
-    const QString location = locationText(row);
-    if (!fileExists(toWide(location).c_str())) {
-        reportResult(ERROR_FILE_NOT_FOUND, index, row);
+    // Without its server file there is nothing to confirm: the result asks
+    // whether the stale registration is to be removed instead.
+    const FilterRow filter = filterActions().row(index);
+    if (filter.serverExists) {
+        const QMessageBox::StandardButton answer = QMessageBox::question(
+            this, applicationTitle,
+            tr("This action will permanently unlink %1 from your computer's DirectShow engine, it will not be "
+               "available any longer for applications like e.g. Windows Media Player! If you want to register the "
+               "same filter again later, you need to remember its \"Filter Location\".\n\nAre you sure to "
+               "permanently remove this filter from the list?").arg(QString::fromLatin1(filter.name.c_str())),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        if (answer != QMessageBox::Yes)
+            return;
+    }
+    const std::vector<FilterResult> results = filterActions().unregister(index);
+    if (results.front().outcome != FilterOutcome::Removed) {
+        reportResult(results.front(), row);
         return;
     }
-    const QString name = QString::fromLatin1(entry->friendlyName ? entry->friendlyName : "");
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, applicationTitle,
-        tr("This action will permanently unlink %1 from your computer's DirectShow engine, it will not be "
-           "available any longer for applications like e.g. Windows Media Player! If you want to register the "
-           "same filter again later, you need to remember its \"Filter Location\".\n\nAre you sure to "
-           "permanently remove this filter from the list?").arg(name),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (answer != QMessageBox::Yes)
-        return;
-    int rc = runRegsvr32(nativeWindow(this), false, toWide(location).c_str(), true);
-    // A silent unregistration that left the filter registered was refused.
-    if (rc == 0 && isFilterRegistered(entry))
-        rc = ERROR_ACCESS_DENIED;
-    if (rc == 0) {
-        removeUnregisteredRows();
-        focusAfterRemoval(row);
-    } else {
-        reportResult(rc, index, row);
-    }
+    // A server unregisters every filter it serves: their rows go too.
+    std::set<int> removed;
+    for (const FilterResult &result : results)
+        removed.insert(result.slot);
+    for (int r = table->rowCount() - 1; r >= 0; --r)
+        if (removed.count(rowCatalogueIndex(r)))
+            table->removeRow(r);
+    focusAfterRemoval(row);
 }
 
 // --- Operations ----------------------------------------------------------------
@@ -389,9 +367,7 @@ void PivoraCentral::updateCustomMeritCell(bool show, int row, int index)
     MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, ColumnCustomMerit));
     if (show) {
         if (!cell) {
-            const QTableWidgetItem *current = table->item(row, ColumnCurrentMerit);
-            const quint32 merit = textToMerit(current ? current->text() : QString(), unsigned(index));
-            cell = new MeritTWLineEdit(merit, this, index);
+            cell = new MeritTWLineEdit(itemMerit(table->item(row, ColumnCurrentMerit)), this, index);
             table->setCellWidget(row, ColumnCustomMerit, cell);
             connect(cell, SIGNAL(editingBeautified(const QString&,int)), this,
                     SLOT(slotCustomMeritChanged(const QString&,int)));
@@ -414,67 +390,84 @@ void PivoraCentral::updateCustomMeritCell(bool show, int row, int index)
     }
 }
 
-int PivoraCentral::reregisterWithMerit(int row, quint32 merit, KnownFilter *entry)
+// The filter's own outcome, then the rows of the other listed filters the
+// change touched (its server's, its linked partner's) show what the registry
+// now holds.
+void PivoraCentral::showMeritChange(const std::vector<FilterResult> &results, int row)
 {
-    const int rc = runSilentRegistration(row);
-    if (rc != 0)
-        return rc;
-    return writeFilterMerit(merit, entry);
+    reportResult(results.front(), row);
+    const int columns[] = {ColumnCurrentMerit, ColumnNewMerit, ColumnCustomMerit};
+    for (size_t k = 1; k < results.size(); ++k) {
+        const int other = rowOfSlot(results[k].slot);
+        if (other >= 0)
+            for (int column : columns)
+                slotRefresh(results[k].slot, other, column);
+    }
 }
 
-void PivoraCentral::reportResult(int code, int index, int &row)
+void PivoraCentral::reportResult(const FilterResult &result, int &row)
 {
-    KnownFilter *entry = entryAt(index);
+    const int index = result.slot;
     const OverrideCursor arrow(Qt::ArrowCursor);
     const int columnsAfterSuccess[] = {ColumnCurrentMerit, ColumnCustomMerit, ColumnLocation, ColumnName};
     const int columnsAfterDenial[] = {ColumnNewMerit, ColumnCustomMerit, ColumnLocation, ColumnName};
-    bool refreshRow = false;
-    if (code == 0) {
+    switch (result.outcome) {
+    case FilterOutcome::Changed:
+    case FilterOutcome::Unchanged:
+    case FilterOutcome::Removed:
         for (int column : columnsAfterSuccess)
             slotRefresh(index, row, column);
-    } else if (code == ERROR_ACCESS_DENIED) {
+        return;
+    case FilterOutcome::Refused:
         showAccessDenied();
         for (int column : columnsAfterDenial)
             slotRefresh(index, row, column);
-    } else if ((code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) && entry && isFilterRegistered(entry)) {
-        const QString name = QString::fromLatin1(entry->friendlyName ? entry->friendlyName : "");
-        const QMessageBox::StandardButton answer = QMessageBox::question(
-            this, applicationTitle,
-            tr("Though %1 filter is still registered, its registration path is invalid! Probably the file was "
-               "deleted or renamed.\n\nDo you want to permanently remove this filter from the list?").arg(name),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        if (answer == QMessageBox::Yes) {
-            const int rc = removeFilterRegistration(entry);
-            if (rc == 0) {
+        return;
+    case FilterOutcome::ServerMissing:
+        if (askToRemoveStaleRegistration(filterActions().row(index))) {
+            const FilterResult removal = filterActions().removeRegistration(index);
+            if (removal.outcome == FilterOutcome::Removed) {
                 const int removed = row;
                 --row;
                 table->removeRow(removed);
                 focusAfterRemoval(removed);
                 return;
             }
-            if (rc == ERROR_ACCESS_DENIED)
-                reportResult(ERROR_ACCESS_DENIED, index, row);
+            if (removal.outcome == FilterOutcome::Refused)
+                reportResult(removal, row);
         }
-        refreshRow = true;
-    } else if (code == statusPathHasQuote || code == statusPathTooLong) {
-        QMessageBox::warning(this, applicationTitle,
-                             tr("regsvr32.exe cannot be run on %1.\n\n%2").arg(locationText(row),
-                                                                                 registrationRefusalReason(code)),
-                             QMessageBox::Ok, QMessageBox::NoButton);
-        refreshRow = true;
-    } else if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+        break;
+    case FilterOutcome::NotRegistered:
         QMessageBox::warning(this, applicationTitle,
                              tr("It seems that this filter isn't registered anymore. Please refresh the table!"),
                              QMessageBox::Ok, QMessageBox::NoButton);
-        refreshRow = true;
-    } else {
-        QMessageBox::critical(this, applicationTitle, tr("Unknown error! Refreshing the table might help."),
-                              QMessageBox::Ok, QMessageBox::NoButton);
-        refreshRow = true;
+        break;
+    case FilterOutcome::Failed:
+        if (result.status == statusPathHasQuote || result.status == statusPathTooLong)
+            QMessageBox::warning(this, applicationTitle,
+                                 tr("regsvr32.exe cannot be run on %1.\n\n%2")
+                                     .arg(QString::fromStdWString(filterActions().row(index).serverPath),
+                                          registrationRefusalReason(result.status)),
+                                 QMessageBox::Ok, QMessageBox::NoButton);
+        else
+            QMessageBox::critical(this, applicationTitle, tr("Unknown error! Refreshing the table might help."),
+                                  QMessageBox::Ok, QMessageBox::NoButton);
+        break;
     }
-    if (refreshRow)
-        for (int column = ColumnName; column <= ColumnUnregister; ++column)
-            slotRefresh(index, row, column);
+    for (int column = ColumnName; column <= ColumnUnregister; ++column)
+        slotRefresh(index, row, column);
+}
+
+bool PivoraCentral::askToRemoveStaleRegistration(const FilterRow &filter)
+{
+    const OverrideCursor arrow(Qt::ArrowCursor);
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, applicationTitle,
+        tr("Though %1 filter is still registered, its registration path is invalid! Probably the file was "
+           "deleted or renamed.\n\nDo you want to permanently remove this filter from the list?")
+            .arg(QString::fromLatin1(filter.name.c_str())),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    return answer == QMessageBox::Yes;
 }
 
 int PivoraCentral::rowOfSender(int column)
@@ -500,55 +493,14 @@ int PivoraCentral::rowCatalogueIndex(int row)
     return selector ? selector->index() : -1;
 }
 
-// The partner is written back only when it was registered before the change:
-// writing it would otherwise register it anew.
-const char *PivoraCentral::registeredLinkedPartner(const KnownFilter &entry) const
+int PivoraCentral::rowOfSlot(int slot)
 {
-    const char *partner = linkedPartner(entry);
-    return partner && isFilterRegistered(0, partner) ? partner : 0;
+    for (int row = 0; table && row < table->rowCount(); ++row)
+        if (rowCatalogueIndex(row) == slot)
+            return row;
+    return -1;
 }
 
-const char *PivoraCentral::linkedPartner(const KnownFilter &entry) const
-{
-    // Slots 40 and 42, 41 and 43 are linked pairs.
-    static const int linkedSlots[4] = {40, 41, 42, 43};
-    static const int partnerSlot[4] = {42, 43, 40, 41};
-    for (int k = 0; k < 4; ++k) {
-        const KnownFilter *member = entryAt(linkedSlots[k]);
-        const KnownFilter *partner = entryAt(partnerSlot[k]);
-        if (member && partner && qstrnicmp(entry.clsid, member->clsid, clsidStringSize) == 0)
-            return partner->clsid;
-    }
-    return 0;
-}
-
-// A server may serve several listed filters, and re-registering it puts every
-// one of them back to its own default: the other rows of that server show
-// what the registry now holds.
-void PivoraCentral::refreshServerSiblings(const QString &location, int index)
-{
-    const int columns[] = {ColumnCurrentMerit, ColumnNewMerit, ColumnCustomMerit};
-    for (int row = 0; row < table->rowCount(); ++row) {
-        const int sibling = rowCatalogueIndex(row);
-        if (sibling == index || locationText(row) != location)
-            continue;
-        for (int column : columns)
-            slotRefresh(sibling, row, column);
-    }
-}
-
-// Unregistering a server unregisters every filter it serves.
-void PivoraCentral::removeUnregisteredRows()
-{
-    for (int row = table->rowCount() - 1; row >= 0; --row) {
-        const KnownFilter *entry = entryAt(rowCatalogueIndex(row));
-        if (entry && !isFilterRegistered(entry))
-            table->removeRow(row);
-    }
-}
-
-// regsvr32 shows its own result once it runs; a file the runner refused
-// before starting it would otherwise pass without a word.
 void PivoraCentral::reportRegistrationRefused(const QString &path, int code)
 {
     const OverrideCursor arrow(Qt::ArrowCursor);
@@ -587,25 +539,7 @@ void PivoraCentral::focusAfterRemoval(int row)
     table->setFocus(Qt::OtherFocusReason);
 }
 
-QList<PivoraCentral::FilterRow> PivoraCentral::readRegisteredFilters()
-{
-    QList<FilterRow> rows;
-    for (int index = 0; index < filterCatalogueSlots && catalogue->slot[index]; ++index) {
-        KnownFilter *entry = catalogue->slot[index];
-        if (!isFilterRegistered(entry))
-            continue;
-        FilterRow row;
-        row.index = index;
-        row.name = nameOf(entry);
-        row.merit = readFilterMerit(entry);
-        row.defaultMerit = entry->defaultMerit;
-        row.location = locationOf(entry);
-        rows.append(row);
-    }
-    return rows;
-}
-
-void PivoraCentral::fillTable(const QList<FilterRow> &rows)
+void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
 {
     // The rebuild destroys every cell widget: focus in the table, or nowhere,
     // comes back to the table on the same filter and column.
@@ -625,22 +559,24 @@ void PivoraCentral::fillTable(const QList<FilterRow> &rows)
     table->clearContents();
     table->setRowCount(0);
 
-    for (int row = 0; row < rows.size(); ++row) {
-        const FilterRow &filter = rows.at(row);
+    for (int row = 0; row < int(rows.size()); ++row) {
+        const FilterRow &filter = rows[size_t(row)];
         table->setRowCount(row + 1);
-        table->setItem(row, ColumnName, new QTableWidgetItem(filter.name));
-        table->setItem(row, ColumnCurrentMerit, new QTableWidgetItem(meritToText(filter.merit, filter.defaultMerit)));
+        table->setItem(row, ColumnName, new QTableWidgetItem(nameText(filter)));
+        QTableWidgetItem *merit = new QTableWidgetItem;
+        setMeritItem(merit, filter);
+        table->setItem(row, ColumnCurrentMerit, merit);
         QTableWidgetItem *location = new QTableWidgetItem;
-        setLocation(location, filter.location);
+        setLocation(location, locationText(filter));
         table->setItem(row, ColumnLocation, location);
 
-        MeritTWComboBox *selector = new MeritTWComboBox(this, filter.index);
+        MeritTWComboBox *selector = new MeritTWComboBox(this, filter.slot);
         const int choice = meritIdOf(filter.merit, filter.defaultMerit);
         selector->setMeritId(choice);
         connect(selector, SIGNAL(hackMerit(int,int)), this, SLOT(slotMeritIdSelected(int,int)));
         table->setCellWidget(row, ColumnNewMerit, selector);
 
-        updateCustomMeritCell(choice == MeritIdCustom, row, filter.index);
+        updateCustomMeritCell(choice == MeritIdCustom, row, filter.slot);
 
         QPushButton *unregister = new QPushButton(tr("Unregister"), this);
         unregister->setFocusPolicy(Qt::ClickFocus);
@@ -701,37 +637,45 @@ void PivoraCentral::restoreScrollPosition(int topIndex, int verticalScroll, int 
 
 // --- Helpers ---------------------------------------------------------------------
 
-QString PivoraCentral::nameOf(KnownFilter *entry) const
+// The actions' regsvr32 runs belong to this window.
+FilterActions &PivoraCentral::filterActions()
 {
-    return readFriendlyName(entry) ? QString::fromLatin1(entry->friendlyName) : unknownText();
-}
-
-// The Filter Location text: the server path when its file opens for reading,
-// the path behind the invalid-path prefix when it does not, "<Unknown>"
-// without a path.
-QString PivoraCentral::locationOf(const KnownFilter *entry) const
-{
-    const QString path = QString::fromStdWString(readServerPath(entry));
-    if (path.isEmpty())
-        return unknownText();
-    if (fileExists(toWide(path).c_str()))
-        return path;
-    return QString::fromWCharArray(invalidPathPrefix) + path;
-}
-
-bool PivoraCentral::buildCatalogue()
-{
-    return ::buildCatalogue(catalogue);
-}
-
-void PivoraCentral::releaseCatalogue()
-{
-    ::releaseCatalogue(catalogue);
+    actions->setOwnerWindow(nativeWindow(this));
+    return *actions;
 }
 
 KnownFilter *PivoraCentral::entryAt(int index) const
 {
     return catalogueEntry(catalogue, index);
+}
+
+void PivoraCentral::setMeritItem(QTableWidgetItem *item, const FilterRow &filter) const
+{
+    item->setText(meritToText(filter.merit, filter.defaultMerit));
+    item->setData(kMeritRole, filter.merit);
+}
+
+quint32 PivoraCentral::itemMerit(const QTableWidgetItem *item)
+{
+    return item ? item->data(kMeritRole).toUInt() : 0;
+}
+
+QString PivoraCentral::nameText(const FilterRow &filter)
+{
+    return filter.hasName ? QString::fromLatin1(filter.name.c_str()) : unknownText();
+}
+
+// The Filter Location text: the server path when its file opens for reading,
+// the path behind the invalid-path prefix when it does not, "<Unknown>"
+// without a path.
+QString PivoraCentral::locationText(const FilterRow &filter)
+{
+    const QString path = QString::fromStdWString(filter.serverPath);
+    if (path.isEmpty())
+        return unknownText();
+    if (filter.serverExists)
+        return path;
+    return QString::fromWCharArray(invalidPathPrefix) + path;
 }
 
 // The location column is often too narrow for the whole path, which the
@@ -740,17 +684,6 @@ void PivoraCentral::setLocation(QTableWidgetItem *item, const QString &location)
 {
     item->setText(location);
     item->setToolTip(location);
-}
-
-QString PivoraCentral::locationText(int row) const
-{
-    const QTableWidgetItem *item = table ? table->item(row, ColumnLocation) : 0;
-    return item ? item->text() : QString();
-}
-
-int PivoraCentral::runSilentRegistration(int row)
-{
-    return runRegsvr32(nativeWindow(this), true, toWide(locationText(row)).c_str(), true);
 }
 
 void PivoraCentral::showAccessDenied()

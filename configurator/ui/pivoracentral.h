@@ -7,7 +7,10 @@
 #include <QString>
 #include <QWidget>
 
+#include "filteractions.h"
 #include "filtercatalogue.h"
+
+#include <vector>
 
 class QPushButton;
 class QRect;
@@ -55,43 +58,30 @@ protected slots:
     void slotUnregister();
 
 protected:
-    // What a refresh shows of one registered catalogue filter.
-    struct FilterRow {
-        int index;            // catalogue slot
-        QString name;         // friendly name or "<Unknown>"
-        quint32 merit;
-        quint32 defaultMerit;
-        QString location;     // server path, "<Invalid Path:> " + path, or "<Unknown>"
-    };
-    // Reads the registered catalogue filters from the registry, in slot order.
-    QList<FilterRow> readRegisteredFilters();
     // Rebuilds the table from rows, fits the columns and the window width and
     // sorts by name. Reads nothing from the registry.
-    void fillTable(const QList<FilterRow> &rows);
+    void fillTable(const std::vector<FilterRow> &rows);
 
     void updateCustomMeritCell(bool show, int row, int index);
-    int reregisterWithMerit(int row, quint32 merit, KnownFilter *entry);
-    void reportResult(int code, int index, int &row);
+    void reportResult(const FilterResult &result, int &row);
+    void showMeritChange(const std::vector<FilterResult> &results, int row);
     int rowOfSender(int column);
     int rowCatalogueIndex(int row);
-    const char *linkedPartner(const KnownFilter &entry) const;
-    const char *registeredLinkedPartner(const KnownFilter &entry) const;
-    void refreshServerSiblings(const QString &location, int index);
-    void removeUnregisteredRows();
+    int rowOfSlot(int slot);
+    bool askToRemoveStaleRegistration(const FilterRow &filter);
     void reportRegistrationRefused(const QString &path, int code);
     QString registrationRefusalReason(int code) const;
     void focusAfterRemoval(int row);
     void restoreScrollPosition(int topIndex, int verticalScroll, int horizontalScroll);
 
 private:
-    bool buildCatalogue();
-    void releaseCatalogue();
+    FilterActions &filterActions();
     KnownFilter *entryAt(int index) const;
-    QString locationText(int row) const;
+    void setMeritItem(QTableWidgetItem *item, const FilterRow &filter) const;
+    static quint32 itemMerit(const QTableWidgetItem *item);
+    static QString nameText(const FilterRow &filter);
+    static QString locationText(const FilterRow &filter);
     static void setLocation(QTableWidgetItem *item, const QString &location);
-    QString locationOf(const KnownFilter *entry) const;
-    QString nameOf(KnownFilter *entry) const;
-    int runSilentRegistration(int row);
     void createTable();
     void createButtons();
     void createLayout();
@@ -99,6 +89,7 @@ private:
     void showAccessDenied();
 
     FilterCatalogue *catalogue;
+    FilterActions *actions;
     QTableWidget *table;
     QPushButton *registerButton;
     QPushButton *refreshButton;

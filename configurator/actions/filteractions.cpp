@@ -1,0 +1,237 @@
+#include "filteractions.h"
+
+#include "filterregistrystore.h"
+#include "knownfilterrows.h"
+#include "registrationrunner.h"
+
+#include <algorithm>
+
+FilterActions::FilterActions(FilterCatalogue *catalogue) : catalogue(catalogue) {}
+
+KnownFilter *FilterActions::entryAt(int slot) const
+{
+    return catalogueEntry(catalogue, slot);
+}
+
+std::vector<FilterRow> FilterActions::registeredFilters() const
+{
+    std::vector<FilterRow> rows;
+    for (int slot = 0; entryAt(slot); ++slot)
+        if (isRegistered(slot))
+            rows.push_back(row(slot));
+    return rows;
+}
+
+FilterRow FilterActions::row(int slot) const
+{
+    FilterRow row;
+    KnownFilter *entry = entryAt(slot);
+    if (!entry)
+        return row;
+    row.slot = slot;
+    row.clsid = entry->clsid;
+    row.hasName = readFriendlyName(entry);
+    if (row.hasName)
+        row.name = entry->friendlyName;
+    row.merit = readFilterMerit(entry);
+    row.defaultMerit = entry->defaultMerit;
+    row.serverPath = readServerPath(entry);
+    row.serverExists = !row.serverPath.empty() && fileExists(row.serverPath.c_str());
+    return row;
+}
+
+bool FilterActions::isRegistered(int slot) const
+{
+    const KnownFilter *entry = entryAt(slot);
+    return entry && isFilterRegistered(entry);
+}
+
+std::vector<int> FilterActions::registeredSlots() const
+{
+    std::vector<int> slots;
+    for (int slot = 0; entryAt(slot); ++slot)
+        if (isRegistered(slot))
+            slots.push_back(slot);
+    return slots;
+}
+
+int32_t FilterActions::registerSilently(const FilterRow &row) const
+{
+    return runRegsvr32(ownerWindow, true, row.serverPath.c_str(), true);
+}
+
+// What a status means for one filter, with its merit read again.
+FilterResult FilterActions::resultOf(int slot, int32_t status, uint32_t meritBefore) const
+{
+    FilterResult result;
+    result.slot = slot;
+    result.status = status;
+    result.meritBefore = meritBefore;
+    const KnownFilter *entry = entryAt(slot);
+    result.meritAfter = entry ? readFilterMerit(entry) : 0;
+    switch (status) {
+    case ERROR_SUCCESS:
+        result.outcome = result.meritAfter == meritBefore ? FilterOutcome::Unchanged : FilterOutcome::Changed;
+        break;
+    case ERROR_ACCESS_DENIED:
+        result.outcome = FilterOutcome::Refused;
+        break;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        result.outcome = isRegistered(slot) ? FilterOutcome::ServerMissing : FilterOutcome::NotRegistered;
+        break;
+    default:
+        result.outcome = FilterOutcome::Failed;
+        break;
+    }
+    return result;
+}
+
+std::vector<FilterResult> FilterActions::setDefaultMerit(int slot)
+{
+    return changeMerit(slot, false, 0);
+}
+
+std::vector<FilterResult> FilterActions::setMerit(int slot, uint32_t merit)
+{
+    return changeMerit(slot, true, merit);
+}
+
+std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, uint32_t merit)
+{
+    KnownFilter *entry = entryAt(slot);
+    if (!entry)
+        return {resultOf(slot, ERROR_BAD_ARGUMENTS, 0)};
+    const FilterRow target = row(slot);
+
+    // Re-registering the server puts every filter it serves back to its own
+    // default; those listed are reported with the merits they end with. The
+    // linked partner is written back only when it was registered before:
+    // writing it would otherwise register it anew.
+    const int partnerSlot = linkedPartnerSlot(slot);
+    const bool partnerListed = isRegistered(partnerSlot);
+    const uint32_t partnerBefore = partnerListed ? readFilterMerit(entryAt(partnerSlot)) : 0;
+    std::vector<std::pair<int, uint32_t>> others; // slot and merit before
+    for (int other : registeredSlots()) {
+        if (other == slot)
+            continue;
+        const bool sameServer = !target.serverPath.empty() && readServerPath(entryAt(other)) == target.serverPath;
+        if (sameServer || other == partnerSlot)
+            others.emplace_back(other, readFilterMerit(entryAt(other)));
+    }
+
+    int32_t status = registerSilently(target);
+    if (status == ERROR_SUCCESS && writeMerit)
+        status = writeFilterMerit(merit, entry);
+    int32_t partnerStatus = ERROR_SUCCESS;
+    if (status == ERROR_SUCCESS && partnerListed)
+        partnerStatus = writeFilterMerit(partnerBefore, entryAt(partnerSlot));
+    // A registration that changed nothing although the merit was not the
+    // default was refused: regsvr32 reports no such failure of its own.
+    if (status == ERROR_SUCCESS && !writeMerit && readFilterMerit(entry) == target.merit &&
+        target.merit != target.defaultMerit)
+        status = ERROR_ACCESS_DENIED;
+
+    std::vector<FilterResult> results{resultOf(slot, status, target.merit)};
+    for (const auto &other : others)
+        results.push_back(resultOf(other.first, other.first == partnerSlot ? partnerStatus : ERROR_SUCCESS,
+                                   other.second));
+    return results;
+}
+
+ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCallbacks &callbacks)
+{
+    ResetReport report;
+    const int total = int(slots.size());
+    for (int done = 0; done < total; ++done) {
+        if (callbacks.cancelled && callbacks.cancelled()) {
+            report.cancelled = true;
+            break;
+        }
+        const int slot = slots[size_t(done)];
+        if (!entryAt(slot))
+            continue;
+        if (callbacks.progress)
+            callbacks.progress(done, total, slot);
+        const FilterRow target = row(slot);
+        int32_t status = registerSilently(target);
+        if (status == ERROR_SUCCESS && readFilterMerit(entryAt(slot)) == target.merit &&
+            target.merit != target.defaultMerit)
+            status = ERROR_ACCESS_DENIED;
+        FilterResult result = resultOf(slot, status, target.merit);
+        if (status == ERROR_FILE_NOT_FOUND && result.outcome == FilterOutcome::ServerMissing &&
+            callbacks.removeStaleRegistration && callbacks.removeStaleRegistration(target))
+            result = removeRegistration(slot);
+        report.filters.push_back(result);
+    }
+    return report;
+}
+
+RegistrationReport FilterActions::registerServers(const std::vector<std::wstring> &paths,
+                                                  const ActionCallbacks &callbacks)
+{
+    RegistrationReport report;
+    const std::vector<int> before = registeredSlots();
+    const int total = int(paths.size());
+    for (int done = 0; done < total; ++done) {
+        if (callbacks.cancelled && callbacks.cancelled()) {
+            report.cancelled = true;
+            break;
+        }
+        if (callbacks.progress)
+            callbacks.progress(done, total, -1);
+        ServerFileResult file;
+        file.path = paths[size_t(done)];
+        file.status = runRegsvr32(ownerWindow, true, file.path.c_str(), false);
+        report.files.push_back(file);
+    }
+    for (int slot : registeredSlots())
+        if (std::find(before.begin(), before.end(), slot) == before.end())
+            report.added.push_back(slot);
+    return report;
+}
+
+std::vector<FilterResult> FilterActions::unregister(int slot)
+{
+    const FilterRow target = row(slot);
+    if (target.slot < 0)
+        return {resultOf(slot, ERROR_BAD_ARGUMENTS, 0)};
+    if (!target.serverExists)
+        return {resultOf(slot, ERROR_FILE_NOT_FOUND, target.merit)};
+    const std::vector<int> before = registeredSlots();
+    int32_t status = runRegsvr32(ownerWindow, false, target.serverPath.c_str(), true);
+    // A silent unregistration that left the filter registered was refused.
+    if (status == ERROR_SUCCESS && isRegistered(slot))
+        status = ERROR_ACCESS_DENIED;
+    if (status != ERROR_SUCCESS)
+        return {resultOf(slot, status, target.merit)};
+
+    // A server unregisters every filter it serves.
+    std::vector<FilterResult> results;
+    FilterResult removed;
+    removed.slot = slot;
+    removed.outcome = FilterOutcome::Removed;
+    removed.meritBefore = target.merit;
+    results.push_back(removed);
+    for (int other : before) {
+        if (other == slot || isRegistered(other))
+            continue;
+        removed.slot = other;
+        removed.meritBefore = 0;
+        results.push_back(removed);
+    }
+    return results;
+}
+
+FilterResult FilterActions::removeRegistration(int slot)
+{
+    const KnownFilter *entry = entryAt(slot);
+    const uint32_t merit = entry ? readFilterMerit(entry) : 0;
+    const int32_t status = entry ? removeFilterRegistration(entry) : ERROR_BAD_ARGUMENTS;
+    FilterResult result = resultOf(slot, status, merit);
+    if (status == ERROR_SUCCESS) {
+        result.outcome = FilterOutcome::Removed;
+        result.meritAfter = 0;
+    }
+    return result;
+}

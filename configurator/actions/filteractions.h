@@ -1,0 +1,131 @@
+// What the configurator's actions do to the filters, without a window: the
+// rows of the registered catalogue filters, merit changes with the linked
+// partner rule, reset, registration of server files, unregistration and the
+// removal of a stale registration. Every action works on the registry and on
+// regsvr32.exe and says per filter what happened, so that a window can
+// report it and a command line can print it.
+//
+// Values, not display texts: a merit is a number, a server path a path. The
+// layer never asks the user anything itself; where an action needs an answer
+// or may be stopped, it calls the callbacks it was given.
+#ifndef FILTERACTIONS_H
+#define FILTERACTIONS_H
+
+#include "filtercatalogue.h"
+#include "win32api.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One catalogue filter as the registry holds it now.
+struct FilterRow {
+    int slot = -1;             // catalogue slot
+    std::string clsid;         // registry form
+    bool hasName = false;      // false when no FriendlyName could be read
+    std::string name;          // FriendlyName through the narrow functions (the ANSI code page)
+    uint32_t merit = 0;        // from FilterData; 0 when it cannot be read
+    uint32_t defaultMerit = 0; // the catalogue's
+    std::wstring serverPath;   // InprocServer32; empty when the class key names none
+    bool serverExists = false; // the server file opens for reading
+};
+
+enum class FilterOutcome {
+    Changed,       // the filter's registration changed as asked
+    Unchanged,     // nothing needed to change, or the filter was only looked at
+    Refused,       // access denied (5): by the registry, or a re-registration that changed nothing
+    ServerMissing, // still registered, but its server file does not open
+    NotRegistered, // not registered (any more)
+    Removed,       // its registration is gone
+    Failed         // any other status
+};
+
+struct FilterResult {
+    int slot = -1;
+    FilterOutcome outcome = FilterOutcome::Unchanged;
+    int32_t status = 0;        // the Windows status behind the outcome; 0 for the good ones
+    uint32_t meritBefore = 0;
+    uint32_t meritAfter = 0;
+};
+
+// One server file of a registration.
+struct ServerFileResult {
+    std::wstring path;
+    int32_t status = 0;        // the runner's: 0 once regsvr32.exe ran
+};
+
+struct RegistrationReport {
+    std::vector<ServerFileResult> files; // in the order given; those after a cancel are left out
+    std::vector<int> added;              // catalogue slots registered afterwards that were not before
+    bool cancelled = false;
+};
+
+struct ResetReport {
+    std::vector<FilterResult> filters;   // one per slot reached
+    bool cancelled = false;
+};
+
+// Called between servers, never during one: a long action reports where it
+// is and may be stopped there. Each member may be left empty.
+struct ActionCallbacks {
+    std::function<void(int done, int total, int slot)> progress; // slot: -1 for a server file
+    std::function<bool()> cancelled;                             // true: stop before the next server
+    // A listed filter is still registered but its server file is gone: true
+    // removes its registration.
+    std::function<bool(const FilterRow &row)> removeStaleRegistration;
+};
+
+class FilterActions
+{
+public:
+    // The catalogue stays the caller's; it must outlive this object.
+    explicit FilterActions(FilterCatalogue *catalogue);
+
+    // The owner window of regsvr32.exe's own messages.
+    void setOwnerWindow(HWND owner) { ownerWindow = owner; }
+
+    // Every registered catalogue filter, in slot order.
+    std::vector<FilterRow> registeredFilters() const;
+    // One catalogue filter, registered or not; slot -1 for an empty slot.
+    FilterRow row(int slot) const;
+    bool isRegistered(int slot) const;
+
+    // Re-registers the filter's server silently, so that its own
+    // registration writes the default merit. A registration that leaves a
+    // merit other than the default unchanged counts as refused. The result
+    // of the filter comes first; the other listed filters its server or its
+    // linked partner serve follow, each with its merit before and after.
+    std::vector<FilterResult> setDefaultMerit(int slot);
+    // Re-registers the filter's server silently, then writes the merit.
+    std::vector<FilterResult> setMerit(int slot, uint32_t merit);
+
+    // Re-registers the server of each filter in the order given, silently.
+    // A filter whose server file is gone while it is still registered is
+    // offered to removeStaleRegistration.
+    ResetReport reset(const std::vector<int> &slots, const ActionCallbacks &callbacks);
+
+    // Runs regsvr32.exe on each file, not silently: it shows its own result.
+    RegistrationReport registerServers(const std::vector<std::wstring> &paths, const ActionCallbacks &callbacks);
+
+    // Unregisters the filter's server silently. A filter still registered
+    // afterwards counts as refused. On success the filter comes first,
+    // followed by every other catalogue filter the unregistration removed.
+    std::vector<FilterResult> unregister(int slot);
+
+    // Deletes the filter's instance and class keys outright, for a
+    // registration whose server file is gone.
+    FilterResult removeRegistration(int slot);
+
+private:
+    KnownFilter *entryAt(int slot) const;
+    int32_t registerSilently(const FilterRow &row) const;
+    std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit);
+    FilterResult resultOf(int slot, int32_t status, uint32_t meritBefore) const;
+    std::vector<int> registeredSlots() const;
+
+    FilterCatalogue *catalogue;
+    HWND ownerWindow = nullptr;
+};
+
+#endif
