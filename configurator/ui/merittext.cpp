@@ -18,6 +18,19 @@ QString meritHexText(quint32 value)
     return QString::fromLatin1("0x") + QString::fromLatin1("%1").arg(QString::number(value, 16), 8, QLatin1Char('0')).toUpper();
 }
 
+QString meritText(quint32 merit, quint32 defaultMerit)
+{
+    if (merit == 0)
+        return QString::number(0);
+    if (merit == defaultMerit)
+        return meritNameDefault;
+    if (merit == meritDisable)
+        return meritNameDisable;
+    if (merit == meritHigh)
+        return meritNameHigh;
+    return meritHexText(merit);
+}
+
 quint32 parseMeritHex(const QString &text)
 {
     QString digits = text;

@@ -23,6 +23,11 @@ QString meritIdText(int id);
 // "0x" and exactly eight upper-case hexadecimal digits, e.g. "0x001FFFFF".
 QString meritHexText(quint32 value);
 
+// The "Current Merit" form: "0" for 0, else "Default" when it equals the
+// filter's default, "Disable", "High", or the hexadecimal form, tested in
+// that order.
+QString meritText(quint32 merit, quint32 defaultMerit);
+
 // Reads a hexadecimal merit, with or without a lower-case "0x" prefix; text
 // that does not convert gives 0.
 quint32 parseMeritHex(const QString &text);

@@ -1,11 +1,8 @@
 #include "pivoracentral.h"
 
 #include "appconstants.h"
-#include "cellkeyboardaccess.h"
-#include "filterregistrystore.h"
-#include "locationdelegate.h"
+#include "filtertable.h"
 #include "merittext.h"
-#include "merittooltip.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
 #include "registrationrunner.h"
@@ -20,8 +17,6 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <set>
@@ -29,7 +24,6 @@
 
 namespace {
 
-const Qt::ItemFlags kItemFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled; // 0x21
 const int kButtonMaximumWidth = 120;
 const int kWindowWidthExtra = 22;   // frame and scroll bar beside the columns
 const int kWindowColumnMargin = 72; // what the window is wider than its six columns
@@ -46,14 +40,6 @@ std::wstring toWide(const QString &text)
     wide.resize(size_t(text.toWCharArray(&wide[0])));
     return wide;
 }
-
-QString unknownText()
-{
-    return QString::fromLatin1("<Unknown>");
-}
-
-// The merit a "Current Merit" item stands for, beside its text form.
-const int kMeritRole = Qt::UserRole;
 
 // The buttons' signals are blocked while one lives: blockButtonSignals(true)
 // when it is made, blockButtonSignals(false) when it ends, on every way out
@@ -99,7 +85,7 @@ PivoraCentral::PivoraCentral(QWidget *parent)
         return;
     }
     actions = new FilterActions(catalogue);
-    createTable();
+    table = new FilterTable(this);
     QSize size(-1, -1);
     computeWindowSize(size);
     resize(size);
@@ -158,16 +144,13 @@ void PivoraCentral::slotRefresh(int index, int i, int j)
     const ButtonSignalsBlocked blocked(this);
     switch (j) {
     case ColumnName:
-        if (QTableWidgetItem *item = table->item(i, j))
-            item->setText(nameText(filterActions().row(index)));
+        table->setName(i, filterActions().row(index));
         break;
     case ColumnCurrentMerit:
-        if (QTableWidgetItem *item = table->item(i, j))
-            setMeritItem(item, filterActions().row(index));
+        table->setMerit(i, filterActions().row(index));
         break;
     case ColumnLocation:
-        if (QTableWidgetItem *item = table->item(i, j))
-            setLocation(item, locationText(filterActions().row(index)));
+        table->setLocation(i, filterActions().row(index));
         break;
     case ColumnNewMerit:
         if (MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->cellWidget(i, j))) {
@@ -179,7 +162,7 @@ void PivoraCentral::slotRefresh(int index, int i, int j)
         break;
     case ColumnCustomMerit:
         if (MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(i, j)))
-            cell->setMerit(itemMerit(table->item(i, ColumnCurrentMerit)), true);
+            cell->setMerit(table->rowMerit(i), true);
         break;
     case ColumnUnregister:
         break;
@@ -295,10 +278,8 @@ void PivoraCentral::slotUnregister()
     std::set<int> removed;
     for (const FilterResult &result : results)
         removed.insert(result.slot);
-    for (int r = table->rowCount() - 1; r >= 0; --r)
-        if (removed.count(rowCatalogueIndex(r)))
-            table->removeRow(r);
-    focusAfterRemoval(row);
+    table->removeRowsOf(removed);
+    table->focusAfterRemoval(row);
 }
 
 // --- Operations ----------------------------------------------------------------
@@ -337,15 +318,7 @@ void PivoraCentral::blockButtonSignals(bool block)
 
 QString PivoraCentral::meritToText(quint32 merit, quint32 defaultMerit) const
 {
-    if (merit == 0)
-        return QString::number(0);
-    if (merit == defaultMerit)
-        return meritNameDefault;
-    if (merit == meritDisable)
-        return meritNameDisable;
-    if (merit == meritHigh)
-        return meritNameHigh;
-    return meritHexText(merit);
+    return meritText(merit, defaultMerit);
 }
 
 quint32 PivoraCentral::textToMerit(const QString &text, unsigned int index) const
@@ -362,32 +335,8 @@ quint32 PivoraCentral::textToMerit(const QString &text, unsigned int index) cons
 
 void PivoraCentral::updateCustomMeritCell(bool show, int row, int index)
 {
-    if (!table)
-        return;
-    MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, ColumnCustomMerit));
-    if (show) {
-        if (!cell) {
-            cell = new MeritTWLineEdit(itemMerit(table->item(row, ColumnCurrentMerit)), this, index);
-            table->setCellWidget(row, ColumnCustomMerit, cell);
-            connect(cell, SIGNAL(editingBeautified(const QString&,int)), this,
-                    SLOT(slotCustomMeritChanged(const QString&,int)));
-        }
-        if (const QValidator *validator = cell->validator()) {
-            QString text = cell->text();
-            int position = 0;
-            if (validator->validate(text, position) != QValidator::Acceptable)
-                cell->setText(QString::fromLatin1("0x"));
-        }
-    } else if (cell) {
-        // The cell may be the very widget whose focus-out finished the edit
-        // that led here: it leaves the table at once, but is destroyed only
-        // once its own event handling is over.
-        disconnect(cell, SIGNAL(editingBeautified(const QString&,int)), this,
-                   SLOT(slotCustomMeritChanged(const QString&,int)));
-        table->setCellWidget(row, ColumnCustomMerit, 0);
-        cell->hide();
-        cell->deleteLater();
-    }
+    if (table)
+        table->showCustomMeritCell(show, row, index);
 }
 
 // The filter's own outcome, then the rows of the other listed filters the
@@ -398,7 +347,7 @@ void PivoraCentral::showMeritChange(const std::vector<FilterResult> &results, in
     reportResult(results.front(), row);
     const int columns[] = {ColumnCurrentMerit, ColumnNewMerit, ColumnCustomMerit};
     for (size_t k = 1; k < results.size(); ++k) {
-        const int other = rowOfSlot(results[k].slot);
+        const int other = table->rowOfSlot(results[k].slot);
         if (other >= 0)
             for (int column : columns)
                 slotRefresh(results[k].slot, other, column);
@@ -430,7 +379,7 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
                 const int removed = row;
                 --row;
                 table->removeRow(removed);
-                focusAfterRemoval(removed);
+                table->focusAfterRemoval(removed);
                 return;
             }
             if (removal.outcome == FilterOutcome::Refused)
@@ -481,24 +430,34 @@ int PivoraCentral::rowOfSender(int column)
     return -1;
 }
 
-// The slot is read from the row's own selector, not from the widget found at
-// the row's place in the viewport: after a row is removed from a scrolled
-// table, the viewport settles its scroll offset between two such look-ups,
-// and a place found with the old offset names a neighbouring row.
 int PivoraCentral::rowCatalogueIndex(int row)
 {
-    if (!table)
-        return -1;
-    const MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->cellWidget(row, ColumnNewMerit));
-    return selector ? selector->index() : -1;
+    return table ? table->catalogueIndex(row) : -1;
 }
 
-int PivoraCentral::rowOfSlot(int slot)
+void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
 {
-    for (int row = 0; table && row < table->rowCount(); ++row)
-        if (rowCatalogueIndex(row) == slot)
-            return row;
-    return -1;
+    const FilterTable::Place place = table->place();
+    table->setUpdatesEnabled(false);
+    table->setRows(rows);
+    if (!isMaximized()) {
+        QSize size;
+        const bool fits = computeWindowSize(size);
+        resize(size.width() + kWindowWidthExtra, height());
+        if (!fits) {
+            int others = 0;
+            for (int column = 0; column < ColumnCount; ++column)
+                if (column != ColumnLocation)
+                    others += table->columnWidth(column);
+            // On a screen too small for the other columns the rule asks for a
+            // negative width; the column keeps the smallest one instead.
+            table->setColumnWidth(ColumnLocation, qMax(table->horizontalHeader()->minimumSectionSize(),
+                                                       width() - kWindowColumnMargin - others));
+        }
+    }
+    table->sortItems(ColumnName, Qt::AscendingOrder);
+    table->setUpdatesEnabled(true);
+    table->restorePlace(place);
 }
 
 void PivoraCentral::reportRegistrationRefused(const QString &path, int code)
@@ -529,112 +488,6 @@ QString PivoraCentral::registrationRefusalReason(int code) const
     }
 }
 
-// After a row is removed the keyboard goes to the table, on the name of the
-// filter that took the row's place: on an Unregister button of the next row,
-// Return would ask to remove that filter too, with Yes as the default answer.
-void PivoraCentral::focusAfterRemoval(int row)
-{
-    if (table->rowCount() > 0)
-        table->setCurrentCell(qMin(row, table->rowCount() - 1), ColumnName);
-    table->setFocus(Qt::OtherFocusReason);
-}
-
-void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
-{
-    // The rebuild destroys every cell widget: focus in the table, or nowhere,
-    // comes back to the table on the same filter and column.
-    QWidget *focused = QApplication::focusWidget();
-    const bool focusInTable = !focused || focused == table || table->isAncestorOf(focused);
-    const int currentIndex = table->currentRow() >= 0 ? rowCatalogueIndex(table->currentRow()) : -1;
-    const int currentColumn = table->currentColumn();
-    // The row at the top of the view stays there, so the rebuild keeps the
-    // user's place in a long table.
-    const int topIndex = rowCatalogueIndex(table->rowAt(0));
-    const int verticalScroll = table->verticalScrollBar()->value();
-    const int horizontalScroll = table->horizontalScrollBar()->value();
-    table->setUpdatesEnabled(false);
-    for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column)
-        for (int row = 0; row < table->rowCount(); ++row)
-            delete table->cellWidget(row, column);
-    table->clearContents();
-    table->setRowCount(0);
-
-    for (int row = 0; row < int(rows.size()); ++row) {
-        const FilterRow &filter = rows[size_t(row)];
-        table->setRowCount(row + 1);
-        table->setItem(row, ColumnName, new QTableWidgetItem(nameText(filter)));
-        QTableWidgetItem *merit = new QTableWidgetItem;
-        setMeritItem(merit, filter);
-        table->setItem(row, ColumnCurrentMerit, merit);
-        QTableWidgetItem *location = new QTableWidgetItem;
-        setLocation(location, locationText(filter));
-        table->setItem(row, ColumnLocation, location);
-
-        MeritTWComboBox *selector = new MeritTWComboBox(this, filter.slot);
-        const int choice = meritIdOf(filter.merit, filter.defaultMerit);
-        selector->setMeritId(choice);
-        connect(selector, SIGNAL(hackMerit(int,int)), this, SLOT(slotMeritIdSelected(int,int)));
-        table->setCellWidget(row, ColumnNewMerit, selector);
-
-        updateCustomMeritCell(choice == MeritIdCustom, row, filter.slot);
-
-        QPushButton *unregister = new QPushButton(tr("Unregister"), this);
-        unregister->setFocusPolicy(Qt::ClickFocus);
-        connect(unregister, SIGNAL(clicked()), this, SLOT(slotUnregister()));
-        table->setCellWidget(row, ColumnUnregister, unregister);
-    }
-
-    for (int column = ColumnName; column <= ColumnLocation; ++column) {
-        table->resizeColumnToContents(column);
-        for (int r = 0; r < table->rowCount(); ++r)
-            if (QTableWidgetItem *item = table->item(r, column))
-                item->setFlags(kItemFlags);
-    }
-
-    if (!isMaximized()) {
-        QSize size;
-        const bool fits = computeWindowSize(size);
-        resize(size.width() + kWindowWidthExtra, height());
-        if (!fits) {
-            int others = 0;
-            for (int column = 0; column < ColumnCount; ++column)
-                if (column != ColumnLocation)
-                    others += table->columnWidth(column);
-            // On a screen too small for the other columns the rule asks for a
-            // negative width; the column keeps the smallest one instead.
-            table->setColumnWidth(ColumnLocation, qMax(table->horizontalHeader()->minimumSectionSize(),
-                                                       width() - kWindowColumnMargin - others));
-        }
-    }
-
-    table->sortItems(ColumnName, Qt::AscendingOrder);
-    table->setUpdatesEnabled(true);
-
-    if (focusInTable) {
-        for (int row = 0; row < table->rowCount(); ++row)
-            if (rowCatalogueIndex(row) == currentIndex && currentIndex >= 0)
-                table->setCurrentCell(row, currentColumn);
-        table->setFocus();
-    }
-    restoreScrollPosition(topIndex, verticalScroll, horizontalScroll);
-}
-
-void PivoraCentral::restoreScrollPosition(int topIndex, int verticalScroll, int horizontalScroll)
-{
-    // The scroll bars' ranges follow the new rows only once the view has laid
-    // them out.
-    table->doItemsLayout();
-    int top = -1;
-    for (int row = 0; row < table->rowCount() && topIndex >= 0 && top < 0; ++row)
-        if (rowCatalogueIndex(row) == topIndex)
-            top = row;
-    if (top >= 0)
-        table->scrollTo(table->model()->index(top, ColumnName), QAbstractItemView::PositionAtTop);
-    else
-        table->verticalScrollBar()->setValue(verticalScroll);
-    table->horizontalScrollBar()->setValue(horizontalScroll);
-}
-
 // --- Helpers ---------------------------------------------------------------------
 
 // The actions' regsvr32 runs belong to this window.
@@ -649,43 +502,6 @@ KnownFilter *PivoraCentral::entryAt(int index) const
     return catalogueEntry(catalogue, index);
 }
 
-void PivoraCentral::setMeritItem(QTableWidgetItem *item, const FilterRow &filter) const
-{
-    item->setText(meritToText(filter.merit, filter.defaultMerit));
-    item->setData(kMeritRole, filter.merit);
-}
-
-quint32 PivoraCentral::itemMerit(const QTableWidgetItem *item)
-{
-    return item ? item->data(kMeritRole).toUInt() : 0;
-}
-
-QString PivoraCentral::nameText(const FilterRow &filter)
-{
-    return filter.hasName ? QString::fromLatin1(filter.name.c_str()) : unknownText();
-}
-
-// The Filter Location text: the server path when its file opens for reading,
-// the path behind the invalid-path prefix when it does not, "<Unknown>"
-// without a path.
-QString PivoraCentral::locationText(const FilterRow &filter)
-{
-    const QString path = QString::fromStdWString(filter.serverPath);
-    if (path.isEmpty())
-        return unknownText();
-    if (filter.serverExists)
-        return path;
-    return QString::fromWCharArray(invalidPathPrefix) + path;
-}
-
-// The location column is often too narrow for the whole path, which the
-// unregister question asks the user to remember: the tooltip shows it all.
-void PivoraCentral::setLocation(QTableWidgetItem *item, const QString &location)
-{
-    item->setText(location);
-    item->setToolTip(location);
-}
-
 void PivoraCentral::showAccessDenied()
 {
     QString text = tr("The operation was declined due to access denial! You need administrative privileges to "
@@ -697,36 +513,6 @@ void PivoraCentral::showAccessDenied()
                    "application shortcut's like 'Start' menu entries there's also the possibility to turn on the "
                    "\"Run as administrator...\" property permanently.");
     QMessageBox::warning(this, applicationTitle, text, QMessageBox::Ok, QMessageBox::NoButton);
-}
-
-void PivoraCentral::createTable()
-{
-    table = new QTableWidget(0, ColumnCount, this);
-    table->setHorizontalHeaderLabels(QStringList() << tr("Filter Name") << tr("Current Merit")
-                                                   << tr("Filter Location") << tr("New Merit")
-                                                   << tr("Custom Merit") << tr("Unregister"));
-    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    // Locations stay on one line and lose the middle of their folder when
-    // the column is too narrow, so the drive and the file name stay
-    // readable; wrapping at blanks showed a path without blanks as "C:...".
-    table->setWordWrap(false);
-    table->setItemDelegateForColumn(ColumnLocation, new LocationDelegate(table));
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Tab moves between the table and the buttons; arrow keys move between
-    // cells, and Space, Return or F2 work the cell widget of the current cell.
-    table->setTabKeyNavigation(false);
-    table->installEventFilter(new CellKeyboardAccess(table));
-    table->setColumnWidth(ColumnNewMerit, 80);
-    table->setColumnWidth(ColumnCustomMerit, 100);
-    table->setColumnWidth(ColumnUnregister, 100);
-    // The merit cell's tooltip says whether the filter's merit wins; it is
-    // worked out when asked for, so refreshes cost nothing more.
-    new MeritToolTip(table, ColumnCurrentMerit,
-                     [this](int row) {
-                         const KnownFilter *entry = entryAt(rowCatalogueIndex(row));
-                         return entry ? QString::fromLatin1(entry->clsid) : QString();
-                     },
-                     [this](quint32 merit, quint32 defaultMerit) { return meritToText(merit, defaultMerit); });
 }
 
 QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip)

@@ -9,25 +9,14 @@
 
 #include "filteractions.h"
 #include "filtercatalogue.h"
+#include "filtertable.h"
 
 #include <vector>
 
 class QPushButton;
 class QRect;
 class QSize;
-class QTableWidget;
-class QTableWidgetItem;
-
-// The columns of PivoraCentral's table, by index.
-enum Column {
-    ColumnName = 0,
-    ColumnCurrentMerit = 1,
-    ColumnLocation = 2,
-    ColumnNewMerit = 3,    // MeritTWComboBox
-    ColumnCustomMerit = 4, // MeritTWLineEdit, while the row's choice is Custom
-    ColumnUnregister = 5,  // push button
-    ColumnCount = 6
-};
+class FilterTable;
 
 class PivoraCentral : public QWidget
 {
@@ -67,22 +56,13 @@ protected:
     void showMeritChange(const std::vector<FilterResult> &results, int row);
     int rowOfSender(int column);
     int rowCatalogueIndex(int row);
-    int rowOfSlot(int slot);
     bool askToRemoveStaleRegistration(const FilterRow &filter);
     void reportRegistrationRefused(const QString &path, int code);
     QString registrationRefusalReason(int code) const;
-    void focusAfterRemoval(int row);
-    void restoreScrollPosition(int topIndex, int verticalScroll, int horizontalScroll);
 
 private:
     FilterActions &filterActions();
     KnownFilter *entryAt(int index) const;
-    void setMeritItem(QTableWidgetItem *item, const FilterRow &filter) const;
-    static quint32 itemMerit(const QTableWidgetItem *item);
-    static QString nameText(const FilterRow &filter);
-    static QString locationText(const FilterRow &filter);
-    static void setLocation(QTableWidgetItem *item, const QString &location);
-    void createTable();
     void createButtons();
     void createLayout();
     QPushButton *createButton(const QString &label, const QString &toolTip);
@@ -90,7 +70,7 @@ private:
 
     FilterCatalogue *catalogue;
     FilterActions *actions;
-    QTableWidget *table;
+    FilterTable *table;
     QPushButton *registerButton;
     QPushButton *refreshButton;
     QPushButton *closeButton;

@@ -1,0 +1,251 @@
+#include "filtertable.h"
+
+#include "cellkeyboardaccess.h"
+#include "locationdelegate.h"
+#include "merittext.h"
+#include "merittooltip.h"
+#include "merittwcombobox.h"
+#include "merittwlineedit.h"
+#include "registrationrunner.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+const Qt::ItemFlags kItemFlags = Qt::ItemIsSelectable | Qt::ItemIsEnabled; // 0x21
+const int kMeritRole = Qt::UserRole; // the merit a "Current Merit" item shows
+const int kClsidRole = Qt::UserRole; // the CLSID of a name item's filter
+
+// The table's texts belong to the window's translation context.
+QString windowText(const char *text)
+{
+    return QCoreApplication::translate("PivoraCentral", text);
+}
+
+QString unknownText()
+{
+    return QString::fromLatin1("<Unknown>");
+}
+
+QString nameText(const FilterRow &filter)
+{
+    return filter.hasName ? QString::fromLatin1(filter.name.c_str()) : unknownText();
+}
+
+// The Filter Location text: the server path when its file opens for reading,
+// the path behind the invalid-path prefix when it does not, "<Unknown>"
+// without a path.
+QString locationText(const FilterRow &filter)
+{
+    const QString path = QString::fromStdWString(filter.serverPath);
+    if (path.isEmpty())
+        return unknownText();
+    if (filter.serverExists)
+        return path;
+    return QString::fromWCharArray(invalidPathPrefix) + path;
+}
+
+} // namespace
+
+FilterTable::FilterTable(QWidget *window) : QTableWidget(0, ColumnCount, window), window(window)
+{
+    setHorizontalHeaderLabels(QStringList() << windowText("Filter Name") << windowText("Current Merit")
+                                            << windowText("Filter Location") << windowText("New Merit")
+                                            << windowText("Custom Merit") << windowText("Unregister"));
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Locations stay on one line and lose the middle of their folder when
+    // the column is too narrow, so the drive and the file name stay
+    // readable; wrapping at blanks showed a path without blanks as "C:...".
+    setWordWrap(false);
+    setItemDelegateForColumn(ColumnLocation, new LocationDelegate(this));
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    // Tab moves between the table and the buttons; arrow keys move between
+    // cells, and Space, Return or F2 work the cell widget of the current cell.
+    setTabKeyNavigation(false);
+    installEventFilter(new CellKeyboardAccess(this));
+    setColumnWidth(ColumnNewMerit, 80);
+    setColumnWidth(ColumnCustomMerit, 100);
+    setColumnWidth(ColumnUnregister, 100);
+    // The merit cell's tooltip says whether the filter's merit wins; it is
+    // worked out when asked for, so refreshes cost nothing more.
+    new MeritToolTip(this, ColumnCurrentMerit,
+                     [this](int row) {
+                         const QTableWidgetItem *name = item(row, ColumnName);
+                         return name ? name->data(kClsidRole).toString() : QString();
+                     },
+                     [](quint32 merit, quint32 defaultMerit) { return meritText(merit, defaultMerit); });
+}
+
+FilterTable::Place FilterTable::place()
+{
+    // The rebuild destroys every cell widget: focus in the table, or nowhere,
+    // comes back to the table on the same filter and column. The row at the
+    // top of the view stays there, so the rebuild keeps the user's place in a
+    // long table.
+    QWidget *focused = QApplication::focusWidget();
+    Place place;
+    place.focusInTable = !focused || focused == this || isAncestorOf(focused);
+    place.currentSlot = currentRow() >= 0 ? catalogueIndex(currentRow()) : -1;
+    place.currentColumn = currentColumn();
+    place.topSlot = catalogueIndex(rowAt(0));
+    place.verticalScroll = verticalScrollBar()->value();
+    place.horizontalScroll = horizontalScrollBar()->value();
+    return place;
+}
+
+void FilterTable::setRows(const std::vector<FilterRow> &rows)
+{
+    for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column)
+        for (int row = 0; row < rowCount(); ++row)
+            delete cellWidget(row, column);
+    clearContents();
+    setRowCount(0);
+
+    for (int row = 0; row < int(rows.size()); ++row) {
+        const FilterRow &filter = rows[size_t(row)];
+        setRowCount(row + 1);
+        setItem(row, ColumnName, new QTableWidgetItem);
+        setItem(row, ColumnCurrentMerit, new QTableWidgetItem);
+        setItem(row, ColumnLocation, new QTableWidgetItem);
+        setName(row, filter);
+        setMerit(row, filter);
+        setLocation(row, filter);
+
+        MeritTWComboBox *selector = new MeritTWComboBox(window, filter.slot);
+        const int choice = meritIdOf(filter.merit, filter.defaultMerit);
+        selector->setMeritId(choice);
+        connect(selector, SIGNAL(hackMerit(int,int)), window, SLOT(slotMeritIdSelected(int,int)));
+        setCellWidget(row, ColumnNewMerit, selector);
+
+        showCustomMeritCell(choice == MeritIdCustom, row, filter.slot);
+
+        QPushButton *unregister = new QPushButton(windowText("Unregister"), window);
+        unregister->setFocusPolicy(Qt::ClickFocus);
+        connect(unregister, SIGNAL(clicked()), window, SLOT(slotUnregister()));
+        setCellWidget(row, ColumnUnregister, unregister);
+    }
+
+    for (int column = ColumnName; column <= ColumnLocation; ++column) {
+        resizeColumnToContents(column);
+        for (int r = 0; r < rowCount(); ++r)
+            if (QTableWidgetItem *cell = item(r, column))
+                cell->setFlags(kItemFlags);
+    }
+}
+
+void FilterTable::restorePlace(const Place &place)
+{
+    if (place.focusInTable) {
+        for (int row = 0; row < rowCount(); ++row)
+            if (place.currentSlot >= 0 && catalogueIndex(row) == place.currentSlot)
+                setCurrentCell(row, place.currentColumn);
+        setFocus();
+    }
+    // The scroll bars' ranges follow the new rows only once the view has laid
+    // them out.
+    doItemsLayout();
+    const int top = place.topSlot >= 0 ? rowOfSlot(place.topSlot) : -1;
+    if (top >= 0)
+        scrollTo(model()->index(top, ColumnName), QAbstractItemView::PositionAtTop);
+    else
+        verticalScrollBar()->setValue(place.verticalScroll);
+    horizontalScrollBar()->setValue(place.horizontalScroll);
+}
+
+// The slot is read from the row's own selector, not from the widget found at
+// the row's place in the viewport: after a row is removed from a scrolled
+// table, the viewport settles its scroll offset between two such look-ups,
+// and a place found with the old offset names a neighbouring row.
+int FilterTable::catalogueIndex(int row) const
+{
+    const MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(cellWidget(row, ColumnNewMerit));
+    return selector ? selector->index() : -1;
+}
+
+int FilterTable::rowOfSlot(int slot) const
+{
+    for (int row = 0; row < rowCount(); ++row)
+        if (catalogueIndex(row) == slot)
+            return row;
+    return -1;
+}
+
+quint32 FilterTable::rowMerit(int row) const
+{
+    const QTableWidgetItem *merit = item(row, ColumnCurrentMerit);
+    return merit ? merit->data(kMeritRole).toUInt() : 0;
+}
+
+void FilterTable::setName(int row, const FilterRow &filter)
+{
+    if (QTableWidgetItem *name = item(row, ColumnName)) {
+        name->setText(nameText(filter));
+        name->setData(kClsidRole, QString::fromLatin1(filter.clsid.c_str()));
+    }
+}
+
+void FilterTable::setMerit(int row, const FilterRow &filter)
+{
+    if (QTableWidgetItem *merit = item(row, ColumnCurrentMerit)) {
+        merit->setText(meritText(filter.merit, filter.defaultMerit));
+        merit->setData(kMeritRole, filter.merit);
+    }
+}
+
+// The location column is often too narrow for the whole path, which the
+// unregister question asks the user to remember: the tooltip shows it all.
+void FilterTable::setLocation(int row, const FilterRow &filter)
+{
+    if (QTableWidgetItem *location = item(row, ColumnLocation)) {
+        location->setText(locationText(filter));
+        location->setToolTip(locationText(filter));
+    }
+}
+
+void FilterTable::showCustomMeritCell(bool show, int row, int slot)
+{
+    MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(cellWidget(row, ColumnCustomMerit));
+    if (show) {
+        if (!cell) {
+            cell = new MeritTWLineEdit(rowMerit(row), window, slot);
+            setCellWidget(row, ColumnCustomMerit, cell);
+            connect(cell, SIGNAL(editingBeautified(const QString&,int)), window,
+                    SLOT(slotCustomMeritChanged(const QString&,int)));
+        }
+        if (const QValidator *validator = cell->validator()) {
+            QString text = cell->text();
+            int position = 0;
+            if (validator->validate(text, position) != QValidator::Acceptable)
+                cell->setText(QString::fromLatin1("0x"));
+        }
+    } else if (cell) {
+        // The cell may be the very widget whose focus-out finished the edit
+        // that led here: it leaves the table at once, but is destroyed only
+        // once its own event handling is over.
+        disconnect(cell, SIGNAL(editingBeautified(const QString&,int)), window,
+                   SLOT(slotCustomMeritChanged(const QString&,int)));
+        setCellWidget(row, ColumnCustomMerit, 0);
+        cell->hide();
+        cell->deleteLater();
+    }
+}
+
+void FilterTable::removeRowsOf(const std::set<int> &removed)
+{
+    for (int row = rowCount() - 1; row >= 0; --row)
+        if (removed.count(catalogueIndex(row)))
+            removeRow(row);
+}
+
+// After a row is removed the keyboard goes to the table, on the name of the
+// filter that took the row's place: on an Unregister button of the next row,
+// Return would ask to remove that filter too, with Yes as the default answer.
+void FilterTable::focusAfterRemoval(int row)
+{
+    if (rowCount() > 0)
+        setCurrentCell(qMin(row, rowCount() - 1), ColumnName);
+    setFocus(Qt::OtherFocusReason);
+}

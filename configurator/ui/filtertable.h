@@ -1,0 +1,68 @@
+// The table of PivoraCentral: one row per registered catalogue filter, its
+// name, merit and server location, the merit selector, the custom merit cell
+// and the Unregister button. It renders the rows the filter actions read and
+// knows each row's filter; what a user action does is the window's.
+#ifndef FILTERTABLE_H
+#define FILTERTABLE_H
+
+#include "filteractions.h"
+
+#include <QTableWidget>
+
+#include <set>
+#include <vector>
+
+// The columns of PivoraCentral's table, by index.
+enum Column {
+    ColumnName = 0,
+    ColumnCurrentMerit = 1,
+    ColumnLocation = 2,
+    ColumnNewMerit = 3,    // MeritTWComboBox
+    ColumnCustomMerit = 4, // MeritTWLineEdit, while the row's choice is Custom
+    ColumnUnregister = 5,  // push button
+    ColumnCount = 6
+};
+
+class FilterTable : public QTableWidget
+{
+    Q_OBJECT
+
+public:
+    // The cell widgets are made with `window` as their parent and send their
+    // signals to its slots slotMeritIdSelected(int,int),
+    // slotCustomMeritChanged(const QString&,int) and slotUnregister().
+    explicit FilterTable(QWidget *window);
+
+    // Where the user is: the focused cell's filter and column, the filter at
+    // the top of the view and the scroll values.
+    struct Place {
+        bool focusInTable;
+        int currentSlot, currentColumn, topSlot, verticalScroll, horizontalScroll;
+    };
+    Place place();
+    // Replaces every row, in the order given, and fits columns 0 to 2. The
+    // caller sorts and restores the place.
+    void setRows(const std::vector<FilterRow> &rows);
+    void restorePlace(const Place &place);
+
+    // The catalogue slot of a row, or -1.
+    int catalogueIndex(int row) const;
+    int rowOfSlot(int slot) const;
+    // The merit the row's "Current Merit" cell shows.
+    quint32 rowMerit(int row) const;
+
+    void setName(int row, const FilterRow &filter);
+    void setMerit(int row, const FilterRow &filter);
+    void setLocation(int row, const FilterRow &filter);
+    // Creates or removes the row's custom merit cell.
+    void showCustomMeritCell(bool show, int row, int slot);
+
+    void removeRowsOf(const std::set<int> &removed);
+    // Puts the keyboard on the row that took a removed row's place.
+    void focusAfterRemoval(int row);
+
+private:
+    QWidget *window;
+};
+
+#endif
