@@ -5,8 +5,9 @@
 #include "merittext.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
+#include "outcomemessages.h"
+#include "overridecursor.h"
 #include "registrationrunner.h"
-#include "windowsversion.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -54,16 +55,6 @@ public:
 
 private:
     PivoraCentral *window;
-};
-
-// An override cursor set while one lives and restored when it ends.
-class OverrideCursor
-{
-public:
-    explicit OverrideCursor(Qt::CursorShape shape) { QApplication::setOverrideCursor(shape); }
-    ~OverrideCursor() { QApplication::restoreOverrideCursor(); }
-    OverrideCursor(const OverrideCursor &) = delete;
-    OverrideCursor &operator=(const OverrideCursor &) = delete;
 };
 
 } // namespace
@@ -117,16 +108,14 @@ void PivoraCentral::slotReset()
                 order.push_back(rowCatalogueIndex(row));
         ActionCallbacks callbacks;
         callbacks.removeStaleRegistration = [this](const FilterRow &filter) {
-            return askToRemoveStaleRegistration(filter);
+            return askToRemoveStaleRegistration(this, QString::fromLatin1(filter.name.c_str()));
         };
         for (const FilterResult &result : filterActions().reset(order, callbacks).filters)
             refused = refused || result.outcome == FilterOutcome::Refused;
         slotRefresh();
     }
-    if (refused) {
-        const OverrideCursor arrow(Qt::ArrowCursor);
-        showAccessDenied();
-    }
+    if (refused)
+        showAccessDenied(this);
 }
 
 void PivoraCentral::slotRefresh()
@@ -242,7 +231,7 @@ void PivoraCentral::slotRegister()
     // before starting it would otherwise pass without a word.
     for (const ServerFileResult &file : filterActions().registerServers(paths, ActionCallbacks()).files)
         if (file.status != 0)
-            reportRegistrationRefused(QString::fromStdWString(file.path), file.status);
+            showRegistrationRefused(this, QString::fromStdWString(file.path), file.status);
     slotRefresh();
 }
 
@@ -258,17 +247,8 @@ void PivoraCentral::slotUnregister()
     // Without its server file there is nothing to confirm: the result asks
     // whether the stale registration is to be removed instead.
     const FilterRow filter = filterActions().row(index);
-    if (filter.serverExists) {
-        const QMessageBox::StandardButton answer = QMessageBox::question(
-            this, applicationTitle,
-            tr("This action will permanently unlink %1 from your computer's DirectShow engine, it will not be "
-               "available any longer for applications like e.g. Windows Media Player! If you want to register the "
-               "same filter again later, you need to remember its \"Filter Location\".\n\nAre you sure to "
-               "permanently remove this filter from the list?").arg(QString::fromLatin1(filter.name.c_str())),
-            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-        if (answer != QMessageBox::Yes)
-            return;
-    }
+    if (filter.serverExists && !confirmUnregister(this, QString::fromLatin1(filter.name.c_str())))
+        return;
     const std::vector<FilterResult> results = filterActions().unregister(index);
     if (results.front().outcome != FilterOutcome::Removed) {
         reportResult(results.front(), row);
@@ -368,12 +348,12 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
             slotRefresh(index, row, column);
         return;
     case FilterOutcome::Refused:
-        showAccessDenied();
+        showAccessDenied(this);
         for (int column : columnsAfterDenial)
             slotRefresh(index, row, column);
         return;
     case FilterOutcome::ServerMissing:
-        if (askToRemoveStaleRegistration(filterActions().row(index))) {
+        if (askToRemoveStaleRegistration(this, QString::fromLatin1(filterActions().row(index).name.c_str()))) {
             const FilterResult removal = filterActions().removeRegistration(index);
             if (removal.outcome == FilterOutcome::Removed) {
                 const int removed = row;
@@ -387,36 +367,17 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
         }
         break;
     case FilterOutcome::NotRegistered:
-        QMessageBox::warning(this, applicationTitle,
-                             tr("It seems that this filter isn't registered anymore. Please refresh the table!"),
-                             QMessageBox::Ok, QMessageBox::NoButton);
+        showNotRegistered(this);
         break;
     case FilterOutcome::Failed:
         if (result.status == statusPathHasQuote || result.status == statusPathTooLong)
-            QMessageBox::warning(this, applicationTitle,
-                                 tr("regsvr32.exe cannot be run on %1.\n\n%2")
-                                     .arg(QString::fromStdWString(filterActions().row(index).serverPath),
-                                          registrationRefusalReason(result.status)),
-                                 QMessageBox::Ok, QMessageBox::NoButton);
+            showRunnerRefusal(this, QString::fromStdWString(filterActions().row(index).serverPath), result.status);
         else
-            QMessageBox::critical(this, applicationTitle, tr("Unknown error! Refreshing the table might help."),
-                                  QMessageBox::Ok, QMessageBox::NoButton);
+            showUnknownError(this);
         break;
     }
     for (int column = ColumnName; column <= ColumnUnregister; ++column)
         slotRefresh(index, row, column);
-}
-
-bool PivoraCentral::askToRemoveStaleRegistration(const FilterRow &filter)
-{
-    const OverrideCursor arrow(Qt::ArrowCursor);
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, applicationTitle,
-        tr("Though %1 filter is still registered, its registration path is invalid! Probably the file was "
-           "deleted or renamed.\n\nDo you want to permanently remove this filter from the list?")
-            .arg(QString::fromLatin1(filter.name.c_str())),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    return answer == QMessageBox::Yes;
 }
 
 int PivoraCentral::rowOfSender(int column)
@@ -460,34 +421,6 @@ void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
     table->restorePlace(place);
 }
 
-void PivoraCentral::reportRegistrationRefused(const QString &path, int code)
-{
-    const OverrideCursor arrow(Qt::ArrowCursor);
-    QMessageBox::warning(this, applicationTitle,
-                         tr("%1 was not registered.\n\n%2").arg(path, registrationRefusalReason(code)),
-                         QMessageBox::Ok, QMessageBox::NoButton);
-}
-
-// Why the registration runner refused a server file before regsvr32 ran.
-QString PivoraCentral::registrationRefusalReason(int code) const
-{
-    switch (code) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return tr("The file cannot be opened for reading.");
-    case ERROR_ACCESS_DENIED:
-        return tr("Access to the file was denied.");
-    case statusPathHasQuote:
-        return tr("Its path cannot be passed to regsvr32.exe (it holds a double quote or ends in a backslash).");
-    case statusPathTooLong:
-        return tr("Its path is too long to be passed to regsvr32.exe.");
-    case -1:
-        return tr("regsvr32.exe could not be started.");
-    default:
-        return tr("Unknown error %1.").arg(code);
-    }
-}
-
 // --- Helpers ---------------------------------------------------------------------
 
 // The actions' regsvr32 runs belong to this window.
@@ -500,19 +433,6 @@ FilterActions &PivoraCentral::filterActions()
 KnownFilter *PivoraCentral::entryAt(int index) const
 {
     return catalogueEntry(catalogue, index);
-}
-
-void PivoraCentral::showAccessDenied()
-{
-    QString text = tr("The operation was declined due to access denial! You need administrative privileges to "
-                      "do any changes in this table!\n\n");
-    if (windowsVersion() >= windowsVersionVista)
-        text += tr("In particular, under Windows Vista with the UAC turned on - even if you're logged in as an "
-                   "administrator - you must launch this application via the context menu's \"Run as "
-                   "administrator...\" entry in order to have your selections be successfully applied. For "
-                   "application shortcut's like 'Start' menu entries there's also the possibility to turn on the "
-                   "\"Run as administrator...\" property permanently.");
-    QMessageBox::warning(this, applicationTitle, text, QMessageBox::Ok, QMessageBox::NoButton);
 }
 
 QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip)

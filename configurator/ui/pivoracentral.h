@@ -56,9 +56,6 @@ protected:
     void showMeritChange(const std::vector<FilterResult> &results, int row);
     int rowOfSender(int column);
     int rowCatalogueIndex(int row);
-    bool askToRemoveStaleRegistration(const FilterRow &filter);
-    void reportRegistrationRefused(const QString &path, int code);
-    QString registrationRefusalReason(int code) const;
 
 private:
     FilterActions &filterActions();
@@ -66,7 +63,6 @@ private:
     void createButtons();
     void createLayout();
     QPushButton *createButton(const QString &label, const QString &toolTip);
-    void showAccessDenied();
 
     FilterCatalogue *catalogue;
     FilterActions *actions;

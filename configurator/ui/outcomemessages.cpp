@@ -1,0 +1,103 @@
+#include "outcomemessages.h"
+
+#include "appconstants.h"
+#include "overridecursor.h"
+#include "registrationrunner.h"
+#include "windowsversion.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace {
+
+// The messages belong to the window's translation context.
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PivoraCentral", text);
+}
+
+void warn(QWidget *parent, const QString &text)
+{
+    const OverrideCursor arrow(Qt::ArrowCursor);
+    QMessageBox::warning(parent, applicationTitle, text, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+bool ask(QWidget *parent, const QString &text)
+{
+    const OverrideCursor arrow(Qt::ArrowCursor);
+    return QMessageBox::question(parent, applicationTitle, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+// Why the registration runner refused a server file before regsvr32 ran.
+QString refusalReason(int status)
+{
+    switch (status) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return tr("The file cannot be opened for reading.");
+    case ERROR_ACCESS_DENIED:
+        return tr("Access to the file was denied.");
+    case statusPathHasQuote:
+        return tr("Its path cannot be passed to regsvr32.exe (it holds a double quote or ends in a backslash).");
+    case statusPathTooLong:
+        return tr("Its path is too long to be passed to regsvr32.exe.");
+    case -1:
+        return tr("regsvr32.exe could not be started.");
+    default:
+        return tr("Unknown error %1.").arg(status);
+    }
+}
+
+} // namespace
+
+void showAccessDenied(QWidget *parent)
+{
+    QString text = tr("The operation was declined due to access denial! You need administrative privileges to "
+                      "do any changes in this table!\n\n");
+    if (windowsVersion() >= windowsVersionVista)
+        text += tr("In particular, under Windows Vista with the UAC turned on - even if you're logged in as an "
+                   "administrator - you must launch this application via the context menu's \"Run as "
+                   "administrator...\" entry in order to have your selections be successfully applied. For "
+                   "application shortcut's like 'Start' menu entries there's also the possibility to turn on the "
+                   "\"Run as administrator...\" property permanently.");
+    warn(parent, text);
+}
+
+bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName)
+{
+    return ask(parent, tr("Though %1 filter is still registered, its registration path is invalid! Probably the "
+                          "file was deleted or renamed.\n\nDo you want to permanently remove this filter from the "
+                          "list?").arg(filterName));
+}
+
+bool confirmUnregister(QWidget *parent, const QString &filterName)
+{
+    return ask(parent, tr("This action will permanently unlink %1 from your computer's DirectShow engine, it will "
+                          "not be available any longer for applications like e.g. Windows Media Player! If you "
+                          "want to register the same filter again later, you need to remember its \"Filter "
+                          "Location\".\n\nAre you sure to permanently remove this filter from the list?")
+                           .arg(filterName));
+}
+
+void showNotRegistered(QWidget *parent)
+{
+    warn(parent, tr("It seems that this filter isn't registered anymore. Please refresh the table!"));
+}
+
+void showUnknownError(QWidget *parent)
+{
+    const OverrideCursor arrow(Qt::ArrowCursor);
+    QMessageBox::critical(parent, applicationTitle, tr("Unknown error! Refreshing the table might help."),
+                          QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+void showRunnerRefusal(QWidget *parent, const QString &serverPath, int status)
+{
+    warn(parent, tr("regsvr32.exe cannot be run on %1.\n\n%2").arg(serverPath, refusalReason(status)));
+}
+
+void showRegistrationRefused(QWidget *parent, const QString &serverPath, int status)
+{
+    warn(parent, tr("%1 was not registered.\n\n%2").arg(serverPath, refusalReason(status)));
+}

@@ -1,0 +1,25 @@
+// The window's questions and messages about what an action did: modal
+// message boxes with the window as parent and the application title as
+// caption, each shown under the arrow cursor.
+#ifndef OUTCOMEMESSAGES_H
+#define OUTCOMEMESSAGES_H
+
+#include <QString>
+
+class QWidget;
+
+// The access-denial warning, with the advice to run elevated from Windows
+// Vista on.
+void showAccessDenied(QWidget *parent);
+// Yes or No: remove the registration of a filter whose server file is gone.
+bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName);
+// Yes or No: unregister the filter's server.
+bool confirmUnregister(QWidget *parent, const QString &filterName);
+void showNotRegistered(QWidget *parent);
+void showUnknownError(QWidget *parent);
+// The registration runner refused a server path before regsvr32.exe ran:
+// while changing a listed filter, or while registering a chosen file.
+void showRunnerRefusal(QWidget *parent, const QString &serverPath, int status);
+void showRegistrationRefused(QWidget *parent, const QString &serverPath, int status);
+
+#endif
