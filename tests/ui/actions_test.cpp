@@ -25,13 +25,6 @@ namespace {
 const QString accessDenied = "The operation was declined due to access denial! You need administrative privileges "
                              "to do any changes in this table!\n\n";
 
-// Copies a sample server to a new name, as a user copies a file.
-bool copyServer(const char *server, const std::string &to)
-{
-    std::error_code error;
-    return std::filesystem::copy_file(serverFile(server), to, error);
-}
-
 // Copies a filter's sample server to a path of `length` characters, in
 // folders made in a new temporary folder `top`; empty when that fails.
 std::string copyServerToPathOfLength(int slot, size_t length, std::string &top)

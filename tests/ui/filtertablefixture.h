@@ -9,8 +9,7 @@
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
 #include "pivoracentral.h"
-#include "registrationrunner.h"
-#include "testsupport.h"
+#include "sampleservers.h"
 
 #include <QAbstractItemView>
 #include <QPushButton>
@@ -18,18 +17,6 @@
 #include <QtTest>
 
 #include <string>
-
-// Full path of a sample server (or another .ax name) beside the tests.
-inline std::string serverFile(const char *server)
-{
-    return testsupport::programFolder() + server + ".ax";
-}
-
-// Registers or unregisters a server file silently; the runner's status.
-inline int serverCall(const std::string &path, bool doRegister)
-{
-    return runRegsvr32(0, doRegister, testsupport::widen(path).c_str(), true);
-}
 
 // Catalogue slots by kind, as the sample servers ship them: each filter in a
 // server of its own, the linked MPEG-2 pairs (40 with 42, 41 with 43) in one

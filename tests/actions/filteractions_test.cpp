@@ -1,0 +1,197 @@
+// The filter actions without a window, on the platform's registry and
+// regsvr32 with the sample servers: what each action changes, and that its
+// results name every filter it touched with the right outcome.
+#include "filteractions.h"
+#include "filterregistrystore.h"
+#include "knownfilterrows.h"
+#include "sampleservers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int h264 = 0, hevc = 2, mpeg2Video = 40, mpeg2VideoTwin = 42, matroska = 46;
+const uint32_t custom = 0x00123456;
+
+class FilterActionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(buildCatalogue(catalogue));
+        actions = new FilterActions(catalogue);
+        for (int slot : {h264, hevc, mpeg2Video, matroska})
+            ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[slot].server), true));
+    }
+    void TearDown() override
+    {
+        registry.setFiltersWritable(true);
+        delete actions;
+        releaseCatalogue(catalogue);
+        if (!folder.empty())
+            testsupport::removeTree(folder);
+    }
+    static uint32_t merit(int slot) { return readFilterMerit(nullptr, knownFilterRows[slot].clsid); }
+    static void setMerit(int slot, uint32_t value)
+    {
+        ASSERT_EQ(0, writeFilterMerit(value, nullptr, knownFilterRows[slot].clsid));
+    }
+    // Registers a copy of a filter's server from a folder of its own, then
+    // deletes the copy: the filter stays registered with a missing server.
+    void registerStaleCopy(int slot)
+    {
+        folder = testsupport::makeTempFolder();
+        const std::string copy = folder + knownFilterRows[slot].server + ".ax";
+        ASSERT_TRUE(copyServer(knownFilterRows[slot].server, copy));
+        ASSERT_EQ(0, serverCall(copy, true));
+        ASSERT_EQ(0, std::remove(copy.c_str()));
+    }
+    static const FilterResult *resultOf(const std::vector<FilterResult> &results, int slot)
+    {
+        for (const FilterResult &result : results)
+            if (result.slot == slot)
+                return &result;
+        return nullptr;
+    }
+
+    testsupport::ScopedRegistry registry;
+    FilterCatalogue *catalogue = nullptr;
+    FilterActions *actions = nullptr;
+    std::string folder;
+};
+
+TEST_F(FilterActionsTest, RowsHoldTheRegistrysValues)
+{
+    setMerit(hevc, custom);
+    registerStaleCopy(matroska);
+    const std::vector<FilterRow> rows = actions->registeredFilters();
+    ASSERT_EQ(5u, rows.size()); // the MPEG-2 video server registers both members of its pair
+    EXPECT_EQ(hevc, rows[1].slot);
+    EXPECT_EQ(custom, rows[1].merit);
+    EXPECT_EQ(knownFilterRows[hevc].defaultMerit, rows[1].defaultMerit);
+    EXPECT_EQ(std::string(knownFilterRows[hevc].name), rows[1].name);
+    EXPECT_EQ(testsupport::widen(serverFile(knownFilterRows[hevc].server)), rows[1].serverPath);
+    EXPECT_TRUE(rows[1].serverExists);
+    EXPECT_EQ(matroska, rows[4].slot);
+    EXPECT_FALSE(rows[4].serverExists);
+    EXPECT_FALSE(rows[4].serverPath.empty());
+    EXPECT_EQ(-1, actions->row(knownFilterRowCount).slot); // the first empty slot
+}
+
+TEST_F(FilterActionsTest, MeritChangesKeepTheLinkedPartnerAndNameTheServersOtherFilters)
+{
+    setMerit(mpeg2VideoTwin, custom);
+    std::vector<FilterResult> results = actions->setMerit(mpeg2Video, 0xFFFFFFFF);
+    ASSERT_EQ(2u, results.size());
+    EXPECT_EQ(mpeg2Video, results[0].slot);
+    EXPECT_EQ(FilterOutcome::Changed, results[0].outcome);
+    EXPECT_EQ(0xFFFFFFFFu, results[0].meritAfter);
+    EXPECT_EQ(0xFFFFFFFFu, merit(mpeg2Video));
+    // The re-registration reset the twin; its merit was written back.
+    EXPECT_EQ(mpeg2VideoTwin, results[1].slot);
+    EXPECT_EQ(FilterOutcome::Unchanged, results[1].outcome);
+    EXPECT_EQ(custom, merit(mpeg2VideoTwin));
+
+    // Default on a filter already at its default is no refusal.
+    results = actions->setDefaultMerit(h264);
+    ASSERT_EQ(1u, results.size());
+    EXPECT_EQ(FilterOutcome::Unchanged, results[0].outcome);
+    EXPECT_EQ(0, results[0].status);
+
+    results = actions->setMerit(knownFilterRowCount, 1); // an empty slot
+    EXPECT_EQ(FilterOutcome::Failed, results[0].outcome);
+    EXPECT_EQ(ERROR_BAD_ARGUMENTS, results[0].status);
+}
+
+TEST_F(FilterActionsTest, RefusedWritesAreRefusalsAndChangeNothing)
+{
+    setMerit(hevc, custom);
+    if (!registry.setFiltersWritable(false))
+        GTEST_SKIP() << "write access cannot be taken away here";
+    std::vector<FilterResult> results = actions->setMerit(h264, 0xFFFFFFFF);
+    EXPECT_EQ(FilterOutcome::Refused, results[0].outcome);
+    EXPECT_EQ(ERROR_ACCESS_DENIED, results[0].status);
+    EXPECT_EQ(knownFilterRows[h264].defaultMerit, merit(h264));
+    // A re-registration that left a custom merit as it was was refused.
+    results = actions->setDefaultMerit(hevc);
+    EXPECT_EQ(FilterOutcome::Refused, results[0].outcome);
+    EXPECT_EQ(custom, merit(hevc));
+    // So was an unregistration that left the filter registered.
+    results = actions->unregister(h264);
+    ASSERT_EQ(1u, results.size());
+    EXPECT_EQ(FilterOutcome::Refused, results[0].outcome);
+    EXPECT_TRUE(actions->isRegistered(h264));
+}
+
+TEST_F(FilterActionsTest, ResetReportsProgressStopsWhenCancelledAndAsksAboutStaleServers)
+{
+    setMerit(h264, custom);
+    setMerit(hevc, custom);
+    std::vector<int> steps;
+    ActionCallbacks callbacks;
+    callbacks.progress = [&](int done, int total, int slot) {
+        EXPECT_EQ(2, total);
+        EXPECT_EQ(int(steps.size()), done);
+        steps.push_back(slot);
+    };
+    callbacks.cancelled = [&] { return steps.size() == 1; };
+    ResetReport report = actions->reset({h264, hevc}, callbacks);
+    EXPECT_TRUE(report.cancelled);
+    EXPECT_EQ(std::vector<int>{h264}, steps);
+    ASSERT_EQ(1u, report.filters.size());
+    EXPECT_EQ(FilterOutcome::Changed, report.filters[0].outcome);
+    EXPECT_EQ(knownFilterRows[h264].defaultMerit, merit(h264));
+    EXPECT_EQ(custom, merit(hevc)); // never reached
+
+    registerStaleCopy(matroska);
+    std::vector<int> asked;
+    ActionCallbacks stale;
+    stale.removeStaleRegistration = [&](const FilterRow &row) {
+        asked.push_back(row.slot);
+        return asked.size() > 1; // No the first time, Yes the second
+    };
+    report = actions->reset({matroska, hevc}, stale);
+    ASSERT_EQ(2u, report.filters.size());
+    EXPECT_EQ(FilterOutcome::ServerMissing, report.filters[0].outcome);
+    EXPECT_EQ(FilterOutcome::Changed, report.filters[1].outcome);
+    EXPECT_TRUE(actions->isRegistered(matroska));
+    report = actions->reset({matroska}, stale);
+    EXPECT_EQ(FilterOutcome::Removed, report.filters[0].outcome);
+    EXPECT_FALSE(actions->isRegistered(matroska));
+    EXPECT_EQ((std::vector<int>{matroska, matroska}), asked);
+}
+
+TEST_F(FilterActionsTest, RegisterAndUnregisterNameWhatTheyAddedAndRemoved)
+{
+    const std::wstring missing = testsupport::widen(serverFile("KestraneNoSuchServer"));
+    const std::wstring vp9 = testsupport::widen(serverFile(knownFilterRows[11].server));
+    testsupport::UiCapture regsvr32Reports; // without /s regsvr32 may report in a box of its own
+    const RegistrationReport registration = actions->registerServers({missing, vp9}, ActionCallbacks());
+    regsvr32Reports.finish();
+    ASSERT_EQ(2u, registration.files.size());
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, registration.files[0].status);
+    EXPECT_EQ(0, registration.files[1].status);
+    EXPECT_EQ(std::vector<int>{11}, registration.added);
+
+    // One server, two listed filters: both are named.
+    std::vector<FilterResult> results = actions->unregister(mpeg2VideoTwin);
+    ASSERT_EQ(2u, results.size());
+    EXPECT_EQ(mpeg2VideoTwin, results[0].slot);
+    EXPECT_EQ(FilterOutcome::Removed, results[0].outcome);
+    ASSERT_NE(nullptr, resultOf(results, mpeg2Video));
+    EXPECT_EQ(FilterOutcome::Removed, resultOf(results, mpeg2Video)->outcome);
+    EXPECT_FALSE(actions->isRegistered(mpeg2Video));
+
+    // A filter whose server is gone is not unregistered: regsvr32 never runs.
+    registerStaleCopy(matroska);
+    results = actions->unregister(matroska);
+    ASSERT_EQ(1u, results.size());
+    EXPECT_EQ(FilterOutcome::ServerMissing, results[0].outcome);
+    EXPECT_EQ(FilterOutcome::Removed, actions->removeRegistration(matroska).outcome);
+    EXPECT_EQ(FilterOutcome::NotRegistered, actions->unregister(matroska)[0].outcome);
+}
+
+} // namespace
