@@ -1,6 +1,7 @@
 # Sourced by the scripts that build for Windows or run Windows programs under
 # Wine: the Windows build's configure line and the set-up of a Wine prefix,
 # written once.
+source "$(dirname "${BASH_SOURCE[0]}")/build.sh"
 
 # Configures and builds <folder> for 64-bit Windows with mingw-w64, against
 # Qt for Windows (built by scripts/build-qt-windows when it is missing), with
@@ -8,13 +9,9 @@
 windows_build() { # <checkout> <folder>
     local top=$1 folder=$2 qt
     qt=$("$top/scripts/build-qt-windows")
-    mkdir -p "$folder"
-    echo "building $folder with Qt for Windows in $qt (log: $folder/build.log)"
-    { cmake -S "$top" -B "$folder" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
-          -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRANE_QT_WINDOWS_PREFIX="$qt" &&
-      cmake --build "$folder" -j "${KESTRANE_JOBS:-$(nproc 2>/dev/null || echo 2)}"; } >"$folder/build.log" 2>&1 ||
-        { echo "the Windows build failed; the end of $folder/build.log:" >&2
-          tail -n 40 "$folder/build.log" >&2; return 1; }
+    echo "with Qt for Windows in $qt:"
+    build_tree "$top" "$folder" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+        -DKESTRANE_QT_WINDOWS_PREFIX="$qt"
 }
 
 # Makes the Wine prefix <folder> the one of every later wine command: 64-bit,
