@@ -6,13 +6,13 @@
 #include <QLineEdit>
 #include <QTableWidget>
 
-CellKeyboardAccess::CellKeyboardAccess(QTableWidget *table) : QObject(table), m_table(table)
+CellKeyboardAccess::CellKeyboardAccess(QTableWidget *table) : QObject(table), table(table)
 {
 }
 
 bool CellKeyboardAccess::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_table || event->type() != QEvent::KeyPress)
+    if (watched != table || event->type() != QEvent::KeyPress)
         return false;
     const QKeyEvent *key = static_cast<QKeyEvent *>(event);
     if (key->modifiers() & ~Qt::KeypadModifier)
@@ -26,7 +26,7 @@ bool CellKeyboardAccess::eventFilter(QObject *watched, QEvent *event)
     default:
         return false;
     }
-    QWidget *cell = m_table->cellWidget(m_table->currentRow(), m_table->currentColumn());
+    QWidget *cell = table->cellWidget(table->currentRow(), table->currentColumn());
     if (!cell || !cell->isEnabled())
         return false;
     if (QComboBox *list = qobject_cast<QComboBox *>(cell)) {

@@ -20,7 +20,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QTableWidget *m_table;
+    QTableWidget *table;
 };
 
 #endif

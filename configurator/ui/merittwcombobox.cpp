@@ -10,13 +10,13 @@
 #include <QWheelEvent>
 
 MeritTWComboBox::MeritTWComboBox(QWidget *parent, int index)
-    : QComboBox(parent), m_meritId(MeritIdDefault), m_index(index)
+    : QComboBox(parent), choice(MeritIdDefault), catalogueIndex(index)
 {
     insertItem(0, QIcon(), meritIdText(MeritIdDefault), QVariant());
     insertItem(1, QIcon(), meritIdText(MeritIdDisable), QVariant());
     insertItem(2, QIcon(), meritIdText(MeritIdHigh), QVariant());
     insertItem(MeritIdCustom, QIcon(), meritIdText(MeritIdCustom), QVariant()); // past the end: appended
-    setCurrentIndex(indexOfMeritId(m_meritId));
+    setCurrentIndex(indexOfMeritId(choice));
     // A table cell: out of the Tab chain (the table hands the keyboard to it)
     // and never focused by the wheel.
     setFocusPolicy(Qt::ClickFocus);
@@ -34,7 +34,7 @@ int MeritTWComboBox::indexOfMeritId(int id)
 
 void MeritTWComboBox::setMeritId(int id)
 {
-    m_meritId = id;
+    choice = id;
     setCurrentIndex(indexOfMeritId(id));
 }
 
@@ -44,11 +44,11 @@ void MeritTWComboBox::slotMeritIdChanged(int position)
         return;
     static const int idOfPosition[] = {MeritIdDefault, MeritIdDisable, MeritIdHigh, MeritIdCustom};
     const int id = idOfPosition[position < 4 ? position : 3];
-    if (id == m_meritId)
+    if (id == choice)
         return;
-    m_meritId = id;
-    emit hackMerit(m_meritId);
-    emit hackMerit(m_meritId, m_index);
+    choice = id;
+    emit hackMerit(choice);
+    emit hackMerit(choice, catalogueIndex);
 }
 
 // The wheel over a selector the user is not working with scrolls the table:

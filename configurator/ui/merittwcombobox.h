@@ -16,8 +16,8 @@ public:
     int indexOfMeritId(int id);
     // Shows a choice the program decided; emits nothing.
     void setMeritId(int id);
-    int meritId() const { return m_meritId; }
-    int index() const { return m_index; }
+    int meritId() const { return choice; }
+    int index() const { return catalogueIndex; }
 
 signals:
     void hackMerit(int id);
@@ -31,8 +31,8 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
-    int m_meritId;
-    int m_index;
+    int choice;
+    int catalogueIndex;
 };
 
 #endif

@@ -6,12 +6,12 @@
 
 MeritTWLineEdit::MeritTWLineEdit(quint32 merit, QWidget *parent, int index)
     : QLineEdit(meritHexText(merit), parent),
-      m_index(index),
-      m_regExp(QString::fromLatin1("^(0x)?([0-9]|[a-f]|[A-F]){1,8}$"), Qt::CaseSensitive, QRegExp::RegExp)
+      catalogueIndex(index),
+      meritPattern(QString::fromLatin1("^(0x)?([0-9]|[a-f]|[A-F]){1,8}$"), Qt::CaseSensitive, QRegExp::RegExp)
 {
     setMinimumWidth(100);
     setFocusPolicy(Qt::ClickFocus); // a table cell: the table hands the keyboard to it
-    setValidator(new QRegExpValidator(m_regExp, this));
+    setValidator(new QRegExpValidator(meritPattern, this));
     connect(this, SIGNAL(editingFinished()), this, SLOT(slotBeautifyInput()));
 }
 
@@ -47,6 +47,6 @@ void MeritTWLineEdit::slotBeautifyInput()
     if (!acceptable(t))
         t.clear();
     setText(t);
-    emit editingBeautified(m_index);
-    emit editingBeautified(t, m_index);
+    emit editingBeautified(catalogueIndex);
+    emit editingBeautified(t, catalogueIndex);
 }

@@ -18,7 +18,7 @@ public:
     // Shows a merit the program decided; emits nothing. With `validate`, a
     // text the validator refuses is emptied.
     void setMerit(quint32 merit, bool validate);
-    int index() const { return m_index; }
+    int index() const { return catalogueIndex; }
 
 signals:
     void editingBeautified(int index);
@@ -30,8 +30,8 @@ protected slots:
 private:
     bool acceptable(QString text) const;
 
-    int m_index;
-    QRegExp m_regExp;
+    int catalogueIndex;
+    QRegExp meritPattern;
 };
 
 #endif

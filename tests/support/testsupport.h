@@ -36,8 +36,8 @@ public:
     struct Lock; // Windows: the keys refused, with their own access lists
 
 private:
-    std::string file_;
-    Lock *lock_ = nullptr;
+    std::string registryFile;
+    Lock *keyLocks = nullptr;
 };
 
 // True where regsvr32 appends its parameter text to $REGSVR32_TRACE (the
@@ -74,16 +74,16 @@ public:
 
     // Stops capturing and returns what was seen; call once.
     void finish();
-    const std::vector<std::string> &debugLines() const { return debugLines_; }
-    const std::vector<MessageBoxSeen> &messageBoxes() const { return boxes_; }
+    const std::vector<std::string> &debugLines() const { return seenLines; }
+    const std::vector<MessageBoxSeen> &messageBoxes() const { return seenBoxes; }
 
     struct State; // the platform's capture machinery
 
 private:
-    State *state_;        // deleted by finish()
-    bool finished_ = false;
-    std::vector<std::string> debugLines_;
-    std::vector<MessageBoxSeen> boxes_;
+    State *captureState;        // deleted by finish()
+    bool finished = false;
+    std::vector<std::string> seenLines;
+    std::vector<MessageBoxSeen> seenBoxes;
 };
 
 } // namespace testsupport

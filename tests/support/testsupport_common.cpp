@@ -28,7 +28,7 @@ bool waitForFile(const std::string &path, int timeoutMs)
 
 UiCapture::~UiCapture()
 {
-    if (!finished_)
+    if (!finished)
         finish();
 }
 

@@ -17,22 +17,22 @@ namespace testsupport {
 ScopedRegistry::ScopedRegistry()
 {
     const std::string folder = makeTempFolder();
-    file_ = folder + "registry.reg";
-    setEnvironment("WIN32_STANDIN_REGISTRY", file_.c_str());
+    registryFile = folder + "registry.reg";
+    setEnvironment("WIN32_STANDIN_REGISTRY", registryFile.c_str());
 }
 
 ScopedRegistry::~ScopedRegistry()
 {
-    removeTree(file_.substr(0, file_.rfind('/') + 1));
+    removeTree(registryFile.substr(0, registryFile.rfind('/') + 1));
 }
 
 bool ScopedRegistry::setWritable(bool writable)
 {
     // A missing file is an empty registry; make it exist so it has a mode.
-    if (access(file_.c_str(), F_OK) != 0)
-        if (FILE *f = fopen(file_.c_str(), "w"))
+    if (access(registryFile.c_str(), F_OK) != 0)
+        if (FILE *f = fopen(registryFile.c_str(), "w"))
             fclose(f);
-    return chmod(file_.c_str(), writable ? 0644 : 0444) == 0;
+    return chmod(registryFile.c_str(), writable ? 0644 : 0444) == 0;
 }
 
 bool ScopedRegistry::setFiltersWritable(bool writable)
@@ -42,7 +42,7 @@ bool ScopedRegistry::setFiltersWritable(bool writable)
 
 std::string ScopedRegistry::file() const
 {
-    return file_;
+    return registryFile;
 }
 
 bool regsvr32Traces()
@@ -90,7 +90,7 @@ bool processRunning(long pid)
 struct UiCapture::State {
 };
 
-UiCapture::UiCapture() : state_(new State)
+UiCapture::UiCapture() : captureState(new State)
 {
     testing::internal::CaptureStderr();
 }
@@ -99,9 +99,9 @@ UiCapture::UiCapture() : state_(new State)
 // "caption: text" whose caption is one of the boxes the system raises.
 void UiCapture::finish()
 {
-    finished_ = true;
-    delete state_;
-    state_ = nullptr;
+    finished = true;
+    delete captureState;
+    captureState = nullptr;
     const std::string err = testing::internal::GetCapturedStderr();
     size_t start = 0;
     while (start < err.size()) {
@@ -115,12 +115,12 @@ void UiCapture::finish()
         for (const char *caption : captions) {
             const std::string prefix = std::string(caption) + ": ";
             if (line.compare(0, prefix.size(), prefix) == 0) {
-                boxes_.push_back(MessageBoxSeen{caption, line.substr(prefix.size())});
+                seenBoxes.push_back(MessageBoxSeen{caption, line.substr(prefix.size())});
                 box = true;
             }
         }
         if (!box)
-            debugLines_.push_back(line);
+            seenLines.push_back(line);
     }
 }
 

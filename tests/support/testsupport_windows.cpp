@@ -141,10 +141,10 @@ bool ScopedRegistry::setWritable(bool)
 bool ScopedRegistry::setFiltersWritable(bool writable)
 {
     if (writable) {
-        if (!lock_)
+        if (!keyLocks)
             return true;
         bool restored = true;
-        for (auto saved = lock_->keys.rbegin(); saved != lock_->keys.rend(); ++saved) {
+        for (auto saved = keyLocks->keys.rbegin(); saved != keyLocks->keys.rend(); ++saved) {
             HKEY key = nullptr;
             const LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, saved->path.c_str(), 0, WRITE_DAC, &key);
             if (rc == ERROR_FILE_NOT_FOUND)
@@ -155,13 +155,13 @@ bool ScopedRegistry::setFiltersWritable(bool writable)
             if (key)
                 RegCloseKey(key);
         }
-        delete lock_;
-        lock_ = nullptr;
+        delete keyLocks;
+        keyLocks = nullptr;
         return restored;
     }
-    if (lock_)
+    if (keyLocks)
         return true;
-    lock_ = new Lock;
+    keyLocks = new Lock;
     for (const std::string &path : filterKeyPaths()) {
         HKEY key = nullptr;
         const LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key);
@@ -175,7 +175,7 @@ bool ScopedRegistry::setFiltersWritable(bool writable)
             setFiltersWritable(true);
             return false;
         }
-        lock_->keys.push_back(Lock::Saved{path, std::move(own)});
+        keyLocks->keys.push_back(Lock::Saved{path, std::move(own)});
     }
     return true;
 }
@@ -297,24 +297,24 @@ void watchBoxes(UiCapture::State *state)
 
 } // namespace
 
-UiCapture::UiCapture() : state_(new State)
+UiCapture::UiCapture() : captureState(new State)
 {
-    activeCapture = state_;
-    state_->handler = AddVectoredExceptionHandler(1, debugOutputHandler);
-    state_->watcher = std::thread(watchBoxes, state_);
+    activeCapture = captureState;
+    captureState->handler = AddVectoredExceptionHandler(1, debugOutputHandler);
+    captureState->watcher = std::thread(watchBoxes, captureState);
 }
 
 void UiCapture::finish()
 {
-    finished_ = true;
-    state_->stop = true;
-    state_->watcher.join();
-    RemoveVectoredExceptionHandler(state_->handler);
+    finished = true;
+    captureState->stop = true;
+    captureState->watcher.join();
+    RemoveVectoredExceptionHandler(captureState->handler);
     activeCapture = nullptr;
-    debugLines_ = state_->lines; // the watcher has ended: nothing else touches them
-    boxes_ = state_->boxes;
-    delete state_;
-    state_ = nullptr;
+    seenLines = captureState->lines; // the watcher has ended: nothing else touches them
+    seenBoxes = captureState->boxes;
+    delete captureState;
+    captureState = nullptr;
 }
 
 } // namespace testsupport

@@ -6,10 +6,10 @@
 #include <QTimer>
 
 MessageBoxCloser::MessageBoxCloser(QList<QMessageBox::StandardButton> answers)
-    : m_answers(answers), m_timer(new QTimer(this))
+    : answers(answers), poller(new QTimer(this))
 {
-    connect(m_timer, SIGNAL(timeout()), this, SLOT(poll()));
-    m_timer->start(20);
+    connect(poller, SIGNAL(timeout()), this, SLOT(poll()));
+    poller->start(20);
 }
 
 void MessageBoxCloser::poll()
@@ -24,10 +24,10 @@ void MessageBoxCloser::poll()
     seen.icon = box->icon();
     seen.buttons = box->standardButtons();
     seen.defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton()) : QMessageBox::NoButton;
-    m_seen.append(seen);
-    const QMessageBox::StandardButton answer = m_answers.isEmpty() ? QMessageBox::Ok
-                                               : m_answers.size() > 1 ? m_answers.takeFirst()
-                                                                      : m_answers.first();
+    boxesSeen.append(seen);
+    const QMessageBox::StandardButton answer = answers.isEmpty() ? QMessageBox::Ok
+                                               : answers.size() > 1 ? answers.takeFirst()
+                                                                      : answers.first();
     if (QAbstractButton *button = box->button(answer))
         button->click();
     else

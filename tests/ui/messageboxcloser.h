@@ -25,16 +25,16 @@ public:
     // Answers each box with the next of `answers` (the last one repeats).
     explicit MessageBoxCloser(QList<QMessageBox::StandardButton> answers = {QMessageBox::Ok});
 
-    const QList<Seen> &seen() const { return m_seen; }
-    int count() const { return m_seen.size(); }
+    const QList<Seen> &seen() const { return boxesSeen; }
+    int count() const { return boxesSeen.size(); }
 
 private slots:
     void poll();
 
 private:
-    QList<QMessageBox::StandardButton> m_answers;
-    QList<Seen> m_seen;
-    QTimer *m_timer;
+    QList<QMessageBox::StandardButton> answers;
+    QList<Seen> boxesSeen;
+    QTimer *poller;
 };
 
 #endif

@@ -118,28 +118,28 @@ public:
     LONG refresh()
     {
         const char *variable = std::getenv("WIN32_STANDIN_REGISTRY");
-        if (!(variable && *variable && path_ == variable) && standin::registryFilePath() != path_) {
-            path_ = standin::registryFilePath();
+        if (!(variable && *variable && loadedPath == variable) && standin::registryFilePath() != loadedPath) {
+            loadedPath = standin::registryFilePath();
             forget();
         }
         FileIdentity id;
         struct stat st;
-        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && st.st_nlink > 0)
+        if (fileDescriptor >= 0 && ::fstat(fileDescriptor, &st) == 0 && st.st_nlink > 0)
             id = identityOf(st);
         else
-            id = identityOf(path_);
-        if (loaded_ && id == identity_)
-            return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+            id = identityOf(loadedPath);
+        if (loaded && id == loadedIdentity)
+            return unreadable ? ERROR_BADDB : ERROR_SUCCESS;
         return load();
     }
 
     // False when the file exists without its owner-write bit.
-    bool writable() const { return !identity_.exists || (identity_.mode & S_IWUSR); }
+    bool writable() const { return !loadedIdentity.exists || (loadedIdentity.mode & S_IWUSR); }
 
     // Changes whenever the cached hive is replaced or modified.
-    uint64_t generation() const { return generation_; }
+    uint64_t generation() const { return changeCount; }
 
-    standin::RegKey *classesRoot(bool create) { return hive_.root(kClassesRoot, create); }
+    standin::RegKey *classesRoot(bool create) { return hive.root(kClassesRoot, create); }
 
     standin::RegKey *find(const std::vector<std::string> &path)
     {
@@ -166,7 +166,7 @@ public:
         if (rc == ERROR_SUCCESS && !writable())
             rc = ERROR_ACCESS_DENIED;
         if (rc == ERROR_SUCCESS) {
-            ++generation_; // the change may move or remove keys
+            ++changeCount; // the change may move or remove keys
             rc = change();
         }
         if (rc == ERROR_SUCCESS)
@@ -178,50 +178,50 @@ public:
 private:
     void forget()
     {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-        loaded_ = false;
+        if (fileDescriptor >= 0)
+            ::close(fileDescriptor);
+        fileDescriptor = -1;
+        loaded = false;
     }
 
     LONG load()
     {
         forget();
-        ++generation_;
-        loaded_ = true;
-        bad_ = false;
-        hive_.roots.clear();
-        identity_ = FileIdentity();
-        fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0 && errno == ENOENT)
+        ++changeCount;
+        loaded = true;
+        unreadable = false;
+        hive.roots.clear();
+        loadedIdentity = FileIdentity();
+        fileDescriptor = ::open(loadedPath.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fileDescriptor < 0 && errno == ENOENT)
             return ERROR_SUCCESS; // a missing file is an empty registry
-        if (fd_ < 0) {
+        if (fileDescriptor < 0) {
             // There, but not readable: never taken for an empty registry that
             // a write would then replace.
-            bad_ = true;
-            identity_ = identityOf(path_);
+            unreadable = true;
+            loadedIdentity = identityOf(loadedPath);
             return ERROR_BADDB;
         }
         struct stat st;
         std::string bytes;
-        if (::fstat(fd_, &st) != 0 || !readAll(fd_, bytes) || !standin::parseRegFile(bytes, hive_, nullptr)) {
-            bad_ = true;
-            hive_.roots.clear();
+        if (::fstat(fileDescriptor, &st) != 0 || !readAll(fileDescriptor, bytes) || !standin::parseRegFile(bytes, hive, nullptr)) {
+            unreadable = true;
+            hive.roots.clear();
         }
-        identity_ = identityOf(st);
-        return bad_ ? ERROR_BADDB : ERROR_SUCCESS;
+        loadedIdentity = identityOf(st);
+        return unreadable ? ERROR_BADDB : ERROR_SUCCESS;
     }
 
     LONG save()
     {
         // A file the reader would reject must never replace a good one.
-        if (!standin::fileCanHold(hive_)) {
+        if (!standin::fileCanHold(hive)) {
             forget(); // the hive holds a change the file does not
             return ERROR_WRITE_FAULT;
         }
-        const std::string bytes = standin::serializeRegFile(hive_);
-        const std::string temp = path_ + ".tmp." + std::to_string(::getpid());
-        const mode_t mode = identity_.exists ? (identity_.mode & 07777) : 0644;
+        const std::string bytes = standin::serializeRegFile(hive);
+        const std::string temp = loadedPath + ".tmp." + std::to_string(::getpid());
+        const mode_t mode = loadedIdentity.exists ? (loadedIdentity.mode & 07777) : 0644;
         int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
         bool ok = fd >= 0;
         if (ok) {
@@ -229,7 +229,7 @@ private:
             ok = writeWholeFile(fd, bytes);
         }
         if (ok)
-            ok = ::rename(temp.c_str(), path_.c_str()) == 0;
+            ok = ::rename(temp.c_str(), loadedPath.c_str()) == 0;
         struct stat st;
         if (ok)
             ok = ::fstat(fd, &st) == 0;
@@ -241,10 +241,10 @@ private:
             return ERROR_WRITE_FAULT;
         }
         // The new file is the one this process now has open and cached.
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = fd;
-        identity_ = identityOf(st);
+        if (fileDescriptor >= 0)
+            ::close(fileDescriptor);
+        fileDescriptor = fd;
+        loadedIdentity = identityOf(st);
         return ERROR_SUCCESS;
     }
 
@@ -258,13 +258,13 @@ private:
         return n == 0;
     }
 
-    std::string path_;
-    int fd_ = -1;
-    FileIdentity identity_;
-    bool loaded_ = false;
-    bool bad_ = false;
-    uint64_t generation_ = 0;
-    standin::RegHive hive_;
+    std::string loadedPath;
+    int fileDescriptor = -1;
+    FileIdentity loadedIdentity;
+    bool loaded = false;
+    bool unreadable = false;
+    uint64_t changeCount = 0;
+    standin::RegHive hive;
 };
 
 std::mutex storeMutex;
