@@ -60,6 +60,17 @@ int32_t FilterActions::registerSilently(const FilterRow &row) const
     return runRegsvr32(ownerWindow, true, row.serverPath.c_str(), true);
 }
 
+// Re-registers the server so that its own registration writes the filter's
+// default merit. A registration that changed nothing although the merit was
+// not the default was refused: regsvr32 reports no such failure of its own.
+int32_t FilterActions::restoreDefaultMerit(const FilterRow &row) const
+{
+    const int32_t status = registerSilently(row);
+    if (status == ERROR_SUCCESS && row.merit != row.defaultMerit && readFilterMerit(entryAt(row.slot)) == row.merit)
+        return ERROR_ACCESS_DENIED;
+    return status;
+}
+
 // What a status means for one filter, with its merit read again.
 FilterResult FilterActions::resultOf(int slot, int32_t status, uint32_t meritBefore) const
 {
@@ -120,17 +131,12 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
             others.emplace_back(other, readFilterMerit(entryAt(other)));
     }
 
-    int32_t status = registerSilently(target);
+    int32_t status = writeMerit ? registerSilently(target) : restoreDefaultMerit(target);
     if (status == ERROR_SUCCESS && writeMerit)
         status = writeFilterMerit(merit, entry);
     int32_t partnerStatus = ERROR_SUCCESS;
     if (status == ERROR_SUCCESS && partnerListed)
         partnerStatus = writeFilterMerit(partnerBefore, entryAt(partnerSlot));
-    // A registration that changed nothing although the merit was not the
-    // default was refused: regsvr32 reports no such failure of its own.
-    if (status == ERROR_SUCCESS && !writeMerit && readFilterMerit(entry) == target.merit &&
-        target.merit != target.defaultMerit)
-        status = ERROR_ACCESS_DENIED;
 
     std::vector<FilterResult> results{resultOf(slot, status, target.merit)};
     for (const auto &other : others)
@@ -154,10 +160,7 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
         if (callbacks.progress)
             callbacks.progress(done, total, slot);
         const FilterRow target = row(slot);
-        int32_t status = registerSilently(target);
-        if (status == ERROR_SUCCESS && readFilterMerit(entryAt(slot)) == target.merit &&
-            target.merit != target.defaultMerit)
-            status = ERROR_ACCESS_DENIED;
+        const int32_t status = restoreDefaultMerit(target);
         FilterResult result = resultOf(slot, status, target.merit);
         if (status == ERROR_FILE_NOT_FOUND && result.outcome == FilterOutcome::ServerMissing &&
             callbacks.removeStaleRegistration && callbacks.removeStaleRegistration(target))

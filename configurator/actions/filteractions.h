@@ -120,6 +120,7 @@ public:
 private:
     KnownFilter *entryAt(int slot) const;
     int32_t registerSilently(const FilterRow &row) const;
+    int32_t restoreDefaultMerit(const FilterRow &row) const;
     std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit);
     FilterResult resultOf(int slot, int32_t status, uint32_t meritBefore) const;
     std::vector<int> registeredSlots() const;
