@@ -173,6 +173,15 @@ int FilterTable::rowOfSlot(int slot) const
     return -1;
 }
 
+std::vector<int> FilterTable::listedSlots() const
+{
+    std::vector<int> listed;
+    for (int row = 0; row < rowCount(); ++row)
+        if (catalogueIndex(row) >= 0)
+            listed.push_back(catalogueIndex(row));
+    return listed;
+}
+
 quint32 FilterTable::rowMerit(int row) const
 {
     const QTableWidgetItem *merit = item(row, ColumnCurrentMerit);

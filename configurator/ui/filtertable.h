@@ -48,6 +48,8 @@ public:
     // The catalogue slot of a row, or -1.
     int catalogueIndex(int row) const;
     int rowOfSlot(int slot) const;
+    // The rows' catalogue slots, top to bottom.
+    std::vector<int> listedSlots() const;
     // The merit the row's "Current Merit" cell shows.
     quint32 rowMerit(int row) const;
 

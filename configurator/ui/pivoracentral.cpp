@@ -101,16 +101,11 @@ void PivoraCentral::slotReset()
     bool refused = false;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        // The filters in the order the table lists them.
-        std::vector<int> order;
-        for (int row = 0; row < table->rowCount(); ++row)
-            if (entryAt(rowCatalogueIndex(row)))
-                order.push_back(rowCatalogueIndex(row));
         ActionCallbacks callbacks;
         callbacks.removeStaleRegistration = [this](const FilterRow &filter) {
             return askToRemoveStaleRegistration(this, QString::fromLatin1(filter.name.c_str()));
         };
-        for (const FilterResult &result : filterActions().reset(order, callbacks).filters)
+        for (const FilterResult &result : filterActions().reset(table->listedSlots(), callbacks).filters)
             refused = refused || result.outcome == FilterOutcome::Refused;
         slotRefresh();
     }
@@ -186,15 +181,11 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
         // Nothing is written until the user finishes an edit of the cell,
         // neither this filter's merit nor its partner's.
         updateCustomMeritCell(true, row, index);
-        results.push_back(FilterResult());
-        results.back().slot = index;
+        results = {FilterResult{index}};
         break;
     default:
         qDebug("Invalid meritId!");
-        results.push_back(FilterResult());
-        results.back().slot = index;
-        results.back().outcome = FilterOutcome::Failed;
-        results.back().status = -1;
+        results = {FilterResult{index, FilterOutcome::Failed, -1}};
         break;
     }
     showMeritChange(results, row);
