@@ -10,13 +10,16 @@
 #include "filterpins.h"
 #include "registrymapper.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 // The legacy filter category's filters with an input pin that takes `type`,
 // in the order the filter mapper gives them (exact matching, merit floor 0).
-// Among filters of equal merit DirectShow fixes no order.
-std::vector<MappedFilter> mapperMatchingFilters(const PinMediaType &type);
+// Among filters of equal merit DirectShow fixes no order. Returns S_OK (0),
+// or the failure (an HRESULT) when the filter mapper could not be asked;
+// `filters` is empty then, which says nothing about the type.
+int32_t mapperMatchingFilters(const PinMediaType &type, std::vector<MappedFilter> &filters);
 
 // The system's plug-in control (Windows 7 and later) on one subtype and
 // one filter.

@@ -2,9 +2,10 @@
 
 // Without Windows our registry mapper is DirectShow's stand-in, and there is
 // no plug-in control.
-std::vector<MappedFilter> mapperMatchingFilters(const PinMediaType &type)
+int32_t mapperMatchingFilters(const PinMediaType &type, std::vector<MappedFilter> &filters)
 {
-    return registryMatchingFilters(type);
+    filters = registryMatchingFilters(type);
+    return 0;
 }
 
 PluginControlView pluginControlView(const Guid &, const char *)

@@ -20,13 +20,15 @@ GUID toGuid(const Guid &g)
     return out;
 }
 
-std::string narrow(const wchar_t *text)
+// Names and CLSIDs leave the seam as UTF-8: the ANSI code page would turn a
+// name in another script into question marks.
+std::string utf8(const wchar_t *text)
 {
     if (!text || !*text)
         return std::string();
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
     std::string out(size_t(size > 0 ? size : 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &out[0], size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, &out[0], size, nullptr, nullptr);
     out.resize(std::strlen(out.c_str()));
     return out;
 }
@@ -65,7 +67,7 @@ std::string legacyInstance(IMoniker *moniker)
     LPOLESTR name = nullptr;
     if (SUCCEEDED(CreateBindCtx(0, &context)) && SUCCEEDED(moniker->GetDisplayName(context, nullptr, &name)) &&
         name && _wcsnicmp(name, prefix, prefixLength) == 0)
-        instance = narrow(name + prefixLength);
+        instance = utf8(name + prefixLength);
     CoTaskMemFree(name);
     release(context);
     return instance;
@@ -79,7 +81,7 @@ bool readProperties(IMoniker *moniker, MappedFilter &filter)
     VARIANT value;
     VariantInit(&value);
     if (SUCCEEDED(bag->Read(L"FriendlyName", &value, nullptr)) && value.vt == VT_BSTR)
-        filter.name = narrow(value.bstrVal);
+        filter.name = utf8(value.bstrVal);
     VariantClear(&value);
     bool hasMerit = false;
     BYTE *bytes = nullptr;
@@ -98,29 +100,31 @@ bool readProperties(IMoniker *moniker, MappedFilter &filter)
 
 } // namespace
 
-std::vector<MappedFilter> mapperMatchingFilters(const PinMediaType &type)
+int32_t mapperMatchingFilters(const PinMediaType &type, std::vector<MappedFilter> &filters)
 {
-    std::vector<MappedFilter> found;
+    filters.clear();
     ComScope com;
     IFilterMapper2 *mapper = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
-                                reinterpret_cast<void **>(&mapper))))
-        return found;
+    HRESULT result = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                                      reinterpret_cast<void **>(&mapper));
+    if (FAILED(result))
+        return int32_t(result);
     const GUID types[2] = {toGuid(type.major), toGuid(type.minor)};
     IEnumMoniker *monikers = nullptr;
-    if (SUCCEEDED(mapper->EnumMatchingFilters(&monikers, 0, TRUE, 0, TRUE, 1, types, nullptr, nullptr, FALSE, FALSE,
-                                              0, nullptr, nullptr, nullptr)) && monikers) {
+    result = mapper->EnumMatchingFilters(&monikers, 0, TRUE, 0, TRUE, 1, types, nullptr, nullptr, FALSE, FALSE, 0,
+                                         nullptr, nullptr, nullptr);
+    if (SUCCEEDED(result) && monikers) {
         IMoniker *moniker = nullptr;
         while (monikers->Next(1, &moniker, nullptr) == S_OK) {
             MappedFilter filter{legacyInstance(moniker), std::string(), 0};
             if (!filter.instance.empty() && readProperties(moniker, filter))
-                found.push_back(filter);
+                filters.push_back(filter);
             release(moniker);
         }
     }
     release(monikers);
     release(mapper);
-    return found;
+    return SUCCEEDED(result) ? 0 : int32_t(result);
 }
 
 PluginControlView pluginControlView(const Guid &subtype, const char *clsid)
@@ -136,7 +140,7 @@ PluginControlView pluginControlView(const Guid &subtype, const char *clsid)
     if (control->GetPreferredClsid(toGuid(subtype), &preferred) == S_OK) {
         wchar_t text[40];
         if (StringFromGUID2(preferred, text, 40) > 0)
-            view.preferredClsid = narrow(text);
+            view.preferredClsid = utf8(text);
     }
     std::wstring wide;
     for (const char *p = clsid; p && *p; ++p)

@@ -3,7 +3,7 @@
 #include "filterdatareader.h"
 #include "win32api.h"
 
-MeritStanding meritStanding(const char *clsid)
+MeritStanding meritStanding(const char *clsid, MatchingFilters matchingFilters)
 {
     MeritStanding standing;
     if (!clsid || !*clsid)
@@ -19,8 +19,13 @@ MeritStanding meritStanding(const char *clsid)
         standing.reading = MeritStanding::NoInputType;
         return standing;
     }
+    std::vector<MappedFilter> offered;
+    standing.mapperStatus = matchingFilters(standing.type, offered);
+    if (standing.mapperStatus != 0) {
+        standing.reading = MeritStanding::MapperFailed;
+        return standing;
+    }
     standing.reading = MeritStanding::Read;
-    const std::vector<MappedFilter> offered = mapperMatchingFilters(standing.type);
     for (const MappedFilter &filter : offered) {
         if (sameClsid(filter.instance.c_str(), clsid))
             continue;

@@ -18,9 +18,11 @@ struct MeritStanding {
         Read,          // the fields below hold the answer
         NotRegistered, // no instance key or no FilterData
         Unreadable,    // a FilterData the mapper cannot read: DirectShow never offers the filter
-        NoInputType    // no input pin with a media type: never offered for one
+        NoInputType,   // no input pin with a media type: never offered for one
+        MapperFailed   // DirectShow's filter mapper could not be asked: nothing is known of the others
     };
     Reading reading = NotRegistered;
+    int32_t mapperStatus = 0;         // with MapperFailed: the mapper's failure, an HRESULT
     PinMediaType type = {};           // the first input media type
     uint32_t merit = 0;
     std::vector<MappedFilter> before; // higher merits, in the mapper's order
@@ -29,6 +31,9 @@ struct MeritStanding {
     std::string preferredName;        // FriendlyName of the preferred filter, when it has one
 };
 
-MeritStanding meritStanding(const char *clsid);
+// The filter mapper asked: DirectShow's own by default; tests give another.
+typedef int32_t (*MatchingFilters)(const PinMediaType &type, std::vector<MappedFilter> &filters);
+
+MeritStanding meritStanding(const char *clsid, MatchingFilters matchingFilters = mapperMatchingFilters);
 
 #endif

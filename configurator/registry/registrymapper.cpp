@@ -11,6 +11,7 @@
 namespace {
 
 const DWORD kFirstReadSize = 1024;
+const int kNameCapacity = 1024; // WCHARs; a longer FriendlyName reads as none
 
 // The whole value of an open key, when it has the expected type; false
 // otherwise. Grows its buffer to the size the registry reports, up to
@@ -35,13 +36,52 @@ bool queryWhole(HKEY key, const char *valueName, DWORD expectedType, std::vector
     return false;
 }
 
+// UTF-8 of wide text: UTF-16 where WCHAR has 16 bits (Windows), UTF-32
+// where it has 32 (the stand-in). An unpaired surrogate becomes U+FFFD.
+std::string utf8FromWide(const wchar_t *text, size_t length)
+{
+    std::string out;
+    for (size_t i = 0; i < length; ++i) {
+        uint32_t c = uint32_t(text[i]);
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF && i + 1 < length &&
+            uint32_t(text[i + 1]) >= 0xDC00 && uint32_t(text[i + 1]) <= 0xDFFF)
+            c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(text[++i]) - 0xDC00);
+        else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+            c = 0xFFFD;
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | c >> 6);
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | c >> 12);
+            out += char(0x80 | (c >> 6 & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | c >> 18);
+            out += char(0x80 | (c >> 12 & 0x3F));
+            out += char(0x80 | (c >> 6 & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// The FriendlyName through the wide functions, as UTF-8: the narrow ones
+// would give the ANSI code page's question marks for other scripts.
 std::string readName(HKEY key)
 {
-    std::vector<BYTE> text;
-    if (!queryWhole(key, "FriendlyName", REG_SZ, text))
+    WCHAR text[kNameCapacity] = {};
+    DWORD size = sizeof text;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key, L"FriendlyName", nullptr, &type, reinterpret_cast<BYTE *>(text), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
         return std::string();
-    const auto end = std::find(text.begin(), text.end(), BYTE(0));
-    return std::string(text.begin(), end);
+    size_t length = 0;
+    while (length < size_t(kNameCapacity) && text[length] != 0)
+        ++length;
+    return utf8FromWide(text, length);
 }
 
 int32_t readContents(HKEY key, FilterDataContents &contents)

@@ -15,7 +15,7 @@
 
 struct MappedFilter {
     std::string instance; // the instance key's name: the filter's CLSID string
-    std::string name;     // its FriendlyName through the narrow functions; empty when it has none
+    std::string name;     // its FriendlyName in UTF-8; empty when it has none
     uint32_t merit;       // from its FilterData
 };
 
@@ -34,7 +34,8 @@ std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type);
 // when the value is not a readable blob.
 int32_t readFilterRegistration(const char *instance, FilterDataContents &contents);
 
-// The FriendlyName of one instance key of the category; empty without one.
+// The FriendlyName of one instance key of the category, in UTF-8; empty
+// without one.
 std::string registeredFilterName(const char *instance);
 
 #endif

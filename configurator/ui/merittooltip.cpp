@@ -86,7 +86,7 @@ quint32 defaultMeritOf(const std::string &clsid)
 QString filterLine(const MappedFilter &filter, const MeritTextForm &meritText)
 {
     const QString name = filter.name.empty() ? QString::fromStdString(filter.instance)
-                                             : QString::fromLatin1(filter.name.c_str());
+                                             : QString::fromUtf8(filter.name.c_str());
     // A named merit ("Default", "High") says nothing about its value next to
     // other filters' merits: the number follows it.
     QString merit = meritText(filter.merit, defaultMeritOf(filter.instance));
@@ -103,7 +103,7 @@ QString systemLines(const MeritStanding &standing, const QString &subtype)
         return text;
     if (!system.preferredClsid.empty()) {
         const QString preferred = standing.preferredName.empty() ? QString::fromStdString(system.preferredClsid)
-                                                                 : QString::fromLatin1(standing.preferredName.c_str());
+                                                                 : QString::fromUtf8(standing.preferredName.c_str());
         text += QLatin1Char('\n') + tr("Windows' list of preferred filters names %1 for %2: Windows uses that "
                                        "filter for it before looking at any merit.").arg(preferred, subtype);
     }
@@ -137,10 +137,14 @@ QString meritToolTipText(const MeritStanding &standing, const MeritTextForm &mer
     case MeritStanding::NoInputType:
         return tr("This filter registers no input media type, so DirectShow never offers it for one.");
     case MeritStanding::Read:
+    case MeritStanding::MapperFailed:
         break;
     }
     const QString type = mediaTypeText(standing.type);
     QString text = tr("For %1:").arg(type) + QLatin1Char('\n');
+    if (standing.reading == MeritStanding::MapperFailed)
+        return text + tr("DirectShow could not be asked which filters it tries before this one (error %1).")
+                          .arg(meritHexText(quint32(standing.mapperStatus)));
     // The graph builder never tries a filter of merit Disable or lower.
     if (standing.merit <= meritDisable) {
         text += tr("Never tried when DirectShow builds a graph by itself: its merit is %1 (%2) or lower.")

@@ -114,6 +114,43 @@ TEST_F(MeritStandingTest, HigherMeritsComeFirstInTheMappersOrder)
     EXPECT_EQ(MeritStanding::NotRegistered, meritStanding(testkeys::testFilterClsid).reading);
 }
 
+int32_t mapperThatCannotBeAsked(const PinMediaType &, std::vector<MappedFilter> &filters)
+{
+    filters.clear();
+    return int32_t(0x80040154); // REGDB_E_CLASSNOTREG
+}
+
+TEST_F(MeritStandingTest, AMapperThatCannotBeAskedIsNoAnswer)
+{
+    const MeritStanding standing = meritStanding(huffyuv.clsid, mapperThatCannotBeAsked);
+    EXPECT_EQ(MeritStanding::MapperFailed, standing.reading);
+    EXPECT_EQ(int32_t(0x80040154), standing.mapperStatus);
+    EXPECT_TRUE(standing.before.empty() && standing.tied.empty());
+}
+
+// A FriendlyName in other scripts, written as a user's rename writes it
+// (through the wide functions), reaches the standing whole, in UTF-8:
+// through our mapper natively and through DirectShow's under Wine.
+TEST_F(MeritStandingTest, NamesInAnyScriptReachTheStandingWhole)
+{
+    const wchar_t wide[] = L"\u0414\u0435\u043A\u043E\u0434\u0435\u0440 Kestrane \u0391\u0392\u0393 "
+                           L"\u89E3\u7801\u5668 \u2713";
+    const std::string utf8 = "\xD0\x94\xD0\xB5\xD0\xBA\xD0\xBE\xD0\xB4\xD0\xB5\xD1\x80 Kestrane "
+                             "\xCE\x91\xCE\x92\xCE\x93 \xE8\xA7\xA3\xE7\xA0\x81\xE5\x99\xA8 \xE2\x9C\x93";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT,
+                                           (std::string(legacyFilterInstancePrefix) + testkeys::aboveFilterClsid).c_str(),
+                                           0, KEY_READ | KEY_WRITE, &key));
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE *>(wide),
+                                            DWORD(sizeof wide)));
+    RegCloseKey(key);
+    EXPECT_EQ(utf8, registeredFilterName(testkeys::aboveFilterClsid));
+    const MeritStanding standing = meritStanding(huffyuv.clsid);
+    ASSERT_EQ(MeritStanding::Read, standing.reading);
+    ASSERT_EQ(1u, standing.before.size());
+    EXPECT_EQ(utf8, standing.before[0].name);
+}
+
 // Filters of equal merit in a set of their own: DirectShow fixes no order
 // among them.
 std::vector<std::set<std::string>> meritGroups(const std::vector<MappedFilter> &filters)
@@ -158,7 +195,8 @@ TEST_F(MeritStandingTest, RegistryMapperAgreesWithTheSystemsOnEveryRegisteredInp
     for (const PinMediaType &type : types) {
         SCOPED_TRACE(guidText(type.major) + " " + guidText(type.minor));
         const std::vector<MappedFilter> ours = registryMatchingFilters(type);
-        const std::vector<MappedFilter> system = mapperMatchingFilters(type);
+        std::vector<MappedFilter> system;
+        ASSERT_EQ(0, mapperMatchingFilters(type, system));
         EXPECT_EQ(meritGroups(system), meritGroups(ours));
         offered += system.size();
         EXPECT_TRUE(std::is_sorted(ours.begin(), ours.end(),

@@ -69,6 +69,17 @@ void MeritToolTipTest::wording()
     QVERIFY(text.contains("disabled filters: it is never used"));
     standing.preferredName = "Preferred Decoder";
     QVERIFY(meritToolTipText(standing, hexOrDefault).contains("names Preferred Decoder for H264"));
+    standing.preferredName = "\xE8\xA7\xA3\xE7\xA0\x81\xE5\x99\xA8"; // names arrive in UTF-8
+    QVERIFY(meritToolTipText(standing, hexOrDefault).contains(QString::fromUtf8("names \xE8\xA7\xA3\xE7\xA0\x81\xE5\x99\xA8 for")));
+
+    // A mapper that could not be asked answers nothing, least of all "Tried first".
+    MeritStanding failed = standing;
+    failed.reading = MeritStanding::MapperFailed;
+    failed.mapperStatus = int32_t(0x80040154);
+    failed.before.clear();
+    QCOMPARE(meritToolTipText(failed, hexOrDefault),
+             QString("For Video H264:\nDirectShow could not be asked which filters it tries before this one (error "
+                     "0x80040154)."));
 
     standing.merit = 0x200000; // the graph builder never tries it, whatever else is registered
     QVERIFY(meritToolTipText(standing, hexOrDefault).contains("Never tried when DirectShow builds a graph by "
