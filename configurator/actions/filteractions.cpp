@@ -5,6 +5,7 @@
 #include "registrationrunner.h"
 
 #include <algorithm>
+#include <set>
 
 FilterActions::FilterActions(FilterCatalogue *catalogue) : catalogue(catalogue) {}
 
@@ -61,11 +62,12 @@ int32_t FilterActions::registerSilently(const FilterRow &row) const
 }
 
 // Re-registers the server so that its own registration writes the filter's
-// default merit. A registration that changed nothing although the merit was
-// not the default was refused: regsvr32 reports no such failure of its own.
-int32_t FilterActions::restoreDefaultMerit(const FilterRow &row) const
+// default merit, unless it was registered already for another filter it
+// serves. A registration that changed nothing although the merit was not the
+// default was refused: regsvr32 reports no such failure of its own.
+int32_t FilterActions::restoreDefaultMerit(const FilterRow &row, bool serverRegistered) const
 {
-    const int32_t status = registerSilently(row);
+    const int32_t status = serverRegistered ? ERROR_SUCCESS : registerSilently(row);
     if (status == ERROR_SUCCESS && row.merit != row.defaultMerit && readFilterMerit(entryAt(row.slot)) == row.merit)
         return ERROR_ACCESS_DENIED;
     return status;
@@ -147,24 +149,33 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
 
 ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCallbacks &callbacks)
 {
+    // Every merit is read before any server is registered again: a server
+    // that serves several listed filters is registered once, for the first,
+    // and puts back the defaults of all of them.
+    std::vector<FilterRow> targets;
+    for (int slot : slots)
+        targets.push_back(row(slot));
+    std::set<std::wstring> registered;
     ResetReport report;
-    const int total = int(slots.size());
+    const int total = int(targets.size());
     for (int done = 0; done < total; ++done) {
         if (callbacks.cancelled && callbacks.cancelled()) {
             report.cancelled = true;
             break;
         }
-        const int slot = slots[size_t(done)];
-        if (!entryAt(slot))
+        const FilterRow &target = targets[size_t(done)];
+        if (target.slot < 0)
             continue;
         if (callbacks.progress)
-            callbacks.progress(done, total, slot);
-        const FilterRow target = row(slot);
-        const int32_t status = restoreDefaultMerit(target);
-        FilterResult result = resultOf(slot, status, target.merit);
+            callbacks.progress(done, total, target.slot);
+        const bool again = target.serverExists && registered.count(target.serverPath);
+        const int32_t status = restoreDefaultMerit(target, again);
+        if (status == ERROR_SUCCESS && target.serverExists)
+            registered.insert(target.serverPath);
+        FilterResult result = resultOf(target.slot, status, target.merit);
         if (status == ERROR_FILE_NOT_FOUND && result.outcome == FilterOutcome::ServerMissing &&
             callbacks.removeStaleRegistration && callbacks.removeStaleRegistration(target))
-            result = removeRegistration(slot);
+            result = removeRegistration(target.slot);
         report.filters.push_back(result);
     }
     return report;

@@ -100,9 +100,9 @@ public:
     // Re-registers the filter's server silently, then writes the merit.
     std::vector<FilterResult> setMerit(int slot, uint32_t merit);
 
-    // Re-registers the server of each filter in the order given, silently.
-    // A filter whose server file is gone while it is still registered is
-    // offered to removeStaleRegistration.
+    // Re-registers the server of each filter in the order given, silently,
+    // each server once. A filter whose server file is gone while it is still
+    // registered is offered to removeStaleRegistration.
     ResetReport reset(const std::vector<int> &slots, const ActionCallbacks &callbacks);
 
     // Runs regsvr32.exe on each file, not silently: it shows its own result.
@@ -120,7 +120,7 @@ public:
 private:
     KnownFilter *entryAt(int slot) const;
     int32_t registerSilently(const FilterRow &row) const;
-    int32_t restoreDefaultMerit(const FilterRow &row) const;
+    int32_t restoreDefaultMerit(const FilterRow &row, bool serverRegistered = false) const;
     std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit);
     FilterResult resultOf(int slot, int32_t status, uint32_t meritBefore) const;
     std::vector<int> registeredSlots() const;

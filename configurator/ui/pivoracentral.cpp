@@ -1,6 +1,7 @@
 #include "pivoracentral.h"
 
 #include "appconstants.h"
+#include "backgroundaction.h"
 #include "filtertable.h"
 #include "merittext.h"
 #include "merittwcombobox.h"
@@ -14,6 +15,8 @@
 #include <QDesktopWidget>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMap>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMessageBox>
@@ -63,6 +66,7 @@ PivoraCentral::PivoraCentral(QWidget *parent)
     : QWidget(parent),
       catalogue(0),
       actions(0),
+      background(0),
       table(0),
       registerButton(0),
       refreshButton(0),
@@ -76,6 +80,7 @@ PivoraCentral::PivoraCentral(QWidget *parent)
         return;
     }
     actions = new FilterActions(catalogue);
+    background = new BackgroundAction(this);
     table = new FilterTable(this);
     QSize size(-1, -1);
     computeWindowSize(size);
@@ -101,11 +106,23 @@ void PivoraCentral::slotReset()
     bool refused = false;
     {
         const OverrideCursor wait(Qt::WaitCursor);
+        const std::vector<int> listed = table->listedSlots();
+        QMap<int, QString> names;
+        for (int slot : listed)
+            names[slot] = table->item(table->rowOfSlot(slot), ColumnName)->text();
         ActionCallbacks callbacks;
-        callbacks.removeStaleRegistration = [this](const FilterRow &filter) {
-            return askToRemoveStaleRegistration(this, QString::fromLatin1(filter.name.c_str()));
+        callbacks.progress = [&](int done, int total, int slot) {
+            background->report(tr("Resetting %1 (%2 of %3)\xE2\x80\xA6").arg(names.value(slot)).arg(done + 1).arg(total),
+                               done, total);
         };
-        for (const FilterResult &result : filterActions().reset(table->listedSlots(), callbacks).filters)
+        callbacks.cancelled = [&] { return background->cancelled(); };
+        callbacks.removeStaleRegistration = [&](const FilterRow &filter) {
+            return background->ask([&] { return askToRemoveStaleRegistration(this, names.value(filter.slot)); });
+        };
+        FilterActions &actions = filterActions();
+        ResetReport report;
+        background->run([&] { report = actions.reset(listed, callbacks); });
+        for (const FilterResult &result : report.filters)
             refused = refused || result.outcome == FilterOutcome::Refused;
         slotRefresh();
     }
@@ -218,9 +235,22 @@ void PivoraCentral::slotRegister()
         }
         paths.push_back(toWide(path));
     }
+    ActionCallbacks callbacks;
+    callbacks.progress = [&](int done, int total, int) {
+        background->report(tr("Registering %1 (%2 of %3)\xE2\x80\xA6")
+                               .arg(QFileInfo(files.at(done)).fileName()).arg(done + 1).arg(total),
+                           done, total);
+    };
+    callbacks.cancelled = [&] { return background->cancelled(); };
+    FilterActions &actions = filterActions();
+    RegistrationReport report;
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        background->run([&] { report = actions.registerServers(paths, callbacks); });
+    }
     // regsvr32 shows its own result once it runs; a file the runner refused
     // before starting it would otherwise pass without a word.
-    for (const ServerFileResult &file : filterActions().registerServers(paths, ActionCallbacks()).files)
+    for (const ServerFileResult &file : report.files)
         if (file.status != 0)
             showRegistrationRefused(this, QString::fromStdWString(file.path), file.status);
     slotRefresh();

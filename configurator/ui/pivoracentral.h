@@ -16,6 +16,7 @@
 class QPushButton;
 class QRect;
 class QSize;
+class BackgroundAction;
 class FilterTable;
 
 class PivoraCentral : public QWidget
@@ -66,6 +67,7 @@ private:
 
     FilterCatalogue *catalogue;
     FilterActions *actions;
+    BackgroundAction *background;
     FilterTable *table;
     QPushButton *registerButton;
     QPushButton *refreshButton;
