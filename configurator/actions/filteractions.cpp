@@ -47,6 +47,20 @@ bool FilterActions::isRegistered(int slot) const
     return entry && isFilterRegistered(entry);
 }
 
+std::vector<int> FilterActions::serverCompanions(int slot) const
+{
+    std::vector<int> companions;
+    const KnownFilter *entry = entryAt(slot);
+    if (!entry)
+        return companions;
+    const std::wstring server = readServerPath(entry);
+    const int partner = linkedPartnerSlot(slot);
+    for (int other : registeredSlots())
+        if (other != slot && (other == partner || (!server.empty() && readServerPath(entryAt(other)) == server)))
+            companions.push_back(other);
+    return companions;
+}
+
 std::vector<int> FilterActions::registeredSlots() const
 {
     std::vector<int> slots;
@@ -125,13 +139,8 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
     const bool partnerListed = isRegistered(partnerSlot);
     const uint32_t partnerBefore = partnerListed ? readFilterMerit(entryAt(partnerSlot)) : 0;
     std::vector<std::pair<int, uint32_t>> others; // slot and merit before
-    for (int other : registeredSlots()) {
-        if (other == slot)
-            continue;
-        const bool sameServer = !target.serverPath.empty() && readServerPath(entryAt(other)) == target.serverPath;
-        if (sameServer || other == partnerSlot)
-            others.emplace_back(other, readFilterMerit(entryAt(other)));
-    }
+    for (int other : serverCompanions(slot))
+        others.emplace_back(other, readFilterMerit(entryAt(other)));
 
     int32_t status = writeMerit ? registerSilently(target) : restoreDefaultMerit(target);
     if (status == ERROR_SUCCESS && writeMerit)

@@ -90,6 +90,10 @@ public:
     // One catalogue filter, registered or not; slot -1 for an empty slot.
     FilterRow row(int slot) const;
     bool isRegistered(int slot) const;
+    // The other registered filters that a registration or unregistration of
+    // this filter's server takes along: those of the same server file, and
+    // its linked partner.
+    std::vector<int> serverCompanions(int slot) const;
 
     // Re-registers the filter's server silently, so that its own
     // registration writes the default merit. A registration that leaves a

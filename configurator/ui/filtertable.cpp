@@ -30,11 +30,6 @@ QString unknownText()
     return QString::fromLatin1("<Unknown>");
 }
 
-QString nameText(const FilterRow &filter)
-{
-    return filter.hasName ? QString::fromLatin1(filter.name.c_str()) : unknownText();
-}
-
 // The Filter Location text: the server path when its file opens for reading,
 // the path behind the invalid-path prefix when it does not, "<Unknown>"
 // without a path.
@@ -77,6 +72,11 @@ FilterTable::FilterTable(QWidget *window) : QTableWidget(0, ColumnCount, window)
                          return name ? name->data(kClsidRole).toString() : QString();
                      },
                      [](quint32 merit, quint32 defaultMerit) { return meritText(merit, defaultMerit); });
+}
+
+QString FilterTable::nameText(const FilterRow &filter)
+{
+    return filter.hasName ? QString::fromLatin1(filter.name.c_str()) : unknownText();
 }
 
 FilterTable::Place FilterTable::place()

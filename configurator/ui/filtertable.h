@@ -45,6 +45,9 @@ public:
     void setRows(const std::vector<FilterRow> &rows);
     void restorePlace(const Place &place);
 
+    // A filter's name as the table shows it: "<Unknown>" without one.
+    static QString nameText(const FilterRow &filter);
+
     // The catalogue slot of a row, or -1.
     int catalogueIndex(int row) const;
     int rowOfSlot(int slot) const;

@@ -49,9 +49,18 @@ QString refusalReason(int status)
     }
 }
 
+// One filter name a line, indented.
+QString nameLines(const QStringList &names)
+{
+    QString lines;
+    for (const QString &name : names)
+        lines += QLatin1String("\n    ") + name;
+    return lines;
+}
+
 } // namespace
 
-void showAccessDenied(QWidget *parent)
+void showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits)
 {
     QString text = tr("The operation was declined due to access denial! You need administrative privileges to "
                       "do any changes in this table!\n\n");
@@ -61,6 +70,9 @@ void showAccessDenied(QWidget *parent)
                    "administrator...\" entry in order to have your selections be successfully applied. For "
                    "application shortcut's like 'Start' menu entries there's also the possibility to turn on the "
                    "\"Run as administrator...\" property permanently.");
+    if (!keptTheirMerits.isEmpty())
+        text += QLatin1String("\n\n") + tr("These filters kept their merits; every other one was reset:") +
+                nameLines(keptTheirMerits);
     warn(parent, text);
 }
 
@@ -71,13 +83,21 @@ bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName)
                           "list?").arg(filterName));
 }
 
-bool confirmUnregister(QWidget *parent, const QString &filterName)
+bool confirmUnregister(QWidget *parent, const QString &filterName, const QString &serverPath,
+                       const QStringList &companions)
 {
-    return ask(parent, tr("This action will permanently unlink %1 from your computer's DirectShow engine, it will "
-                          "not be available any longer for applications like e.g. Windows Media Player! If you "
-                          "want to register the same filter again later, you need to remember its \"Filter "
-                          "Location\".\n\nAre you sure to permanently remove this filter from the list?")
-                           .arg(filterName));
+    // What the user is asked to remember, and what else goes, before the
+    // question itself.
+    QString text = tr("This action will permanently unlink %1 from your computer's DirectShow engine, it will "
+                      "not be available any longer for applications like e.g. Windows Media Player! If you "
+                      "want to register the same filter again later, you need to remember its \"Filter "
+                      "Location\".").arg(filterName);
+    text += QLatin1String("\n\n") + tr("Filter Location: %1").arg(serverPath);
+    if (!companions.isEmpty())
+        text += QLatin1String("\n\n") + tr("The same server also serves these filters, which go too:") +
+                nameLines(companions);
+    return ask(parent, text + QLatin1String("\n\n") +
+                           tr("Are you sure to permanently remove this filter from the list?"));
 }
 
 void showNotRegistered(QWidget *parent)

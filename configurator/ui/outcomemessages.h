@@ -5,16 +5,18 @@
 #define OUTCOMEMESSAGES_H
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
 // The access-denial warning, with the advice to run elevated from Windows
-// Vista on.
-void showAccessDenied(QWidget *parent);
+// Vista on, and the filters that kept their merits when some changed.
+void showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits = QStringList());
 // Yes or No: remove the registration of a filter whose server file is gone.
 bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName);
-// Yes or No: unregister the filter's server.
-bool confirmUnregister(QWidget *parent, const QString &filterName);
+// Yes or No: unregister the filter's server, which takes `companions` along.
+bool confirmUnregister(QWidget *parent, const QString &filterName, const QString &serverPath,
+                       const QStringList &companions);
 void showNotRegistered(QWidget *parent);
 void showUnknownError(QWidget *parent);
 // The registration runner refused a server path before regsvr32.exe ran:

@@ -103,7 +103,7 @@ void PivoraCentral::slotReset()
     if (!table)
         return;
     const ButtonSignalsBlocked blocked(this);
-    bool refused = false;
+    QStringList kept; // the filters whose reset was refused
     {
         const OverrideCursor wait(Qt::WaitCursor);
         const std::vector<int> listed = table->listedSlots();
@@ -123,11 +123,12 @@ void PivoraCentral::slotReset()
         ResetReport report;
         background->run([&] { report = actions.reset(listed, callbacks); });
         for (const FilterResult &result : report.filters)
-            refused = refused || result.outcome == FilterOutcome::Refused;
+            if (result.outcome == FilterOutcome::Refused)
+                kept << names.value(result.slot);
         slotRefresh();
     }
-    if (refused)
-        showAccessDenied(this);
+    if (!kept.isEmpty())
+        showAccessDenied(this, kept);
 }
 
 void PivoraCentral::slotRefresh()
@@ -268,8 +269,14 @@ void PivoraCentral::slotUnregister()
     // Without its server file there is nothing to confirm: the result asks
     // whether the stale registration is to be removed instead.
     const FilterRow filter = filterActions().row(index);
-    if (filter.serverExists && !confirmUnregister(this, QString::fromLatin1(filter.name.c_str())))
-        return;
+    if (filter.serverExists) {
+        QStringList companions;
+        for (int other : filterActions().serverCompanions(index))
+            companions << FilterTable::nameText(filterActions().row(other));
+        if (!confirmUnregister(this, QString::fromLatin1(filter.name.c_str()),
+                               QString::fromStdWString(filter.serverPath), companions))
+            return;
+    }
     const std::vector<FilterResult> results = filterActions().unregister(index);
     if (results.front().outcome != FilterOutcome::Removed) {
         reportResult(results.front(), row);

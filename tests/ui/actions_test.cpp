@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QDir>
 #include <QtTest>
 
 #include <cstdio>
@@ -319,8 +320,10 @@ void ActionsTest::resetRestoresDefaultsAndWarnsOnce()
     if (!registry->setFiltersWritable(false))
         QSKIP("this platform cannot take write access away from a test");
     windowButton("&Reset")->click();
-    QCOMPARE(closer.count(), 1); // one warning for the whole reset
+    QCOMPARE(closer.count(), 1); // one warning for the whole reset, naming what kept its merit
     QVERIFY(closer.seen()[0].text.startsWith(accessDenied));
+    QVERIFY(closer.seen()[0].text.endsWith("These filters kept their merits; every other one was reset:\n"
+                                           "    Kestrane MPEG-2 Audio Decoder\n    Kestrane WebM Demultiplexer"));
     QCOMPARE(merit(rowOfSlot(41)), QString("0x00222222"));
 }
 
@@ -432,8 +435,13 @@ void ActionsTest::rowsOfTheSameServerFollowItsChanges()
     QCOMPARE(customCell(rowOfSlot(42))->text(), QString("0x00123456"));
     QCOMPARE(closer.count(), 0);
 
-    clickUnregister(40); // the server of 40 serves 42 too: both rows go
+    clickUnregister(40); // the server of 40 serves 42 too: the question says so, and both rows go
     QCOMPARE(closer.count(), 1);
+    const QString path = QDir::toNativeSeparators(QString::fromStdString(serverFile(knownFilterRows[40].server)));
+    QVERIFY(closer.seen()[0].text.endsWith(
+        "\n\nFilter Location: " + path + "\n\nThe same server also serves these filters, which go too:\n"
+        "    Kestrane MPEG-2 Video Decoder (Compatibility)\n\nAre you sure to permanently remove this filter from "
+        "the list?"));
     QCOMPARE(table->rowCount(), 2);
     QCOMPARE(rowOfSlot(40), -1);
     QCOMPARE(rowOfSlot(42), -1);
