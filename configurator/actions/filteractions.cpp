@@ -194,7 +194,7 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
                                                   const ActionCallbacks &callbacks)
 {
     RegistrationReport report;
-    const std::vector<int> before = registeredSlots();
+    std::vector<int> registered = registeredSlots();
     const int total = int(paths.size());
     for (int done = 0; done < total; ++done) {
         if (callbacks.cancelled && callbacks.cancelled()) {
@@ -205,12 +205,14 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
             callbacks.progress(done, total, -1);
         ServerFileResult file;
         file.path = paths[size_t(done)];
-        file.status = runRegsvr32(ownerWindow, true, file.path.c_str(), false);
+        file.status = runRegsvr32(ownerWindow, true, file.path.c_str(), false, &file.exitCode);
+        const std::vector<int> now = registeredSlots();
+        for (int slot : now)
+            if (std::find(registered.begin(), registered.end(), slot) == registered.end())
+                file.added.push_back(slot);
+        registered = now;
         report.files.push_back(file);
     }
-    for (int slot : registeredSlots())
-        if (std::find(before.begin(), before.end(), slot) == before.end())
-            report.added.push_back(slot);
     return report;
 }
 

@@ -52,12 +52,13 @@ struct FilterResult {
 // One server file of a registration.
 struct ServerFileResult {
     std::wstring path;
-    int32_t status = 0;        // the runner's: 0 once regsvr32.exe ran
+    int32_t status = 0;            // the runner's: 0 once regsvr32.exe ran
+    DWORD exitCode = STILL_ACTIVE; // regsvr32's, when it ended within the runner's wait
+    std::vector<int> added;        // catalogue slots registered by this file that were not before
 };
 
 struct RegistrationReport {
     std::vector<ServerFileResult> files; // in the order given; those after a cancel are left out
-    std::vector<int> added;              // catalogue slots registered afterwards that were not before
     bool cancelled = false;
 };
 

@@ -33,8 +33,10 @@ bool fileExists(const wchar_t *path)
     return true;
 }
 
-int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent)
+int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent, DWORD *exitCode)
 {
+    if (exitCode)
+        *exitCode = STILL_ACTIVE;
     if (!path)
         return ERROR_BAD_ARGUMENTS;
 
@@ -80,7 +82,9 @@ int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silen
     const BOOL started = ShellExecuteExW(&info);
     if (info.hProcess) {
         // A tool still running after the wait keeps running on its own.
-        WaitForSingleObject(info.hProcess, regsvr32WaitMs);
+        if (WaitForSingleObject(info.hProcess, regsvr32WaitMs) == WAIT_OBJECT_0 && exitCode &&
+            !GetExitCodeProcess(info.hProcess, exitCode))
+            *exitCode = STILL_ACTIVE;
         CloseHandle(info.hProcess);
     }
     if (!started)

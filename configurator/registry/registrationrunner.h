@@ -26,8 +26,11 @@ const DWORD regsvr32WaitMs = 3000;
 // failed, the
 // shell's error (32 or less) when it left one, and 0 once regsvr32.exe was
 // started. 0 says nothing about what the server did: callers look at the
-// registry.
-int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent);
+// registry, or at regsvr32's exit code in `exitCode` when given: 0 success,
+// 1 bad arguments, 3 the file could not be loaded, 4 it has no registration
+// entry point, 5 its registration failed; STILL_ACTIVE (259) when the tool
+// still ran after the wait, or was not started.
+int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent, DWORD *exitCode = nullptr);
 
 // Deletes the filter's instance key, then its class key, each with its whole
 // subtree. 160 without a usable CLSID, else the registry's own status.

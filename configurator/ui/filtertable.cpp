@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -247,6 +248,21 @@ void FilterTable::removeRowsOf(const std::set<int> &removed)
     for (int row = rowCount() - 1; row >= 0; --row)
         if (removed.count(catalogueIndex(row)))
             removeRow(row);
+}
+
+void FilterTable::selectRowsOf(const std::vector<int> &selected)
+{
+    bool first = true;
+    for (int slot : selected) {
+        const int row = rowOfSlot(slot);
+        if (row < 0)
+            continue;
+        if (first)
+            setCurrentCell(row, ColumnName);
+        first = false;
+        selectionModel()->select(model()->index(row, ColumnName),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
 }
 
 // After a row is removed the keyboard goes to the table, on the name of the

@@ -63,6 +63,8 @@ public:
     void showCustomMeritCell(bool show, int row, int slot);
 
     void removeRowsOf(const std::set<int> &removed);
+    // Selects the rows of these filters and makes the first one current.
+    void selectRowsOf(const std::vector<int> &selected);
     // Puts the keyboard on the row that took a removed row's place.
     void focusAfterRemoval(int row);
 

@@ -1,11 +1,13 @@
 #include "outcomemessages.h"
 
 #include "appconstants.h"
+#include "filteractions.h"
 #include "overridecursor.h"
 #include "registrationrunner.h"
 #include "windowsversion.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
@@ -120,4 +122,41 @@ void showRunnerRefusal(QWidget *parent, const QString &serverPath, int status)
 void showRegistrationRefused(QWidget *parent, const QString &serverPath, int status)
 {
     warn(parent, tr("%1 was not registered.\n\n%2").arg(serverPath, refusalReason(status)));
+}
+
+void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult> &files)
+{
+    QString lines;
+    for (const ServerFileResult &file : files) {
+        const QString name = QFileInfo(QString::fromStdWString(file.path)).fileName();
+        if (file.status != 0 || file.exitCode == STILL_ACTIVE) // refused before, or still showing its own result
+            continue;
+        QString line;
+        switch (file.exitCode) {
+        case 0:
+            if (file.added.empty())
+                line = tr("%1 was registered, but it registers no filter this table lists.").arg(name);
+            break;
+        case 1:
+            line = tr("%1: regsvr32.exe did not take the file name.").arg(name);
+            break;
+        case 3:
+            line = tr("%1 could not be loaded: it is no filter server, or not one for this version of Windows.")
+                       .arg(name);
+            break;
+        case 4:
+            line = tr("%1 has no registration entry point (DllRegisterServer): it is no filter server.").arg(name);
+            break;
+        case 5:
+            line = tr("%1: its own registration failed.").arg(name);
+            break;
+        default:
+            line = tr("%1: regsvr32.exe ended with code %2.").arg(name).arg(file.exitCode);
+            break;
+        }
+        if (!line.isEmpty())
+            lines += QLatin1String("\n\n") + line;
+    }
+    if (!lines.isEmpty())
+        warn(parent, tr("Not every file chosen added filters to this table.") + lines);
 }

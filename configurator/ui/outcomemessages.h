@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 class QWidget;
 
 // The access-denial warning, with the advice to run elevated from Windows
@@ -23,5 +25,10 @@ void showUnknownError(QWidget *parent);
 // while changing a listed filter, or while registering a chosen file.
 void showRunnerRefusal(QWidget *parent, const QString &serverPath, int status);
 void showRegistrationRefused(QWidget *parent, const QString &serverPath, int status);
+
+// After a Register: the files regsvr32 failed on, and those that registered
+// no filter this table lists; nothing when there are none.
+struct ServerFileResult;
+void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult> &files);
 
 #endif

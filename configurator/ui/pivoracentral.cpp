@@ -255,6 +255,12 @@ void PivoraCentral::slotRegister()
         if (file.status != 0)
             showRegistrationRefused(this, QString::fromStdWString(file.path), file.status);
     slotRefresh();
+    // The rows the files added are selected, the first one current.
+    std::vector<int> added;
+    for (const ServerFileResult &file : report.files)
+        added.insert(added.end(), file.added.begin(), file.added.end());
+    table->selectRowsOf(added);
+    showRegistrationOutcome(this, report.files);
 }
 
 void PivoraCentral::slotUnregister()

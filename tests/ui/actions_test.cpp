@@ -72,6 +72,7 @@ private slots:
     void rowsOfTheSameServerFollowItsChanges();
     void partnerThatWasNotRegisteredIsNotWritten();
     void registerSaysWhyAFileWasRefused();
+    void registerNamesFilesThatAddedNoRow();
     void keyboardMovesBetweenTableAndButtons();
     void unknownChoiceIsReportedAsAnUnknownError();
     void removalsFromAScrolledTableKeepRowsFocusAndPlace();
@@ -476,6 +477,33 @@ void ActionsTest::registerSaysWhyAFileWasRefused()
                                         " was not registered.\n\nIts path is too long to be passed to regsvr32.exe.");
     QCOMPARE(table->rowCount(), 0);
     testsupport::removeTree(top);
+}
+
+void ActionsTest::registerNamesFilesThatAddedNoRow()
+{
+    // A text file renamed .ax, and a server of no listed filter.
+    const std::string folder = testsupport::makeTempFolder();
+    const std::string notAServer = folder + "NotAServer.ax";
+    FILE *text = std::fopen(notAServer.c_str(), "w");
+    QVERIFY(text);
+    std::fputs("not a filter server\n", text);
+    std::fclose(text);
+    QVERIFY(copyServer("TestServer", folder + "Unlisted.ax"));
+    open();
+    MessageBoxCloser closer;
+    testsupport::UiCapture regsvr32Reports;
+    const QString both = QString("\"%1\" \"%2\"").arg(QString::fromStdString(notAServer),
+                                                       QString::fromStdString(folder + "Unlisted.ax"));
+    registerThroughTheDialog(both);
+    regsvr32Reports.finish();
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.seen()[0].text,
+             QString("Not every file chosen added filters to this table.\n\nNotAServer.ax could not be loaded: it "
+                     "is no filter server, or not one for this version of Windows.\n\nUnlisted.ax was registered, "
+                     "but it registers no filter this table lists."));
+    QCOMPARE(table->rowCount(), 0);
+    SHDeleteKeyA(HKEY_CLASSES_ROOT, "KestraneContractTest");
+    testsupport::removeTree(folder);
 }
 
 void ActionsTest::keyboardMovesBetweenTableAndButtons()

@@ -122,6 +122,7 @@ typedef HICON__ *HICON;
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_TIMEOUT 0x00000102u
 #define WAIT_FAILED 0xFFFFFFFFu
+#define STILL_ACTIVE 259u
 
 // Message boxes (winuser.h).
 #define MB_OK 0x00000000
@@ -208,6 +209,7 @@ HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpP
 
 // kernel32
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 BOOL CloseHandle(HANDLE hObject);
 void OutputDebugStringA(LPCSTR lpOutputString);
 

@@ -46,6 +46,7 @@ struct ProcessHandle {
     uint32_t magic;
     pid_t pid;
     bool reaped;
+    DWORD exitCode; // STILL_ACTIVE until the child was reaped
 };
 
 bool isExecutableFile(const std::string &path)
@@ -261,7 +262,7 @@ BOOL ShellExecuteExW(SHELLEXECUTEINFOW *info)
     if (rc <= 32)
         return FALSE;
     if (keep)
-        info->hProcess = new ProcessHandle{kProcessMagic, pid, false};
+        info->hProcess = new ProcessHandle{kProcessMagic, pid, false, STILL_ACTIVE};
     return TRUE;
 }
 
@@ -286,10 +287,15 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
     const int pidfd = int(::syscall(SYS_pidfd_open, process->pid, 0));
     for (;;) {
         pid_t r;
-        while ((r = ::waitpid(process->pid, nullptr, WNOHANG)) < 0 && errno == EINTR) {
+        int status = 0;
+        while ((r = ::waitpid(process->pid, &status, WNOHANG)) < 0 && errno == EINTR) {
         }
         if (r != 0) { // ended (and reaped), or not our child any more
             process->reaped = true;
+            // A child ended by a signal, or one that is not ours, has no exit
+            // code of its own; Windows gives a killed process the code it was
+            // terminated with, which is 1 from TerminateProcess callers.
+            process->exitCode = r > 0 && WIFEXITED(status) ? DWORD(WEXITSTATUS(status)) : 1;
             if (pidfd >= 0)
                 ::close(pidfd);
             return WAIT_OBJECT_0;
@@ -314,6 +320,18 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
     if (pidfd >= 0)
         ::close(pidfd);
     return WAIT_TIMEOUT;
+}
+
+// The exit code of an ended process, STILL_ACTIVE (259) while it runs.
+BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode)
+{
+    ProcessHandle *process = static_cast<ProcessHandle *>(hProcess);
+    if (!process || process->magic != kProcessMagic || !lpExitCode)
+        return FALSE;
+    if (!process->reaped)
+        WaitForSingleObject(hProcess, 0);
+    *lpExitCode = process->exitCode;
+    return TRUE;
 }
 
 BOOL CloseHandle(HANDLE hObject)
