@@ -62,8 +62,8 @@ void MeritTWComboBox::wheelEvent(QWheelEvent *event)
     QComboBox::wheelEvent(event);
 }
 
-// A closed selector changes its merit only through its list: Space, F4 or
-// Alt+Down open it, and the choice is made there. The keys with which a
+// A closed selector changes its merit only through its list: Space, F4,
+// Alt+Down or Alt+Up open it, and the choice is made there. The keys with which a
 // closed QComboBox steps through its choices (arrows, Page Up/Down, Home,
 // End, the first letters of a choice) would write a merit at every press;
 // they go to the table instead and move between its cells, as in any other
@@ -79,8 +79,9 @@ void MeritTWComboBox::keyPressEvent(QKeyEvent *event)
         QComboBox::keyPressEvent(event);
         return;
     case Qt::Key_Down:
+    case Qt::Key_Up:
         if (alt) {
-            QComboBox::keyPressEvent(event);
+            showPopup();
             return;
         }
         break;

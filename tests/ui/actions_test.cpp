@@ -587,12 +587,27 @@ void ActionsTest::closedSelectorLeavesStepKeysToTheTable()
     for (Qt::Key key : {Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp, Qt::Key_End, Qt::Key_Home, Qt::Key_D}) {
         selector(row)->setFocus();
         QTest::keyClick(selector(row), key);
-        QTest::keyClick(selector(row), Qt::Key_Up, Qt::AltModifier);
     }
     QCOMPARE(readFilterMerit(0, knownFilterRows[6].clsid), 0xFFFFFFFFu);
     QCOMPARE(selector(row)->currentText(), QString("High"));
 
-    // Alt+Down opens the list; a choice made there is written.
+    // Alt+Up and Alt+Down open the list, from the selector and from the table
+    // on its cell; leaving the list with Escape writes nothing.
+    table->setCurrentCell(row, ColumnNewMerit);
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Down, Qt::AltModifier);
+    QTRY_VERIFY(selector(row)->view()->isVisible());
+    QCOMPARE(table->currentRow(), row);
+    QTest::keyClick(selector(row)->view(), Qt::Key_Escape);
+    QTRY_VERIFY(!selector(row)->view()->isVisible());
+    selector(row)->setFocus();
+    QTest::keyClick(selector(row), Qt::Key_Up, Qt::AltModifier);
+    QTRY_VERIFY(selector(row)->view()->isVisible());
+    QTest::keyClick(selector(row)->view(), Qt::Key_Escape);
+    QTRY_VERIFY(!selector(row)->view()->isVisible());
+    QCOMPARE(readFilterMerit(0, knownFilterRows[6].clsid), 0xFFFFFFFFu);
+
+    // A choice made there is written.
     selector(row)->setFocus();
     QTest::keyClick(selector(row), Qt::Key_Down, Qt::AltModifier);
     QTRY_VERIFY(selector(row)->view()->isVisible());
