@@ -2,6 +2,7 @@
 #include "appconstants.h"
 #include "displayscaling.h"
 #include "pivoracentral.h"
+#include "readabletooltips.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -11,6 +12,7 @@ int main(int argc, char **argv)
 {
     enableDisplayScaling();
     QApplication *application = new QApplication(argc, argv);
+    makeToolTipsReadable();
 
     PivoraCentral *window = new (std::nothrow) PivoraCentral(0);
     if (!window) {

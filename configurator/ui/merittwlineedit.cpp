@@ -3,6 +3,7 @@
 #include "merittext.h"
 
 #include <QRegExpValidator>
+#include <QToolTip>
 
 MeritTWLineEdit::MeritTWLineEdit(quint32 merit, QWidget *parent, int index)
     : QLineEdit(meritHexText(merit), parent),
@@ -13,6 +14,19 @@ MeritTWLineEdit::MeritTWLineEdit(quint32 merit, QWidget *parent, int index)
     setFocusPolicy(Qt::ClickFocus); // a table cell: the table hands the keyboard to it
     setValidator(new QRegExpValidator(meritPattern, this));
     connect(this, SIGNAL(editingFinished()), this, SLOT(slotBeautifyInput()));
+    connect(this, SIGNAL(inputRejected()), this, SLOT(slotShowInputHint()));
+}
+
+// A key or a paste the field refuses would otherwise pass without a sign;
+// Windows' own edit fields show a balloon beside the field instead.
+void MeritTWLineEdit::slotShowInputHint()
+{
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), inputHint(), this);
+}
+
+QString MeritTWLineEdit::inputHint()
+{
+    return tr("Hexadecimal, up to 8 digits, for example 0x00600000");
 }
 
 bool MeritTWLineEdit::acceptable(QString text) const

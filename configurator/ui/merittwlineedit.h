@@ -19,6 +19,8 @@ public:
     // text the validator refuses is emptied.
     void setMerit(quint32 merit, bool validate);
     int index() const { return catalogueIndex; }
+    // What the field takes, shown beside it when it refuses a key or a paste.
+    static QString inputHint();
 
 signals:
     void editingBeautified(int index);
@@ -26,6 +28,7 @@ signals:
 
 protected slots:
     void slotBeautifyInput();
+    void slotShowInputHint();
 
 private:
     bool acceptable(QString text) const;

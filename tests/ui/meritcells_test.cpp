@@ -2,11 +2,13 @@
 #include "merittext.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
+#include "readabletooltips.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <QtTest>
 
@@ -26,6 +28,7 @@ private slots:
     void enteringAndLeavingWithoutTypingEmitsNothing();
     void setMeritShowsNormalFormSilently();
     void wheelChangesOnlyAFocusedSelector();
+    void toolTipTextContrastsWithItsBackground();
 
 private:
     // Opens the list and picks the item at `position` with the keyboard.
@@ -171,6 +174,10 @@ void MeritCellsTest::validatorRefusesWhatCannotBeAMerit()
     edit.clear();
     QTest::keyClicks(&edit, "0x123456789");
     QCOMPARE(edit.text(), QString("0x12345678"));
+    // The refused ninth digit showed what the field takes, beside it.
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), QString("Hexadecimal, up to 8 digits, for example 0x00600000"));
+    QToolTip::hideText();
 
     // An empty cell or a lone prefix is not a finished merit: nothing is sent.
     QSignalSpy two(&edit, SIGNAL(editingBeautified(QString,int)));
@@ -263,6 +270,29 @@ void MeritCellsTest::wheelChangesOnlyAFocusedSelector()
     notch();
     QCOMPARE(spy.count(), 1);
     QCOMPARE(box->meritId(), MeritIdDisable);
+}
+
+void MeritCellsTest::toolTipTextContrastsWithItsBackground()
+{
+    const QPalette before = QToolTip::palette();
+    QPalette grey = before;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        grey.setColor(group, QPalette::ToolTipBase, QColor(255, 255, 255));
+        grey.setColor(group, QPalette::ToolTipText, QColor(166, 166, 166)); // a theme's "grey text"
+    }
+    QToolTip::setPalette(grey);
+    makeToolTipsReadable();
+    const QPalette after = QToolTip::palette();
+    QVERIFY(contrastRatio(after.color(QPalette::Inactive, QPalette::ToolTipText),
+                          after.color(QPalette::Inactive, QPalette::ToolTipBase)) >= 4.5);
+    QCOMPARE(after.color(QPalette::Inactive, QPalette::ToolTipBase), QColor(255, 255, 255));
+    // Readable colours stay as the theme gave them.
+    grey.setColor(QPalette::Inactive, QPalette::ToolTipText, QColor(0, 0, 128));
+    QToolTip::setPalette(grey);
+    makeToolTipsReadable();
+    QCOMPARE(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipText), QColor(0, 0, 128));
+    QCOMPARE(contrastRatio(Qt::black, Qt::white), 21.0);
+    QToolTip::setPalette(before);
 }
 
 QTEST_MAIN(MeritCellsTest)
