@@ -80,3 +80,23 @@ HRESULT registerWithFilterMapper(const char *clsid, const char *name, uint32_t m
         CoUninitialize();
     return hr;
 }
+
+HRESULT unregisterFromFilterMapper(const char *clsid)
+{
+    CLSID filter;
+    HRESULT hr = CLSIDFromString(widen(clsid).c_str(), &filter);
+    if (FAILED(hr))
+        return hr;
+    const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IFilterMapper2 *mapper = nullptr;
+    hr = CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                          reinterpret_cast<void **>(&mapper));
+    if (SUCCEEDED(hr)) {
+        hr = mapper->UnregisterFilter(&CLSID_LegacyAmFilterCategory, nullptr, filter);
+        mapper->Release();
+    }
+    if (SUCCEEDED(init))
+        CoUninitialize();
+    // A filter that is not in the category is no failure.
+    return hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ? S_OK : hr;
+}

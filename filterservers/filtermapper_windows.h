@@ -11,4 +11,8 @@
 HRESULT registerWithFilterMapper(const char *clsid, const char *name, uint32_t merit,
                                  const std::vector<PinDescription> &pins);
 
+// Removes the filter from DirectShow's legacy filter category through the
+// filter mapper. S_OK also when it was not registered there.
+HRESULT unregisterFromFilterMapper(const char *clsid);
+
 #endif

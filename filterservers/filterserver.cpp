@@ -57,25 +57,28 @@ HRESULT registerServerFilters(const char *server)
     return S_OK;
 }
 
+// Each filter leaves the category first, and its class key goes only once
+// that worked: a refused removal leaves the filter whole, never a category
+// entry whose class a player could not load.
 HRESULT unregisterServerFilters(const char *server)
 {
-    HKEY instances = nullptr, classes = nullptr;
-    RegOpenKeyExA(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix, 0, KEY_ALL_ACCESS, &instances);
-    RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_ALL_ACCESS, &classes);
     HRESULT result = S_OK;
     for (const KnownFilterRow &row : knownFilterRows) {
         if (std::strcmp(row.server, server) != 0)
             continue;
-        // A key that is already gone is no failure; a refusal is.
-        for (HKEY parent : {instances, classes}) {
-            const DWORD rc = parent ? SHDeleteKeyA(parent, row.clsid) : DWORD(ERROR_ACCESS_DENIED);
-            if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND)
-                result = fromStatus(LONG(rc));
+        HRESULT hr = unregisterInstance(row);
+        if (hr >= 0) {
+            HKEY classes = nullptr;
+            LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_ALL_ACCESS, &classes);
+            if (rc == ERROR_SUCCESS) {
+                rc = LONG(SHDeleteKeyA(classes, row.clsid));
+                RegCloseKey(classes);
+            }
+            // A key that is already gone is no failure; a refusal is.
+            hr = rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND ? S_OK : fromStatus(rc);
         }
+        if (hr < 0)
+            result = hr;
     }
-    if (instances)
-        RegCloseKey(instances);
-    if (classes)
-        RegCloseKey(classes);
     return result;
 }

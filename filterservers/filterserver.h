@@ -13,6 +13,8 @@
 // Platform part.
 std::wstring serverModulePath();
 HRESULT registerInstance(const KnownFilterRow &row);
+// Removes the filter from the legacy filter category; S_OK when it was not there.
+HRESULT unregisterInstance(const KnownFilterRow &row);
 
 // Common part.
 HRESULT registerServerFilters(const char *server);

@@ -47,3 +47,15 @@ HRESULT registerInstance(const KnownFilterRow &row)
     RegCloseKey(key);
     return rc == ERROR_SUCCESS ? S_OK : HRESULT(0x80070000u | uint32_t(rc));
 }
+
+HRESULT unregisterInstance(const KnownFilterRow &row)
+{
+    HKEY instances = nullptr;
+    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix, 0, KEY_ALL_ACCESS, &instances);
+    if (rc == ERROR_SUCCESS) {
+        rc = LONG(SHDeleteKeyA(instances, row.clsid));
+        RegCloseKey(instances);
+    }
+    // A filter that is not in the category is no failure.
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT(0x80070000u | uint32_t(rc));
+}

@@ -27,3 +27,8 @@ HRESULT registerInstance(const KnownFilterRow &row)
 {
     return registerWithFilterMapper(row.clsid, row.name, row.defaultMerit, samplePins(row));
 }
+
+HRESULT unregisterInstance(const KnownFilterRow &row)
+{
+    return unregisterFromFilterMapper(row.clsid);
+}
