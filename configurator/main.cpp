@@ -1,6 +1,7 @@
 // pivora: the configurator of Kestrane's DirectShow filter merits.
 #include "appconstants.h"
 #include "displayscaling.h"
+#include "pendingaction.h"
 #include "pivoracentral.h"
 #include "readabletooltips.h"
 
@@ -24,6 +25,14 @@ int main(int argc, char **argv)
 
     QCoreApplication::setApplicationName(applicationTitle);
     window->show();
+    // An action refused for want of rights, carried to this instance, which
+    // was started with them.
+    QString error;
+    const PendingAction action = PendingAction::fromArguments(application->arguments().mid(1), &error);
+    if (!error.isEmpty())
+        QMessageBox::warning(window, applicationTitle, error, QMessageBox::Ok, QMessageBox::NoButton);
+    else if (action.kind != PendingAction::None)
+        window->performAction(action);
     const int status = application->exec();
 
     // The window goes first: nothing of it may outlive the application object.

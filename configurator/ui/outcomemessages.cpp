@@ -9,6 +9,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
 
 namespace {
 
@@ -62,7 +64,7 @@ QString nameLines(const QStringList &names)
 
 } // namespace
 
-void showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits)
+bool showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits, bool offerRestart)
 {
     QString text = tr("The operation was declined due to access denial! You need administrative privileges to "
                       "do any changes in this table!\n\n");
@@ -75,7 +77,20 @@ void showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits)
     if (!keptTheirMerits.isEmpty())
         text += QLatin1String("\n\n") + tr("These filters kept their merits; every other one was reset:") +
                 nameLines(keptTheirMerits);
-    warn(parent, text);
+    const OverrideCursor arrow(Qt::ArrowCursor);
+    QMessageBox box(QMessageBox::Warning, applicationTitle, text, QMessageBox::Ok, parent);
+    QPushButton *restart = 0;
+    if (offerRestart) {
+        restart = box.addButton(restartAsAdministratorText(), QMessageBox::AcceptRole);
+        restart->setIcon(box.style()->standardIcon(QStyle::SP_VistaShield));
+    }
+    box.exec();
+    return restart && box.clickedButton() == restart;
+}
+
+QString restartAsAdministratorText()
+{
+    return tr("Restart as administrator");
 }
 
 bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName)

@@ -12,8 +12,14 @@
 class QWidget;
 
 // The access-denial warning, with the advice to run elevated from Windows
-// Vista on, and the filters that kept their merits when some changed.
-void showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits = QStringList());
+// Vista on, and the filters that kept their merits when some changed. With
+// `offerRestart` it has a button "Restart as administrator" with the UAC
+// shield; true when the user pressed it.
+bool showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits = QStringList(),
+                      bool offerRestart = false);
+// The text of that button, also beside the line that says changes need
+// administrator rights.
+QString restartAsAdministratorText();
 // Yes or No: remove the registration of a filter whose server file is gone.
 bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName);
 // Yes or No: unregister the filter's server, which takes `companions` along.

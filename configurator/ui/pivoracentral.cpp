@@ -2,6 +2,7 @@
 
 #include "appconstants.h"
 #include "backgroundaction.h"
+#include "elevation.h"
 #include "filtertable.h"
 #include "merittext.h"
 #include "merittwcombobox.h"
@@ -9,6 +10,7 @@
 #include "outcomemessages.h"
 #include "overridecursor.h"
 #include "registrationrunner.h"
+#include "windowsversion.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -19,6 +21,8 @@
 #include <QMap>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -71,7 +75,8 @@ PivoraCentral::PivoraCentral(QWidget *parent)
       registerButton(0),
       refreshButton(0),
       closeButton(0),
-      resetButton(0)
+      resetButton(0),
+      rightsLine(0)
 {
     setWindowTitle(applicationTitle);
     if (!buildCatalogue(catalogue)) {
@@ -103,6 +108,8 @@ void PivoraCentral::slotReset()
     if (!table)
         return;
     const ButtonSignalsBlocked blocked(this);
+    refusedAction = PendingAction();
+    refusedAction.kind = PendingAction::Reset;
     QStringList kept; // the filters whose reset was refused
     {
         const OverrideCursor wait(Qt::WaitCursor);
@@ -128,7 +135,7 @@ void PivoraCentral::slotReset()
         slotRefresh();
     }
     if (!kept.isEmpty())
-        showAccessDenied(this, kept);
+        warnAccessDenied(kept);
 }
 
 void PivoraCentral::slotRefresh()
@@ -184,6 +191,9 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
         return;
     if (id != MeritIdCustom)
         updateCustomMeritCell(false, row, index);
+    static const char *const named[] = {"default", "disable", "high"};
+    if (id >= MeritIdDefault && id <= MeritIdHigh)
+        refusedAction = pendingAction(PendingAction::SetMerit, index, QString::fromLatin1(named[id]));
     std::vector<FilterResult> results;
     switch (id) {
     case MeritIdDefault:
@@ -217,6 +227,7 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
     const int row = rowOfSender(ColumnCustomMerit);
     if (row < 0)
         return;
+    refusedAction = pendingAction(PendingAction::SetMerit, index, meritHexText(parseMeritHex(text)));
     showMeritChange(filterActions().setMerit(index, parseMeritHex(text)), row);
 }
 
@@ -267,15 +278,48 @@ void PivoraCentral::slotUnregister()
 {
     if (!table)
         return;
+    const int row = rowOfSender(ColumnUnregister);
+    if (row >= 0)
+        unregisterRow(row, true);
+}
+
+// --- Operations ----------------------------------------------------------------
+
+void PivoraCentral::performAction(const PendingAction &action)
+{
+    int slot = -1;
+    for (int index = 0; entryAt(index) && slot < 0; ++index)
+        if (QString::fromLatin1(entryAt(index)->clsid).compare(action.clsid, Qt::CaseInsensitive) == 0)
+            slot = index;
+    const int row = table ? table->rowOfSlot(slot) : -1;
+    switch (action.kind) {
+    case PendingAction::SetMerit:
+        if (row >= 0)
+            changeMerit(slot, row, action.merit);
+        break;
+    case PendingAction::Reset:
+        slotReset();
+        break;
+    case PendingAction::Unregister:
+        if (row >= 0)
+            unregisterRow(row, false); // the user confirmed it before the restart
+        break;
+    case PendingAction::None:
+        break;
+    }
+}
+
+void PivoraCentral::unregisterRow(int row, bool confirm)
+{
     const ButtonSignalsBlocked blocked(this);
-    int row = rowOfSender(ColumnUnregister);
-    const int index = row < 0 ? -1 : rowCatalogueIndex(row);
+    const int index = rowCatalogueIndex(row);
     if (!entryAt(index))
         return;
+    refusedAction = pendingAction(PendingAction::Unregister, index);
     // Without its server file there is nothing to confirm: the result asks
     // whether the stale registration is to be removed instead.
     const FilterRow filter = filterActions().row(index);
-    if (filter.serverExists) {
+    if (filter.serverExists && confirm) {
         QStringList companions;
         for (int other : filterActions().serverCompanions(index))
             companions << FilterTable::nameText(filterActions().row(other));
@@ -296,7 +340,73 @@ void PivoraCentral::slotUnregister()
     table->focusAfterRemoval(row);
 }
 
-// --- Operations ----------------------------------------------------------------
+// A merit as the command line of a pending action names it: "default",
+// "disable", "high" or the hexadecimal form.
+void PivoraCentral::changeMerit(int index, int row, const QString &merit)
+{
+    const ButtonSignalsBlocked blocked(this);
+    refusedAction = pendingAction(PendingAction::SetMerit, index, merit);
+    std::vector<FilterResult> results;
+    if (merit == QLatin1String("default"))
+        results = filterActions().setDefaultMerit(index);
+    else if (merit == QLatin1String("disable"))
+        results = filterActions().setMerit(index, meritDisable);
+    else if (merit == QLatin1String("high"))
+        results = filterActions().setMerit(index, meritHigh);
+    else
+        results = filterActions().setMerit(index, parseMeritHex(merit));
+    showMeritChange(results, row);
+    // The selector shows the choice the registry now holds.
+    slotRefresh(index, row, ColumnNewMerit);
+}
+
+PendingAction PivoraCentral::pendingAction(PendingAction::Kind kind, int index, const QString &merit) const
+{
+    PendingAction action;
+    action.kind = kind;
+    if (const KnownFilter *entry = entryAt(index))
+        action.clsid = QString::fromLatin1(entry->clsid);
+    action.merit = merit;
+    return action;
+}
+
+void PivoraCentral::warnAccessDenied(const QStringList &keptTheirMerits)
+{
+    if (showAccessDenied(this, keptTheirMerits, canRestartAsAdministrator()))
+        restartAsAdministrator(refusedAction);
+}
+
+bool PivoraCentral::canRestartAsAdministrator() const
+{
+    return windowsVersion() >= windowsVersionVista && !processElevated();
+}
+
+void PivoraCentral::slotRestartAsAdministrator()
+{
+    restartAsAdministrator(PendingAction());
+}
+
+// Starts pivora again with administrator rights and the refused action on
+// its command line, and closes this window once the new one has started.
+void PivoraCentral::restartAsAdministrator(const PendingAction &action)
+{
+    QStringList quoted;
+    for (const QString &argument : action.arguments())
+        quoted << QLatin1Char('"') + argument + QLatin1Char('"');
+    const int32_t status = startElevated(toWide(QDir::toNativeSeparators(QCoreApplication::applicationFilePath())),
+                                         toWide(quoted.join(QLatin1Char(' '))));
+    if (status == 0) {
+        close();
+        return;
+    }
+    if (status == ERROR_CANCELLED) // the user declined: this window goes on as it was
+        return;
+    const OverrideCursor arrow(Qt::ArrowCursor);
+    QMessageBox::critical(this, applicationTitle,
+                          tr("Pivora could not be started with administrator rights (error %1).").arg(status),
+                          QMessageBox::Ok, QMessageBox::NoButton);
+}
+
 
 bool PivoraCentral::computeWindowSize(QSize &size)
 {
@@ -382,12 +492,15 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
             slotRefresh(index, row, column);
         return;
     case FilterOutcome::Refused:
-        showAccessDenied(this);
+        warnAccessDenied();
         for (int column : columnsAfterDenial)
             slotRefresh(index, row, column);
         return;
     case FilterOutcome::ServerMissing:
         if (askToRemoveStaleRegistration(this, QString::fromLatin1(filterActions().row(index).name.c_str()))) {
+            // With administrator rights the removal is an unregistration
+            // that finds the server gone and asks again.
+            refusedAction = pendingAction(PendingAction::Unregister, index);
             const FilterResult removal = filterActions().removeRegistration(index);
             if (removal.outcome == FilterOutcome::Removed) {
                 const int removed = row;
@@ -503,7 +616,30 @@ void PivoraCentral::createLayout()
     buttons->addWidget(resetButton);
     buttons->addWidget(closeButton);
     QVBoxLayout *layout = new QVBoxLayout;
+    createRightsLine();
+    if (rightsLine)
+        layout->addWidget(rightsLine);
     layout->addWidget(table);
     layout->addLayout(buttons);
     setLayout(layout);
+}
+
+// Before the user tries anything: a line above the table says when changes
+// need administrator rights this process does not have, with the button
+// that restarts it with them.
+void PivoraCentral::createRightsLine()
+{
+    if (filterCategoryWritable() || processElevated())
+        return;
+    rightsLine = new QWidget(this);
+    QHBoxLayout *line = new QHBoxLayout(rightsLine);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(new QLabel(tr("Changes to these filters need administrator rights."), rightsLine));
+    line->addStretch();
+    if (canRestartAsAdministrator()) {
+        QPushButton *restart = new QPushButton(style()->standardIcon(QStyle::SP_VistaShield),
+                                               restartAsAdministratorText(), rightsLine);
+        connect(restart, SIGNAL(clicked()), this, SLOT(slotRestartAsAdministrator()));
+        line->addWidget(restart);
+    }
 }

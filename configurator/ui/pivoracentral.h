@@ -10,6 +10,7 @@
 #include "filteractions.h"
 #include "filtercatalogue.h"
 #include "filtertable.h"
+#include "pendingaction.h"
 
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
     bool computeWindowSize(QSize &size, const QRect *screen) const;
     void blockButtonSignals(bool block);
 
+    // Performs an action carried on the command line, as if the user had
+    // asked for it (an Unregister without asking again).
+    void performAction(const PendingAction &action);
+
     QString meritToText(quint32 merit, quint32 defaultMerit) const;
     quint32 textToMerit(const QString &text, unsigned int index) const;
 
@@ -46,6 +51,7 @@ protected slots:
     void slotCustomMeritChanged(const QString &text, int index);
     void slotRegister();
     void slotUnregister();
+    void slotRestartAsAdministrator();
 
 protected:
     // Rebuilds the table from rows, fits the columns and the window width and
@@ -60,6 +66,13 @@ protected:
 
 private:
     FilterActions &filterActions();
+    void unregisterRow(int row, bool confirm);
+    void changeMerit(int index, int row, const QString &merit);
+    PendingAction pendingAction(PendingAction::Kind kind, int index, const QString &merit = QString()) const;
+    void warnAccessDenied(const QStringList &keptTheirMerits = QStringList());
+    bool canRestartAsAdministrator() const;
+    void restartAsAdministrator(const PendingAction &action);
+    void createRightsLine();
     KnownFilter *entryAt(int index) const;
     void createButtons();
     void createLayout();
@@ -74,6 +87,8 @@ private:
     QPushButton *closeButton;
     QPushButton *resetButton;
     QString lastServerFolder;
+    PendingAction refusedAction; // what a restart as administrator carries
+    QWidget *rightsLine;         // "changes need administrator rights", when they do
 };
 
 #endif

@@ -116,6 +116,8 @@ typedef HICON__ *HICON;
 #define SW_SHOWNORMAL 1
 #define SE_ERR_FNF 2
 #define SE_ERR_NOASSOC 31
+#define SE_ERR_ACCESSDENIED 5
+#define ERROR_CANCELLED 1223L
 
 // Waiting (winbase.h).
 #define INFINITE 0xFFFFFFFFu
@@ -212,6 +214,8 @@ DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 BOOL CloseHandle(HANDLE hObject);
 void OutputDebugStringA(LPCSTR lpOutputString);
+DWORD GetLastError(void);
+void SetLastError(DWORD dwErrCode);
 
 // user32
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);

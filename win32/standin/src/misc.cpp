@@ -32,6 +32,20 @@ errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode)
     return 0;
 }
 
+namespace {
+thread_local DWORD lastError = 0;
+} // namespace
+
+DWORD GetLastError(void)
+{
+    return lastError;
+}
+
+void SetLastError(DWORD dwErrCode)
+{
+    lastError = dwErrCode;
+}
+
 // Debug output goes to standard error, one line per call.
 void OutputDebugStringA(LPCSTR lpOutputString)
 {

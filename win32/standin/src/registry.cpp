@@ -134,7 +134,16 @@ public:
     }
 
     // False when the file exists without its owner-write bit.
-    bool writable() const { return !loadedIdentity.exists || (loadedIdentity.mode & S_IWUSR); }
+    // An elevated process (started with "runas") writes whatever the file's
+    // owner-write bit says, as an administrator's elevated token does.
+    bool writable() const
+    {
+        static const bool elevated = [] {
+            const char *flag = std::getenv("WIN32_STANDIN_ELEVATED");
+            return flag && std::strcmp(flag, "1") == 0;
+        }();
+        return !loadedIdentity.exists || (loadedIdentity.mode & S_IWUSR) || elevated;
+    }
 
     // Changes whenever the cached hive is replaced or modified.
     uint64_t generation() const { return changeCount; }

@@ -13,6 +13,12 @@
 // WIN32_STANDIN_COMMAND_LINE and the show command in WIN32_STANDIN_SHOW,
 // which Windows hands to every process and POSIX argv cannot carry.
 //
+// Elevation: the verb "runas" starts the child elevated, with
+// WIN32_STANDIN_ELEVATED=1 in its environment, which lifts the registry's
+// refusal of writes (the registry file's owner-write bit) in that child.
+// With WIN32_STANDIN_UAC=decline the user declines the prompt: nothing starts
+// and the last error is ERROR_CANCELLED, as on Windows.
+//
 // Every child is reaped: by WaitForSingleObject, or, once its handle is
 // closed (or was never asked for), by a detached thread that waits for it.
 // So no zombie is left, and closing a handle never stops the child.
@@ -183,7 +189,7 @@ void reapInBackground(pid_t pid)
 
 // Starts the program; returns its pid, or -1 when it could not be started.
 pid_t launch(const std::string &program, const std::string &file, const std::string &parameters,
-             const std::string &directory, int show)
+             const std::string &directory, int show, bool elevated)
 {
     std::vector<std::string> args = splitParameters(parameters);
     args.insert(args.begin(), file);
@@ -199,6 +205,8 @@ pid_t launch(const std::string &program, const std::string &file, const std::str
             env.push_back(*e);
     env.push_back("WIN32_STANDIN_COMMAND_LINE=\"" + file + "\"" + (parameters.empty() ? "" : " " + parameters));
     env.push_back("WIN32_STANDIN_SHOW=" + std::to_string(show));
+    if (elevated)
+        env.push_back("WIN32_STANDIN_ELEVATED=1");
     std::vector<char *> envp;
     for (std::string &e : env)
         envp.push_back(&e[0]);
@@ -225,16 +233,29 @@ bool isOpenVerb(const std::string &verb)
     return v.empty() || v == "open";
 }
 
+bool isRunAsVerb(const std::string &verb)
+{
+    return standin::foldAscii(verb) == "runas";
+}
+
 // The shared body of both shell functions; returns the instance value.
 INT_PTR execute(const std::string &verb, const std::string &file, const std::string &parameters,
                 const std::string &directory, int show, pid_t *pidOut)
 {
-    if (!isOpenVerb(verb))
+    const bool elevated = isRunAsVerb(verb);
+    if (!isOpenVerb(verb) && !elevated)
         return SE_ERR_NOASSOC;
     std::string program;
     if (!findProgram(file, program))
         return SE_ERR_FNF;
-    const pid_t pid = launch(program, file, parameters, directory, show);
+    if (elevated) {
+        const char *uac = std::getenv("WIN32_STANDIN_UAC");
+        if (uac && std::strcmp(uac, "decline") == 0) {
+            SetLastError(ERROR_CANCELLED);
+            return SE_ERR_ACCESSDENIED;
+        }
+    }
+    const pid_t pid = launch(program, file, parameters, directory, show, elevated);
     if (pid < 0)
         return SE_ERR_FNF;
     if (pidOut)

@@ -1,0 +1,56 @@
+#include "pendingaction.h"
+
+#include <QCoreApplication>
+#include <QRegExp>
+
+namespace {
+
+const QRegExp kClsid(QString::fromLatin1("\\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}"));
+const QRegExp kMerit(QString::fromLatin1("default|disable|high|0x[0-9A-Fa-f]{1,8}"));
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PivoraCentral", text);
+}
+
+} // namespace
+
+QStringList PendingAction::arguments() const
+{
+    switch (kind) {
+    case SetMerit:
+        return QStringList() << QString::fromLatin1("--set-merit") << clsid << merit;
+    case Reset:
+        return QStringList() << QString::fromLatin1("--reset");
+    case Unregister:
+        return QStringList() << QString::fromLatin1("--unregister") << clsid;
+    case None:
+        break;
+    }
+    return QStringList();
+}
+
+PendingAction PendingAction::fromArguments(const QStringList &arguments, QString *error)
+{
+    PendingAction action;
+    const QString verb = arguments.value(0);
+    const bool understood =
+        (verb == QLatin1String("--set-merit") && arguments.size() == 3 && kClsid.exactMatch(arguments[1]) &&
+         kMerit.exactMatch(arguments[2])) ||
+        (verb == QLatin1String("--reset") && arguments.size() == 1) ||
+        (verb == QLatin1String("--unregister") && arguments.size() == 2 && kClsid.exactMatch(arguments[1]));
+    if (arguments.isEmpty())
+        return action;
+    if (!understood) {
+        if (error)
+            *error = tr("The command line \"%1\" was not understood. Its forms are:\n  --set-merit {CLSID} "
+                        "default|disable|high|0xHHHHHHHH\n  --reset\n  --unregister {CLSID}")
+                         .arg(arguments.join(QLatin1Char(' ')));
+        return action;
+    }
+    action.kind = verb == QLatin1String("--set-merit") ? SetMerit : verb == QLatin1String("--reset") ? Reset
+                                                                                                    : Unregister;
+    action.clsid = arguments.value(1).toUpper();
+    action.merit = arguments.value(2).toLower();
+    return action;
+}

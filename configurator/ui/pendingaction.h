@@ -1,0 +1,24 @@
+// An action that was refused for want of administrator rights, carried on
+// the command line to the instance of pivora started with them, which
+// performs it once its window shows:
+//   pivora --set-merit {CLSID} default|disable|high|0xHHHHHHHH
+//   pivora --reset
+//   pivora --unregister {CLSID}
+#ifndef PENDINGACTION_H
+#define PENDINGACTION_H
+
+#include <QString>
+#include <QStringList>
+
+struct PendingAction {
+    enum Kind { None, SetMerit, Reset, Unregister };
+    Kind kind = None;
+    QString clsid; // registry form
+    QString merit; // "default", "disable", "high" or "0x" and eight hexadecimal digits
+
+    QStringList arguments() const;
+    // None for no action; `error` says what was not understood.
+    static PendingAction fromArguments(const QStringList &arguments, QString *error = 0);
+};
+
+#endif
