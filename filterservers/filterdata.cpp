@@ -1,22 +1,12 @@
 #include "filterdata.h"
 
+#include "mediatypes.h"
+
 #include <cstring>
 
 namespace {
 
-// FOURCC-based media subtypes: {tag-0000-0010-8000-00AA00389B71}.
-Guid fourccGuid(uint32_t tag)
-{
-    return Guid{tag, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-}
-
-const Guid kMediaTypeVideo = fourccGuid(0x73646976); // 'vids'
-const Guid kMediaTypeAudio = fourccGuid(0x73647561); // 'auds'
-const Guid kMediaTypeStream = {0xE436EB83, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
 const Guid kSubtypeNull = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-const Guid kSubtypeNv12 = fourccGuid(0x3231564E);
-const Guid kSubtypeYuy2 = fourccGuid(0x32595559);
-const Guid kSubtypePcm = fourccGuid(0x00000001);
 
 void putU32(std::vector<uint8_t> &out, uint32_t v)
 {
@@ -55,16 +45,16 @@ std::vector<PinDescription> samplePins(const KnownFilterRow &row)
     const Guid input = row.subtypeTag ? fourccGuid(row.subtypeTag) : kSubtypeNull;
     switch (row.kind) {
     case FilterKind::VideoDecoder:
-        return {{0, 0, {{kMediaTypeVideo, input}}},
-                {pinFlagOutput, 0, {{kMediaTypeVideo, kSubtypeNv12}, {kMediaTypeVideo, kSubtypeYuy2}}}};
+        return {{0, 0, {{mediaTypeVideo, input}}},
+                {pinFlagOutput, 0, {{mediaTypeVideo, subtypeNv12}, {mediaTypeVideo, subtypeYuy2}}}};
     case FilterKind::AudioDecoder:
-        return {{0, 0, {{kMediaTypeAudio, input}}}, {pinFlagOutput, 0, {{kMediaTypeAudio, kSubtypePcm}}}};
+        return {{0, 0, {{mediaTypeAudio, input}}}, {pinFlagOutput, 0, {{mediaTypeAudio, subtypePcm}}}};
     case FilterKind::Demultiplexer:
         break;
     }
-    return {{0, 0, {{kMediaTypeStream, kSubtypeNull}}},
-            {pinFlagOutput, 0, {{kMediaTypeVideo, kSubtypeNull}}},
-            {pinFlagOutput, 0, {{kMediaTypeAudio, kSubtypeNull}}}};
+    return {{0, 0, {{mediaTypeStream, kSubtypeNull}}},
+            {pinFlagOutput, 0, {{mediaTypeVideo, kSubtypeNull}}},
+            {pinFlagOutput, 0, {{mediaTypeAudio, kSubtypeNull}}}};
 }
 
 std::vector<uint8_t> buildFilterData(uint32_t merit, const std::vector<PinDescription> &pins)

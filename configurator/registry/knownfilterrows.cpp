@@ -1,5 +1,7 @@
 #include "knownfilterrows.h"
 
+#include "filterpins.h"
+
 const char legacyFilterInstancePrefix[] = "CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\\";
 
 // The rows are knownfilterrows.def, which the build also reads for the
@@ -17,6 +19,14 @@ static_assert(0
                   == knownFilterRowCount,
               "knownfilterrows.def holds one row per filled catalogue slot");
 #undef KNOWN_FILTER
+
+uint32_t knownDefaultMerit(const char *clsid)
+{
+    for (const KnownFilterRow &row : knownFilterRows)
+        if (sameClsid(row.clsid, clsid))
+            return row.defaultMerit;
+    return 0;
+}
 
 int linkedPartnerSlot(int slot)
 {

@@ -20,6 +20,10 @@ struct KnownFilterRow {
 const int knownFilterRowCount = 52;
 extern const KnownFilterRow knownFilterRows[knownFilterRowCount];
 
+// The default merit of the known filter with this CLSID; 0 for a filter this
+// product does not know.
+uint32_t knownDefaultMerit(const char *clsid);
+
 // The linked pairs: slots 40 and 42, and 41 and 43, are two registrations
 // of one decoder served by one server. A merit chosen for one member leaves
 // the other's merit as it was.

@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+// MERIT_DO_NOT_USE: the graph builder never tries a filter of this merit or
+// lower when it builds a graph by itself.
+const uint32_t meritDoNotUse = 0x200000;
+
 struct MeritStanding {
     enum Reading {
         Read,          // the fields below hold the answer
@@ -29,6 +33,8 @@ struct MeritStanding {
     std::vector<MappedFilter> tied;   // the same merit: which comes first is not fixed
     PluginControlView system;
     std::string preferredName;        // FriendlyName of the preferred filter, when it has one
+
+    bool neverTried() const { return merit <= meritDoNotUse; }
 };
 
 // The filter mapper asked: DirectShow's own by default; tests give another.

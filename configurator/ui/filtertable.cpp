@@ -71,8 +71,7 @@ FilterTable::FilterTable(QWidget *window) : QTableWidget(0, ColumnCount, window)
                      [this](int row) {
                          const QTableWidgetItem *name = item(row, ColumnName);
                          return name ? name->data(kClsidRole).toString() : QString();
-                     },
-                     [](quint32 merit, quint32 defaultMerit) { return meritText(merit, defaultMerit); });
+                     });
 }
 
 QString FilterTable::nameText(const FilterRow &filter)

@@ -5,6 +5,8 @@
 #ifndef MERITTEXT_H
 #define MERITTEXT_H
 
+#include "meritstanding.h"
+
 #include <QString>
 
 // MeritId: the choice of a row's selector, a plain int. Custom is 10, not 3.
@@ -13,7 +15,7 @@ const int MeritIdDisable = 1;
 const int MeritIdHigh = 2;
 const int MeritIdCustom = 10;
 
-const quint32 meritDisable = 0x200000;   // MERIT_DO_NOT_USE
+const quint32 meritDisable = meritDoNotUse;
 const quint32 meritHigh = 0xFFFFFFFFu;
 
 // "Default", "Disable", "High" or "Custom" for ids 0, 1, 2 and 10; a null

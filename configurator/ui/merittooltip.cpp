@@ -2,6 +2,7 @@
 
 #include "appconstants.h"
 #include "knownfilterrows.h"
+#include "mediatypes.h"
 #include "merittext.h"
 
 #include <QCoreApplication>
@@ -20,76 +21,29 @@ QString tr(const char *text)
     return QCoreApplication::translate("MeritToolTip", text);
 }
 
-// FOURCC and wave-format subtypes: {XXXXXXXX-0000-0010-8000-00AA00389B71}.
-bool fourccBased(const Guid &g)
-{
-    static const uint8_t tail[8] = {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
-    return g.data2 == 0 && g.data3 == 0x0010 && std::equal(tail, tail + 8, g.data4);
-}
-
 QString majorTypeText(const Guid &g)
 {
-    static const Guid stream = {0xE436EB83, 0x524F, 0x11CE, {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
     if (isNullGuid(g))
         return tr("any type");
-    if (g == stream)
-        return tr("Stream");
-    if (fourccBased(g)) {
-        switch (g.data1) {
-        case 0x73646976: return tr("Video");
-        case 0x73647561: return tr("Audio");
-        case 0x73747874: return tr("Text");
-        case 0x7364696D: return tr("MIDI");
-        case 0x73766169: return tr("Interleaved");
-        default: break;
-        }
-    }
-    return QString::fromStdString(guidText(g));
+    const std::string name = majorTypeName(g);
+    return name.empty() ? QString::fromStdString(guidText(g)) : tr(name.c_str());
 }
 
 QString subtypeText(const Guid &g)
 {
     if (isNullGuid(g))
         return tr("(any subtype)");
-    if (!fourccBased(g))
-        return QString::fromStdString(guidText(g));
-    // Wave format tags of the audio subtypes.
-    static const struct {
-        uint32_t tag;
-        const char *name;
-    } waveFormats[] = {{0x0001, "PCM"},         {0x0002, "MS ADPCM"},  {0x0050, "MPEG audio"}, {0x0055, "MP3"},
-                       {0x00FF, "AAC"},         {0x0161, "WMA"},       {0x0162, "WMA Pro"},    {0x1610, "HE-AAC"},
-                       {0x2000, "Dolby AC-3"},  {0x2001, "DTS"},       {0xF1AC, "FLAC"}};
-    for (const auto &format : waveFormats)
-        if (g.data1 == format.tag)
-            return QString::fromLatin1(format.name);
-    QString fourcc;
-    for (int shift = 0; shift < 32; shift += 8) {
-        const char c = char(g.data1 >> shift);
-        if (c < 0x20 || c > 0x7E)
-            return QString::fromStdString(guidText(g));
-        fourcc += QLatin1Char(c);
-    }
-    return fourcc;
+    const std::string name = subtypeName(g);
+    return QString::fromStdString(name.empty() ? guidText(g) : name);
 }
 
-quint32 defaultMeritOf(const std::string &clsid)
-{
-    for (const KnownFilterRow &row : knownFilterRows)
-        if (sameClsid(row.clsid, clsid.c_str()))
-            return row.defaultMerit;
-    // Not a known filter: 0 is never shown as "Default", the text form
-    // answers a merit of 0 before it looks at the default.
-    return 0;
-}
-
-QString filterLine(const MappedFilter &filter, const MeritTextForm &meritText)
+QString filterLine(const MappedFilter &filter)
 {
     const QString name = filter.name.empty() ? QString::fromStdString(filter.instance)
                                              : QString::fromUtf8(filter.name.c_str());
     // A named merit ("Default", "High") says nothing about its value next to
     // other filters' merits: the number follows it.
-    QString merit = meritText(filter.merit, defaultMeritOf(filter.instance));
+    QString merit = meritText(filter.merit, knownDefaultMerit(filter.instance.c_str()));
     if (filter.merit != 0 && merit != meritHexText(filter.merit))
         merit += QLatin1String(", ") + meritHexText(filter.merit);
     return QString::fromLatin1("    %1 (%2)").arg(name, merit);
@@ -126,7 +80,7 @@ QString mediaTypeText(const PinMediaType &type)
     return majorTypeText(type.major) + QLatin1Char(' ') + subtypeText(type.minor);
 }
 
-QString meritToolTipText(const MeritStanding &standing, const MeritTextForm &meritText)
+QString meritToolTipText(const MeritStanding &standing)
 {
     switch (standing.reading) {
     case MeritStanding::NotRegistered:
@@ -145,8 +99,7 @@ QString meritToolTipText(const MeritStanding &standing, const MeritTextForm &mer
     if (standing.reading == MeritStanding::MapperFailed)
         return text + tr("DirectShow could not be asked which filters it tries before this one (error %1).")
                           .arg(meritHexText(quint32(standing.mapperStatus)));
-    // The graph builder never tries a filter of merit Disable or lower.
-    if (standing.merit <= meritDisable) {
+    if (standing.neverTried()) {
         text += tr("Never tried when DirectShow builds a graph by itself: its merit is %1 (%2) or lower.")
                     .arg(meritNameDisable, meritHexText(meritDisable));
         if (!standing.before.empty())
@@ -158,7 +111,7 @@ QString meritToolTipText(const MeritStanding &standing, const MeritTextForm &mer
     }
     if (!standing.before.empty()) {
         for (size_t i = 0; i < standing.before.size() && i < size_t(kListedAtMost); ++i)
-            text += QLatin1Char('\n') + filterLine(standing.before[i], meritText);
+            text += QLatin1Char('\n') + filterLine(standing.before[i]);
         if (standing.before.size() > size_t(kListedAtMost))
             text += QLatin1Char('\n') +
                     tr("    and %1 more").arg(int(standing.before.size()) - kListedAtMost);
@@ -166,29 +119,29 @@ QString meritToolTipText(const MeritStanding &standing, const MeritTextForm &mer
     if (!standing.tied.empty()) {
         text += QLatin1Char('\n') + tr("Same merit, so DirectShow may try either first:");
         for (const MappedFilter &filter : standing.tied)
-            text += QLatin1Char('\n') + filterLine(filter, meritText);
+            text += QLatin1Char('\n') + filterLine(filter);
     }
     return text + systemLines(standing, subtypeText(standing.type.minor));
 }
 
-MeritToolTip::MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid, MeritTextForm meritText)
-    : QObject(table), table_(table), column_(column), rowClsid_(rowClsid), meritText_(meritText)
+MeritToolTip::MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid)
+    : QObject(table), table(table), column(column), rowClsid(rowClsid)
 {
     table->viewport()->installEventFilter(this);
 }
 
 bool MeritToolTip::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::ToolTip || watched != table_->viewport())
+    if (event->type() != QEvent::ToolTip || watched != table->viewport())
         return false;
     QHelpEvent *help = static_cast<QHelpEvent *>(event);
-    const QModelIndex index = table_->indexAt(help->pos());
-    if (!index.isValid() || index.column() != column_)
+    const QModelIndex index = table->indexAt(help->pos());
+    if (!index.isValid() || index.column() != column)
         return false;
-    const QString clsid = rowClsid_(index.row());
+    const QString clsid = rowClsid(index.row());
     if (clsid.isEmpty())
         return false;
-    const QString text = meritToolTipText(meritStanding(clsid.toLatin1().constData()), meritText_);
-    QToolTip::showText(help->globalPos(), toHtml(text), table_->viewport(), table_->visualRect(index));
+    const QString text = meritToolTipText(meritStanding(clsid.toLatin1().constData()));
+    QToolTip::showText(help->globalPos(), toHtml(text), table->viewport(), table->visualRect(index));
     return true;
 }

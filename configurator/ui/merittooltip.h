@@ -14,15 +14,13 @@
 
 class QTableWidget;
 
-// How the window writes a merit: its "Current Merit" text form.
-typedef std::function<QString(quint32 merit, quint32 defaultMerit)> MeritTextForm;
-
-// A media type as a user reads it: "Video H264", "Audio AC-3", or GUIDs
-// where DirectShow's headers give no name.
+// A media type as a user reads it: "Video H264", "Audio Dolby AC-3", or
+// GUIDs where DirectShow's headers give no name.
 QString mediaTypeText(const PinMediaType &type);
 
 // The tooltip's plain text; lines end in '\n' between them.
-QString meritToolTipText(const MeritStanding &standing, const MeritTextForm &meritText);
+// Merits in the window's "Current Merit" forms.
+QString meritToolTipText(const MeritStanding &standing);
 
 // Answers QEvent::ToolTip on the table's viewport over cells of one column
 // with the text above; other cells keep their own tooltips.
@@ -31,16 +29,15 @@ class MeritToolTip : public QObject
 public:
     typedef std::function<QString(int row)> RowClsid; // the row's filter, or an empty string
 
-    MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid, MeritTextForm meritText);
+    MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QTableWidget *table_;
-    int column_;
-    RowClsid rowClsid_;
-    MeritTextForm meritText_;
+    QTableWidget *table;
+    int column;
+    RowClsid rowClsid;
 };
 
 #endif
