@@ -1,5 +1,7 @@
 #include "directshowmapper.h"
 
+#include "knownfilterrows.h"
+
 #include <objbase.h>
 #include <oleauto.h>
 #include <strmif.h>
@@ -60,13 +62,16 @@ void release(T *&object)
 // moniker of any other category or kind.
 std::string legacyInstance(IMoniker *moniker)
 {
-    static const wchar_t prefix[] = L"@device:sw:{083863F1-70DE-11D0-BD40-00A0C911CE86}\\";
-    const size_t prefixLength = sizeof prefix / sizeof prefix[0] - 1;
+    std::wstring prefix = L"@device:sw:";
+    for (const char *c = legacyFilterCategory; *c; ++c)
+        prefix += wchar_t(*c);
+    prefix += L'\\';
+    const size_t prefixLength = prefix.size();
     std::string instance;
     IBindCtx *context = nullptr;
     LPOLESTR name = nullptr;
     if (SUCCEEDED(CreateBindCtx(0, &context)) && SUCCEEDED(moniker->GetDisplayName(context, nullptr, &name)) &&
-        name && _wcsnicmp(name, prefix, prefixLength) == 0)
+        name && _wcsnicmp(name, prefix.c_str(), prefixLength) == 0)
         instance = utf8(name + prefixLength);
     CoTaskMemFree(name);
     release(context);

@@ -66,6 +66,8 @@ LONG queryExpected(HKEY key, const char *valueName, DWORD expectedType, DWORD ca
     return rc;
 }
 
+const DWORD kFirstReadSize = 1024;
+
 int hexValue(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
@@ -75,6 +77,17 @@ int hexValue(char c)
 }
 
 } // namespace
+
+int32_t queryRegistryValue(HKEY key, const char *valueName, DWORD expectedType, std::vector<BYTE> &data)
+{
+    std::unique_ptr<BYTE[]> buffer;
+    DWORD count = 0;
+    const LONG rc = queryExpected(key, valueName, expectedType, kFirstReadSize, buffer, count);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    data.assign(buffer.get(), buffer.get() + count);
+    return ERROR_SUCCESS;
+}
 
 const char *filterClsid(const KnownFilter *entry, const char *clsid)
 {

@@ -26,6 +26,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 const int registryTextSize = 260;                 // text buffers, terminator included
 const int32_t statusWrongValueType = int32_t(0x80004001u); // E_NOTIMPL
@@ -49,6 +50,11 @@ int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expec
 int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint);
 int meritBytesToHex(const BYTE bytes[4], char text[9]);
 int hexToMeritBytes(const char *text, BYTE bytes[4]);
+
+// The whole value of an open key into `data`, when it has the expected
+// type: 0, the registry's own status, E_NOTIMPL for another type, or 8 for a
+// value larger than maxRegistryValueSize or memory that ran out.
+int32_t queryRegistryValue(HKEY key, const char *valueName, DWORD expectedType, std::vector<BYTE> &data);
 
 // The CLSID an operation works on, or null when no usable one is given.
 const char *filterClsid(const KnownFilter *entry, const char *clsid);

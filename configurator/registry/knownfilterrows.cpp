@@ -2,7 +2,10 @@
 
 #include "filterpins.h"
 
-const char legacyFilterInstancePrefix[] = "CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\\";
+#define LEGACY_FILTER_CATEGORY "{083863F1-70DE-11D0-BD40-00A0C911CE86}"
+const char legacyFilterCategory[] = LEGACY_FILTER_CATEGORY;
+const char legacyFilterInstancePrefix[] = "CLSID\\" LEGACY_FILTER_CATEGORY "\\Instance\\";
+#undef LEGACY_FILTER_CATEGORY
 
 // The rows are knownfilterrows.def, which the build also reads for the
 // names of the sample servers.

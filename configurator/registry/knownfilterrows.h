@@ -34,5 +34,7 @@ int linkedPartnerSlot(int slot);
 // "CLSID\{083863F1-70DE-11D0-BD40-00A0C911CE86}\Instance\" (DirectShow's
 // legacy filter category; it ends in a backslash), followed by the CLSID.
 extern const char legacyFilterInstancePrefix[];
+// DirectShow's legacy filter category, CLSID_LegacyAmFilterCategory.
+extern const char legacyFilterCategory[];
 
 #endif

@@ -10,31 +10,7 @@
 
 namespace {
 
-const DWORD kFirstReadSize = 1024;
 const int kNameCapacity = 1024; // WCHARs; a longer FriendlyName reads as none
-
-// The whole value of an open key, when it has the expected type; false
-// otherwise. Grows its buffer to the size the registry reports, up to
-// maxRegistryValueSize.
-bool queryWhole(HKEY key, const char *valueName, DWORD expectedType, std::vector<BYTE> &data)
-{
-    DWORD size = kFirstReadSize;
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        data.resize(size ? size : 1);
-        DWORD type = REG_NONE;
-        DWORD count = DWORD(data.size());
-        const LONG rc = RegQueryValueExA(key, valueName, nullptr, &type, data.data(), &count);
-        if (rc == ERROR_MORE_DATA && type == expectedType && count <= maxRegistryValueSize && count > size) {
-            size = count;
-            continue;
-        }
-        if (rc != ERROR_SUCCESS || type != expectedType || count > data.size())
-            return false;
-        data.resize(count);
-        return true;
-    }
-    return false;
-}
 
 // UTF-8 of wide text: UTF-16 where WCHAR has 16 bits (Windows), UTF-32
 // where it has 32 (the stand-in). An unpaired surrogate becomes U+FFFD.
@@ -87,10 +63,10 @@ std::string readName(HKEY key)
 int32_t readContents(HKEY key, FilterDataContents &contents)
 {
     std::vector<BYTE> blob;
-    DWORD type = REG_NONE;
-    if (RegQueryValueExA(key, "FilterData", nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+    const int32_t status = queryRegistryValue(key, "FilterData", REG_BINARY, blob);
+    if (status == ERROR_FILE_NOT_FOUND)
         return ERROR_FILE_NOT_FOUND;
-    if (!queryWhole(key, "FilterData", REG_BINARY, blob) || !readFilterData(blob.data(), blob.size(), contents))
+    if (status != ERROR_SUCCESS || !readFilterData(blob.data(), blob.size(), contents))
         return ERROR_INVALID_DATA;
     return ERROR_SUCCESS;
 }
