@@ -71,11 +71,12 @@ TEST(WineMapperFixture, OurMapperOrdersTheSameRegistrationsAsWinesDid)
     ASSERT_EQ(size_t(knownFilterRowCount), fixture.merits.size());
     ASSERT_EQ(fixtureTypes().size(), fixture.answers.size());
     std::set<std::string> servers;
-    for (const KnownFilterRow &row : knownFilterRows)
-        if (servers.insert(row.server).second)
-            ASSERT_EQ(0, runRegsvr32(nullptr, true,
-                                     testsupport::widen(testsupport::programFolder() + row.server + ".ax").c_str(),
-                                     true));
+    for (const KnownFilterRow &row : knownFilterRows) {
+        if (servers.insert(row.server).second) {
+            const std::string server = testsupport::programFolder() + row.server + ".ax";
+            ASSERT_EQ(0, runRegsvr32(nullptr, true, testsupport::widen(server).c_str(), true));
+        }
+    }
     for (const auto &merit : fixture.merits) {
         for (int waited = 0; !isFilterRegistered(nullptr, merit.first.c_str()) && waited < 10000; waited += 50)
             testsupport::sleepMs(50);

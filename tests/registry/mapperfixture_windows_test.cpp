@@ -1,6 +1,7 @@
 // Records what Wine's (or Windows') filter mapper offers for the sample
-// servers' input types into the fixture of the native check. Run on demand:
-//   KESTRANE_MAPPER_FIXTURE=<file> directshow_tests.exe \
+// servers' input types into the fixture of the native check. Run on demand,
+// in the bin folder of a Windows build, with the file to write:
+//   KESTRANE_MAPPER_FIXTURE=<file> wine directshow_tests.exe
 //       --gtest_also_run_disabled_tests --gtest_filter='MapperFixture.*'
 #include "directshowmapper.h"
 #include "filterregistrystore.h"
@@ -19,11 +20,12 @@ TEST(MapperFixture, DISABLED_RecordTheSystemMappersOrder)
     const char *file = std::getenv("KESTRANE_MAPPER_FIXTURE");
     ASSERT_TRUE(file && *file) << "KESTRANE_MAPPER_FIXTURE names the file to write";
     std::set<std::string> servers;
-    for (const KnownFilterRow &row : knownFilterRows)
-        if (servers.insert(row.server).second)
-            ASSERT_EQ(0, runRegsvr32(nullptr, true,
-                                     testsupport::widen(testsupport::programFolder() + row.server + ".ax").c_str(),
-                                     true));
+    for (const KnownFilterRow &row : knownFilterRows) {
+        if (servers.insert(row.server).second) {
+            const std::string server = testsupport::programFolder() + row.server + ".ax";
+            ASSERT_EQ(0, runRegsvr32(nullptr, true, testsupport::widen(server).c_str(), true));
+        }
+    }
     FILE *out = std::fopen(file, "w");
     ASSERT_TRUE(out);
     for (int slot = 0; slot < knownFilterRowCount; ++slot) {
