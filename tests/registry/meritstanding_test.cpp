@@ -149,6 +149,8 @@ TEST_F(MeritStandingTest, NamesInAnyScriptReachTheStandingWhole)
     ASSERT_EQ(MeritStanding::Read, standing.reading);
     ASSERT_EQ(1u, standing.before.size());
     EXPECT_EQ(utf8, standing.before[0].name);
+    // The renamed filter's own standing reads as any other.
+    EXPECT_EQ(MeritStanding::Read, meritStanding(testkeys::aboveFilterClsid).reading);
 }
 
 // Filters of equal merit in a set of their own: DirectShow fixes no order
