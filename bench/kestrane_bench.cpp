@@ -74,7 +74,7 @@ void benchRegistry(const std::string &folder)
     // Build the hive in memory and write it once.
     standin::RegHive hive;
     standin::RegKey *classes = hive.root("HKEY_CLASSES_ROOT", true)->createChild("CLSID");
-    standin::RegKey *instances = classes->createChild("{083863F1-70DE-11D0-BD40-00A0C911CE86}")->createChild("Instance");
+    standin::RegKey *instances = classes->createChild(legacyFilterCategory)->createChild("Instance");
     std::vector<uint8_t> blob(200);
     for (size_t i = 0; i < blob.size(); ++i)
         blob[i] = uint8_t(i * 7);
@@ -254,7 +254,7 @@ void benchToolTip(const std::string &folder, const std::string &bin)
     setenv("WIN32_STANDIN_REGISTRY", file.c_str(), 1);
     standin::RegHive hive;
     standin::RegKey *classes = hive.root("HKEY_CLASSES_ROOT", true)->createChild("CLSID");
-    standin::RegKey *instances = classes->createChild("{083863F1-70DE-11D0-BD40-00A0C911CE86}")->createChild("Instance");
+    standin::RegKey *instances = classes->createChild(legacyFilterCategory)->createChild("Instance");
     const int filters = 2000;
     for (int i = 0; i < filters; ++i) {
         const KnownFilterRow &row = knownFilterRows[i % knownFilterRowCount];

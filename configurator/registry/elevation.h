@@ -15,9 +15,11 @@ bool processElevated();
 // Instance key) is refused.
 bool filterCategoryWritable();
 
+// ERROR_CANCELLED: the user declined the prompt for administrator rights.
+const int32_t statusDeclined = 1223;
+
 // Starts `program` with administrator rights. 0 once it has started,
-// ERROR_CANCELLED (1223) when the user declined, otherwise the system's
-// error number.
+// statusDeclined when the user declined, otherwise the system's error number.
 int32_t startElevated(const std::wstring &program, const std::wstring &parameters);
 
 #endif

@@ -1,8 +1,8 @@
 #include "pivoracentral.h"
 
+#include "administratorrights.h"
 #include "appconstants.h"
 #include "backgroundaction.h"
-#include "elevation.h"
 #include "filtertable.h"
 #include "merittext.h"
 #include "merittwcombobox.h"
@@ -10,7 +10,6 @@
 #include "outcomemessages.h"
 #include "overridecursor.h"
 #include "registrationrunner.h"
-#include "windowsversion.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -21,8 +20,6 @@
 #include <QMap>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
-#include <QStyle>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -372,41 +369,16 @@ PendingAction PivoraCentral::pendingAction(PendingAction::Kind kind, int index, 
 
 void PivoraCentral::warnAccessDenied(const QStringList &keptTheirMerits)
 {
-    if (showAccessDenied(this, keptTheirMerits, canRestartAsAdministrator()))
-        restartAsAdministrator(refusedAction);
-}
-
-bool PivoraCentral::canRestartAsAdministrator() const
-{
-    return windowsVersion() >= windowsVersionVista && !processElevated();
+    if (showAccessDenied(this, keptTheirMerits, canRestartAsAdministrator()) &&
+        restartAsAdministrator(this, refusedAction))
+        close();
 }
 
 void PivoraCentral::slotRestartAsAdministrator()
 {
-    restartAsAdministrator(PendingAction());
-}
-
-// Starts pivora again with administrator rights and the refused action on
-// its command line, and closes this window once the new one has started.
-void PivoraCentral::restartAsAdministrator(const PendingAction &action)
-{
-    QStringList quoted;
-    for (const QString &argument : action.arguments())
-        quoted << QLatin1Char('"') + argument + QLatin1Char('"');
-    const int32_t status = startElevated(toWide(QDir::toNativeSeparators(QCoreApplication::applicationFilePath())),
-                                         toWide(quoted.join(QLatin1Char(' '))));
-    if (status == 0) {
+    if (restartAsAdministrator(this, PendingAction()))
         close();
-        return;
-    }
-    if (status == ERROR_CANCELLED) // the user declined: this window goes on as it was
-        return;
-    const OverrideCursor arrow(Qt::ArrowCursor);
-    QMessageBox::critical(this, applicationTitle,
-                          tr("Pivora could not be started with administrator rights (error %1).").arg(status),
-                          QMessageBox::Ok, QMessageBox::NoButton);
 }
-
 
 bool PivoraCentral::computeWindowSize(QSize &size)
 {
@@ -616,7 +588,7 @@ void PivoraCentral::createLayout()
     buttons->addWidget(resetButton);
     buttons->addWidget(closeButton);
     QVBoxLayout *layout = new QVBoxLayout;
-    createRightsLine();
+    rightsLine = createRightsLine(this, SLOT(slotRestartAsAdministrator()));
     if (rightsLine)
         layout->addWidget(rightsLine);
     layout->addWidget(table);
@@ -624,22 +596,3 @@ void PivoraCentral::createLayout()
     setLayout(layout);
 }
 
-// Before the user tries anything: a line above the table says when changes
-// need administrator rights this process does not have, with the button
-// that restarts it with them.
-void PivoraCentral::createRightsLine()
-{
-    if (filterCategoryWritable() || processElevated())
-        return;
-    rightsLine = new QWidget(this);
-    QHBoxLayout *line = new QHBoxLayout(rightsLine);
-    line->setContentsMargins(0, 0, 0, 0);
-    line->addWidget(new QLabel(tr("Changes to these filters need administrator rights."), rightsLine));
-    line->addStretch();
-    if (canRestartAsAdministrator()) {
-        QPushButton *restart = new QPushButton(style()->standardIcon(QStyle::SP_VistaShield),
-                                               restartAsAdministratorText(), rightsLine);
-        connect(restart, SIGNAL(clicked()), this, SLOT(slotRestartAsAdministrator()));
-        line->addWidget(restart);
-    }
-}

@@ -70,9 +70,6 @@ private:
     void changeMerit(int index, int row, const QString &merit);
     PendingAction pendingAction(PendingAction::Kind kind, int index, const QString &merit = QString()) const;
     void warnAccessDenied(const QStringList &keptTheirMerits = QStringList());
-    bool canRestartAsAdministrator() const;
-    void restartAsAdministrator(const PendingAction &action);
-    void createRightsLine();
     KnownFilter *entryAt(int index) const;
     void createButtons();
     void createLayout();

@@ -102,25 +102,25 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-        comStarted_ = true;
-        ASSERT_TRUE(buildCatalogue(catalogue_));
+        comStarted = true;
+        ASSERT_TRUE(buildCatalogue(catalogue));
         ASSERT_EQ(0u, runSystemRegsvr32(server()));
         ASSERT_EQ(std::optional<uint32_t>(row().defaultMerit), directShowMerit(row().clsid));
     }
     void TearDown() override
     {
-        releaseCatalogue(catalogue_);
-        if (comStarted_)
+        releaseCatalogue(catalogue);
+        if (comStarted)
             CoUninitialize();
     }
 
     static const KnownFilterRow &row() { return knownFilterRows[sampleSlot]; }
     static std::string server() { return testsupport::programFolder() + row().server + ".ax"; }
-    KnownFilter *entry() const { return catalogueEntry(catalogue_, sampleSlot); }
+    KnownFilter *entry() const { return catalogueEntry(catalogue, sampleSlot); }
 
-    testsupport::ScopedRegistry registry_;
-    FilterCatalogue *catalogue_ = nullptr;
-    bool comStarted_ = false;
+    testsupport::ScopedRegistry registry;
+    FilterCatalogue *catalogue = nullptr;
+    bool comStarted = false;
 };
 
 TEST_F(DirectShowMerits, EnumeratorReportsEachMeritWrittenByEntryOrClsid)
@@ -167,13 +167,13 @@ TEST_F(DirectShowMerits, MapperOffersTheFilterAboveItsOldMeritOnlyAfterHigh)
 // Puts a system filter's merit back however the test ends.
 class MeritRestorer {
 public:
-    MeritRestorer(const char *clsid) : clsid_(clsid), merit_(readFilterMerit(nullptr, clsid)) {}
-    ~MeritRestorer() { writeFilterMerit(merit_, nullptr, clsid_); }
-    uint32_t merit() const { return merit_; }
+    MeritRestorer(const char *clsid) : restoredClsid(clsid), savedMerit(readFilterMerit(nullptr, clsid)) {}
+    ~MeritRestorer() { writeFilterMerit(savedMerit, nullptr, restoredClsid); }
+    uint32_t merit() const { return savedMerit; }
 
 private:
-    const char *clsid_;
-    uint32_t merit_;
+    const char *restoredClsid;
+    uint32_t savedMerit;
 };
 
 TEST_F(DirectShowMerits, SystemFilterByClsidStringAndRestored)

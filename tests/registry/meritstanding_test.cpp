@@ -83,7 +83,7 @@ protected:
         writeRegistration(testkeys::brokenFilterClsid, "Test Decoder Broken", broken);
     }
 
-    testsupport::ScopedRegistry registry_;
+    testsupport::ScopedRegistry registry;
 };
 
 TEST_F(MeritStandingTest, HigherMeritsComeFirstInTheMappersOrder)

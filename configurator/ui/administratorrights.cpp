@@ -1,0 +1,74 @@
+#include "administratorrights.h"
+
+#include "appconstants.h"
+#include "elevation.h"
+#include "outcomemessages.h"
+#include "overridecursor.h"
+#include "windowsversion.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+
+#include <string>
+
+namespace {
+
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PivoraCentral", text);
+}
+
+std::wstring toWide(const QString &text)
+{
+    std::wstring wide(size_t(text.size()) * 2 + 1, L'\0'); // room for UTF-16 or UTF-32
+    wide.resize(size_t(text.toWCharArray(&wide[0])));
+    return wide;
+}
+
+} // namespace
+
+bool canRestartAsAdministrator()
+{
+    return windowsVersion() >= windowsVersionVista && !processElevated();
+}
+
+bool restartAsAdministrator(QWidget *window, const PendingAction &action)
+{
+    QStringList quoted;
+    for (const QString &argument : action.arguments())
+        quoted << QLatin1Char('"') + argument + QLatin1Char('"');
+    const int32_t status = startElevated(toWide(QDir::toNativeSeparators(QCoreApplication::applicationFilePath())),
+                                         toWide(quoted.join(QLatin1Char(' '))));
+    if (status == 0)
+        return true;
+    if (status == statusDeclined) // the user declined: the window goes on as it was
+        return false;
+    const OverrideCursor arrow(Qt::ArrowCursor);
+    QMessageBox::critical(window, applicationTitle,
+                          tr("Pivora could not be started with administrator rights (error %1).").arg(status),
+                          QMessageBox::Ok, QMessageBox::NoButton);
+    return false;
+}
+
+QWidget *createRightsLine(QWidget *window, const char *restartSlot)
+{
+    if (filterCategoryWritable() || processElevated())
+        return 0;
+    QWidget *rightsLine = new QWidget(window);
+    QHBoxLayout *line = new QHBoxLayout(rightsLine);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(new QLabel(tr("Changes to these filters need administrator rights."), rightsLine));
+    line->addStretch();
+    if (canRestartAsAdministrator()) {
+        QPushButton *restart = new QPushButton(window->style()->standardIcon(QStyle::SP_VistaShield),
+                                               restartAsAdministratorText(), rightsLine);
+        QObject::connect(restart, SIGNAL(clicked()), window, restartSlot);
+        line->addWidget(restart);
+    }
+    return rightsLine;
+}
