@@ -1,6 +1,7 @@
 #include "filteractions.h"
 
 #include "filterregistrystore.h"
+#include "filterpins.h"
 #include "knownfilterrows.h"
 #include "registrationrunner.h"
 
@@ -45,6 +46,14 @@ bool FilterActions::isRegistered(int slot) const
 {
     const KnownFilter *entry = entryAt(slot);
     return entry && isFilterRegistered(entry);
+}
+
+int FilterActions::slotOf(const char *clsid) const
+{
+    for (int slot = 0; entryAt(slot); ++slot)
+        if (sameClsid(entryAt(slot)->clsid, clsid))
+            return slot;
+    return -1;
 }
 
 std::vector<int> FilterActions::serverCompanions(int slot) const

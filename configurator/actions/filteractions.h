@@ -91,6 +91,8 @@ public:
     // One catalogue filter, registered or not; slot -1 for an empty slot.
     FilterRow row(int slot) const;
     bool isRegistered(int slot) const;
+    // The catalogue slot of a CLSID, or -1 for a filter this product does not know.
+    int slotOf(const char *clsid) const;
     // The other registered filters that a registration or unregistration of
     // this filter's server takes along: those of the same server file, and
     // its linked partner.

@@ -186,34 +186,20 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
     const int row = rowOfSender(ColumnNewMerit);
     if (row < 0)
         return;
-    if (id != MeritIdCustom)
-        updateCustomMeritCell(false, row, index);
     static const char *const named[] = {"default", "disable", "high"};
-    if (id >= MeritIdDefault && id <= MeritIdHigh)
-        refusedAction = pendingAction(PendingAction::SetMerit, index, QString::fromLatin1(named[id]));
-    std::vector<FilterResult> results;
-    switch (id) {
-    case MeritIdDefault:
-        results = filterActions().setDefaultMerit(index);
-        break;
-    case MeritIdDisable:
-        results = filterActions().setMerit(index, meritDisable);
-        break;
-    case MeritIdHigh:
-        results = filterActions().setMerit(index, meritHigh);
-        break;
-    case MeritIdCustom:
+    if (id >= MeritIdDefault && id <= MeritIdHigh) {
+        updateCustomMeritCell(false, row, index);
+        changeMerit(index, row, QString::fromLatin1(named[id]));
+    } else if (id == MeritIdCustom) {
         // Nothing is written until the user finishes an edit of the cell,
         // neither this filter's merit nor its partner's.
         updateCustomMeritCell(true, row, index);
-        results = {FilterResult{index}};
-        break;
-    default:
+        showMeritChange({FilterResult{index}}, row);
+    } else {
         qDebug("Invalid meritId!");
-        results = {FilterResult{index, FilterOutcome::Failed, -1}};
-        break;
+        updateCustomMeritCell(false, row, index);
+        showMeritChange({FilterResult{index, FilterOutcome::Failed, -1}}, row);
     }
-    showMeritChange(results, row);
 }
 
 void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
@@ -224,8 +210,7 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
     const int row = rowOfSender(ColumnCustomMerit);
     if (row < 0)
         return;
-    refusedAction = pendingAction(PendingAction::SetMerit, index, meritHexText(parseMeritHex(text)));
-    showMeritChange(filterActions().setMerit(index, parseMeritHex(text)), row);
+    changeMerit(index, row, meritHexText(parseMeritHex(text)));
 }
 
 void PivoraCentral::slotRegister()
@@ -284,15 +269,15 @@ void PivoraCentral::slotUnregister()
 
 void PivoraCentral::performAction(const PendingAction &action)
 {
-    int slot = -1;
-    for (int index = 0; entryAt(index) && slot < 0; ++index)
-        if (QString::fromLatin1(entryAt(index)->clsid).compare(action.clsid, Qt::CaseInsensitive) == 0)
-            slot = index;
+    const int slot = filterActions().slotOf(action.clsid.toLatin1().constData());
     const int row = table ? table->rowOfSlot(slot) : -1;
     switch (action.kind) {
     case PendingAction::SetMerit:
-        if (row >= 0)
+        if (row >= 0) {
             changeMerit(slot, row, action.merit);
+            // The selector shows the choice the registry now holds.
+            slotRefresh(slot, row, ColumnNewMerit);
+        }
         break;
     case PendingAction::Reset:
         slotReset();
@@ -337,8 +322,8 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
     table->focusAfterRemoval(row);
 }
 
-// A merit as the command line of a pending action names it: "default",
-// "disable", "high" or the hexadecimal form.
+// Writes a merit named as a pending action names it ("default", "disable",
+// "high" or the hexadecimal form), and shows the outcome.
 void PivoraCentral::changeMerit(int index, int row, const QString &merit)
 {
     const ButtonSignalsBlocked blocked(this);
@@ -353,8 +338,6 @@ void PivoraCentral::changeMerit(int index, int row, const QString &merit)
     else
         results = filterActions().setMerit(index, parseMeritHex(merit));
     showMeritChange(results, row);
-    // The selector shows the choice the registry now holds.
-    slotRefresh(index, row, ColumnNewMerit);
 }
 
 PendingAction PivoraCentral::pendingAction(PendingAction::Kind kind, int index, const QString &merit) const
