@@ -213,6 +213,42 @@ private:
     std::thread thread;
 };
 
+// regsvr32 without /s reports in a box of its own and waits: a user who
+// registers many files answers each with OK. Boxes of other processes only.
+BOOL CALLBACK answerForeignBox(HWND window, LPARAM)
+{
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (std::string(className) == "#32770" && IsWindowVisible(window) && process != GetCurrentProcessId())
+        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return TRUE;
+}
+
+class ForeignBoxAnswerer
+{
+public:
+    ForeignBoxAnswerer()
+        : thread([this] {
+              while (!stop) {
+                  EnumWindows(answerForeignBox, 0);
+                  Sleep(20);
+              }
+          })
+    {
+    }
+    ~ForeignBoxAnswerer()
+    {
+        stop = true;
+        thread.join();
+    }
+
+private:
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
 HWND windowHandle(QWidget *window)
 {
     return reinterpret_cast<HWND>(window->winId());
@@ -314,6 +350,7 @@ int main(int argc, char **argv)
         servers << QString::fromStdString(folder + found.cFileName);
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
+    ForeignBoxAnswerer answerer;
     AnswerProbe registerProbe(windowHandle(window));
     clock.restart();
     registerThroughTheDialog(window, servers);
