@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -355,6 +357,134 @@ TEST_F(RegistryContract, WriteOpenIsRefusedWithoutRights)
     registry.setWritable(true);
 }
 
+// --- The 32-bit and 64-bit registry views ----------------------------------
+
+// The tests' keys in both views, seen from this 64-bit program: the 32-bit
+// view's copies lie below WOW6432Node.
+const std::string kClass32 = std::string("WOW6432Node\\") + testkeys::viewTestClassKey;
+const std::string kSoftware32 = "SOFTWARE\\WOW6432Node\\KestraneContractTest";
+
+class RegistryViewContract : public ::testing::Test {
+protected:
+    void SetUp() override { wipe(); }
+    void TearDown() override { wipe(); }
+
+    static void wipe()
+    {
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, testkeys::viewTestClassKey);
+        SHDeleteKeyA(HKEY_CLASSES_ROOT, kClass32.c_str());
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, testkeys::viewTestSoftwareKey);
+        SHDeleteKeyA(HKEY_LOCAL_MACHINE, kSoftware32.c_str());
+    }
+
+    static void write(HKEY root, const std::string &subKey, REGSAM view, const char *text)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                                 KEY_READ | KEY_WRITE | view, nullptr, &key, nullptr));
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "View", 0, REG_SZ, reinterpret_cast<const BYTE *>(text),
+                                                DWORD(std::strlen(text) + 1)));
+        RegCloseKey(key);
+    }
+
+    // The "View" value of a key, or "error <n>" when the key cannot be opened.
+    static std::string read(HKEY root, const std::string &subKey, REGSAM view)
+    {
+        HKEY key = nullptr;
+        const LONG rc = RegOpenKeyExA(root, subKey.c_str(), 0, KEY_READ | view, &key);
+        if (rc != ERROR_SUCCESS)
+            return "error " + std::to_string(rc);
+        char text[32] = {};
+        DWORD size = sizeof text - 1;
+        const LONG queried = RegQueryValueExA(key, "View", nullptr, nullptr, reinterpret_cast<BYTE *>(text), &size);
+        RegCloseKey(key);
+        return queried == ERROR_SUCCESS ? std::string(text) : "value error " + std::to_string(queried);
+    }
+
+    testsupport::ScopedRegistry registry;
+};
+
+TEST_F(RegistryViewContract, EachViewHoldsItsOwnClassKey)
+{
+    const std::string classKey = testkeys::viewTestClassKey;
+    write(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_32KEY, "32");
+    EXPECT_EQ("error 2", read(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_64KEY));
+    write(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_64KEY, "64");
+    EXPECT_EQ("32", read(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_32KEY));
+    EXPECT_EQ("64", read(HKEY_CLASSES_ROOT, classKey, KEY_WOW64_64KEY));
+    EXPECT_EQ("64", read(HKEY_CLASSES_ROOT, classKey, 0)); // this program's own view
+    // The 64-bit view shows the 32-bit one's key below WOW6432Node.
+    EXPECT_EQ("32", read(HKEY_CLASSES_ROOT, kClass32, KEY_WOW64_64KEY));
+    EXPECT_EQ("32", read(HKEY_CLASSES_ROOT, "wow6432node\\" + classKey, 0));
+}
+
+TEST_F(RegistryViewContract, HandleOpenedInAViewKeepsItForWhatLiesBelow)
+{
+    const std::string guid = std::string(testkeys::viewTestClassKey).substr(6);
+    write(HKEY_CLASSES_ROOT, testkeys::viewTestClassKey, KEY_WOW64_64KEY, "64");
+    HKEY classes32 = nullptr;
+    // Created, not opened: the stand-in's fresh registry has no CLSID key yet.
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                             KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &classes32, nullptr));
+    write(classes32, guid + "\\Sub", 0, "32 below");
+    EXPECT_EQ("32 below", read(HKEY_CLASSES_ROOT, kClass32 + "\\Sub", KEY_WOW64_64KEY));
+    EXPECT_EQ("error 2", read(HKEY_CLASSES_ROOT, std::string(testkeys::viewTestClassKey) + "\\Sub", KEY_WOW64_64KEY));
+    // Even the other view's flag does not take a handle out of its view.
+    EXPECT_EQ("value error 2", read(classes32, guid, KEY_WOW64_64KEY));
+
+    bool listed = false;
+    char name[64];
+    DWORD length = sizeof name;
+    for (DWORD i = 0; !listed && RegEnumKeyExA(classes32, i, name, &length, nullptr, nullptr, nullptr, nullptr)
+                                     == ERROR_SUCCESS;
+         ++i, length = sizeof name)
+        listed = guid == name;
+    EXPECT_TRUE(listed);
+
+    EXPECT_EQ(DWORD(ERROR_SUCCESS), SHDeleteKeyA(classes32, guid.c_str()));
+    RegCloseKey(classes32);
+    EXPECT_EQ("error 2", read(HKEY_CLASSES_ROOT, kClass32, KEY_WOW64_64KEY));
+    EXPECT_EQ("64", read(HKEY_CLASSES_ROOT, testkeys::viewTestClassKey, KEY_WOW64_64KEY));
+}
+
+TEST_F(RegistryViewContract, LocalMachineSoftwareIsRedirected)
+{
+    const std::string software = testkeys::viewTestSoftwareKey;
+    write(HKEY_LOCAL_MACHINE, software, KEY_WOW64_32KEY, "32");
+    EXPECT_EQ("error 2", read(HKEY_LOCAL_MACHINE, software, KEY_WOW64_64KEY));
+    EXPECT_EQ("32", read(HKEY_LOCAL_MACHINE, kSoftware32, KEY_WOW64_64KEY));
+    write(HKEY_LOCAL_MACHINE, software, KEY_WOW64_64KEY, "64");
+    EXPECT_EQ("64", read(HKEY_LOCAL_MACHINE, "software\\KestraneContractTest", KEY_WOW64_64KEY));
+
+    HKEY software32 = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ | KEY_WOW64_32KEY, &software32));
+    EXPECT_EQ("32", read(software32, "KestraneContractTest", 0));
+    RegCloseKey(software32);
+}
+
+TEST(SystemFolderContract, FoldersAnswerWithWindowsLengthConventions)
+{
+    for (auto query : {GetSystemDirectoryW, GetSystemWow64DirectoryW}) {
+        WCHAR folder[MAX_PATH + 1];
+        SetLastError(0xDEAD);
+        const UINT length = query(folder, MAX_PATH + 1);
+        ASSERT_GT(length, 0u);
+        EXPECT_EQ(size_t(length), std::wcslen(folder));
+        EXPECT_EQ(DWORD(0xDEAD), GetLastError());
+        EXPECT_EQ(length + 1, query(nullptr, 0));
+        WCHAR small[MAX_PATH + 1];
+        std::fill(std::begin(small), std::end(small), WCHAR(0x2A2A));
+        EXPECT_EQ(length + 1, query(small, length)); // no room for the terminator
+        EXPECT_EQ(WCHAR(0x2A2A), small[0]);
+        EXPECT_EQ(length, query(small, length + 1));
+        EXPECT_EQ(std::wstring(folder), std::wstring(small));
+    }
+    WCHAR system[MAX_PATH + 1], wow64[MAX_PATH + 1];
+    GetSystemDirectoryW(system, MAX_PATH + 1);
+    GetSystemWow64DirectoryW(wow64, MAX_PATH + 1);
+    EXPECT_NE(std::wstring(system), std::wstring(wow64));
+}
+
 // --- Shell, processes, files and user output --------------------------------
 
 std::vector<std::string> probeArguments(const std::string &output)
@@ -467,6 +597,20 @@ TEST_F(ShellContract, MissingProgramFailsWithFileNotFound)
     EXPECT_EQ(nullptr, info.hProcess);
 }
 
+TEST_F(ShellContract, SystemFolderAndBackslashNameTheSystemRegsvr32)
+{
+    WCHAR system[MAX_PATH + 1];
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH + 1), 0u);
+    const std::wstring tool = std::wstring(system) + L"\\regsvr32.exe";
+    SHELLEXECUTEINFOW info;
+    ASSERT_TRUE(start(tool.c_str(), L"/s kestrane-no-such-server.ax", info));
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(info.hProcess, 30000));
+    DWORD code = 0;
+    EXPECT_TRUE(GetExitCodeProcess(info.hProcess, &code));
+    EXPECT_NE(0u, code); // it ran, and could not load what does not exist
+    CloseHandle(info.hProcess);
+}
+
 TEST_F(ShellContract, ShellExecuteAReportsStartAndFailure)
 {
     testsupport::UiCapture capture; // dismisses a box the shell may raise
@@ -487,9 +631,15 @@ TEST(FileContract, WideOpenReadsFilesButNotFolders)
     std::fclose(f);
     const std::wstring wideFile(file.begin(), file.end());
     const std::wstring wideFolder(folder.begin(), folder.end() - 1);
+    const std::wstring backslashed = wideFolder + L"\\server.ax"; // Windows takes both separators
 
     f = reinterpret_cast<FILE *>(0x1);
     EXPECT_EQ(0, _wfopen_s(&f, wideFile.c_str(), L"r"));
+    ASSERT_NE(nullptr, f);
+    std::fclose(f);
+
+    f = nullptr;
+    EXPECT_EQ(0, _wfopen_s(&f, backslashed.c_str(), L"r"));
     ASSERT_NE(nullptr, f);
     std::fclose(f);
 

@@ -18,6 +18,11 @@ const char brokenFilterClsid[] = "{9D314F5E-8072-4194-BDAE-CF3041526D7E}";
 const char *const testClsids[] = {testFilterClsid, otherFilterClsid, aboveFilterClsid,
                                   belowFilterClsid, sameFilterClsid, brokenFilterClsid};
 
+// A class key of the tests' own, written in both registry views, and a key
+// of theirs below HKEY_LOCAL_MACHINE\SOFTWARE.
+const char viewTestClassKey[] = "CLSID\\{2E4F6A8C-0B1D-4E3F-9A7C-5D6E7F8091A2}";
+const char viewTestSoftwareKey[] = "SOFTWARE\\KestraneContractTest";
+
 // The test server registers itself under this class key.
 const char testServerKey[] = "KestraneContractTest\\TestServer";
 

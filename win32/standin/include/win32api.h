@@ -13,6 +13,9 @@
 //   4 bytes, on Windows.
 // - The "ANSI code page" of the narrow registry functions is Latin-1: each
 //   byte maps to the UTF-16 code unit of the same value and back, losslessly.
+// - The system folders are POSIX paths; a backslash in a program or file
+//   name given to the shell or to _wfopen_s is a folder separator, as on
+//   Windows.
 #ifndef WIN32API_H
 #define WIN32API_H
 
@@ -65,6 +68,9 @@ typedef HICON__ *HICON;
 #define FALSE 0
 
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)0x80000000u)
+#define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)0x80000002u)
+
+#define MAX_PATH 260
 
 // Error numbers (winerror.h).
 #define ERROR_SUCCESS 0L
@@ -75,9 +81,12 @@ typedef HICON__ *HICON;
 #define ERROR_INVALID_DATA 13L
 #define ERROR_WRITE_FAULT 29L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_CALL_NOT_IMPLEMENTED 120L
 #define ERROR_INVALID_NAME 123L
+#define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_BAD_ARGUMENTS 160L
 #define ERROR_BAD_PATHNAME 161L
+#define ERROR_BAD_EXE_FORMAT 193L
 #define ERROR_FILENAME_EXCED_RANGE 206L
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
@@ -101,6 +110,8 @@ typedef HICON__ *HICON;
 #define KEY_ENUMERATE_SUB_KEYS 0x0008
 #define KEY_NOTIFY 0x0010
 #define KEY_CREATE_LINK 0x0020
+#define KEY_WOW64_64KEY 0x0100
+#define KEY_WOW64_32KEY 0x0200
 #define DELETE 0x00010000
 #define READ_CONTROL 0x00020000
 #define KEY_READ 0x20019
@@ -183,6 +194,13 @@ typedef struct _SHELLEXECUTEINFOW {
 } SHELLEXECUTEINFOW, *LPSHELLEXECUTEINFOW;
 
 // advapi32
+//
+// Roots: HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE. The stand-in models 64-bit
+// Windows with its two registry views: in the 32-bit view (KEY_WOW64_32KEY,
+// or no view flag in a process started with WIN32_STANDIN_PROCESS_BITS=32)
+// HKEY_CLASSES_ROOT\X is HKEY_CLASSES_ROOT\WOW6432Node\X and
+// HKEY_LOCAL_MACHINE\SOFTWARE is HKEY_LOCAL_MACHINE\SOFTWARE\WOW6432Node.
+// WIN32_STANDIN_WINDOWS_BITS=32 models 32-bit Windows: one view, flags ignored.
 LONG RegOpenKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDesired, PHKEY phkResult);
 LONG RegCreateKeyExA(HKEY hKey, LPCSTR lpSubKey, DWORD Reserved, LPSTR lpClass, DWORD dwOptions,
@@ -215,6 +233,12 @@ BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 BOOL CloseHandle(HANDLE hObject);
 void OutputDebugStringA(LPCSTR lpOutputString);
 DWORD GetLastError(void);
+// Length without the terminator, or the size needed with it when `uSize` is
+// too small. The system folder is the stand-in's (where its regsvr32 is);
+// the WOW64 one is its "syswow64" subfolder, and fails with
+// ERROR_CALL_NOT_IMPLEMENTED when WIN32_STANDIN_WINDOWS_BITS=32.
+UINT GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize);
+UINT GetSystemWow64DirectoryW(LPWSTR lpBuffer, UINT uSize);
 void SetLastError(DWORD dwErrCode);
 
 // user32

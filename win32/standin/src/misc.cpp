@@ -11,7 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Wide paths are UTF-8 on disk. Modes are the C runtime's ("r", "w", ...).
+// Wide paths are UTF-8 on disk, a backslash is a folder separator as on
+// Windows. A file whose own name holds a backslash, which only POSIX allows,
+// is still found by that name when the separator reading names nothing.
+// Modes are the C runtime's ("r", "w", ...).
 errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode)
 {
     if (!pFile)
@@ -19,7 +22,18 @@ errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode)
     *pFile = nullptr;
     if (!filename || !mode)
         return EINVAL;
-    FILE *f = std::fopen(standin::wideToUtf8(filename).c_str(), standin::wideToUtf8(mode).c_str());
+    const std::string given = standin::wideToUtf8(filename), openMode = standin::wideToUtf8(mode);
+    std::string path = given;
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    FILE *f = std::fopen(path.c_str(), openMode.c_str());
+    if (!f && path != given) {
+        const int separatorError = errno;
+        f = std::fopen(given.c_str(), openMode.c_str());
+        if (!f)
+            errno = separatorError;
+    }
     if (!f)
         return errno;
     // The Windows runtime opens no folders as files.

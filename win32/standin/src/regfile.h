@@ -38,9 +38,10 @@ struct RegKey {
     bool deleteValue(const std::string &name);
 };
 
-// Root keys ("HKEY_CLASSES_ROOT", ...) by folded name. Only HKEY_CLASSES_ROOT is
-// reachable through the API; other roots found in a file are kept and written
-// back, so that loading and saving a real export loses nothing.
+// Root keys ("HKEY_CLASSES_ROOT", ...) by folded name. HKEY_CLASSES_ROOT and
+// HKEY_LOCAL_MACHINE are reachable through the API; other roots found in a
+// file are kept and written back, so that loading and saving a real export
+// loses nothing.
 struct RegHive {
     std::map<std::string, std::unique_ptr<RegKey>, NameLess> roots;
     RegKey *root(const std::string &name, bool create);

@@ -1,5 +1,6 @@
-// Registry functions of the stand-in, over HKEY_CLASSES_ROOT kept in one
-// registry export file that several processes share.
+// Registry functions of the stand-in, over HKEY_CLASSES_ROOT and
+// HKEY_LOCAL_MACHINE kept in one registry export file that several
+// processes share.
 //
 // Every call first checks the file's identity (device, inode, size, change
 // times, and whether the file still has its name); a file changed by another
@@ -11,6 +12,14 @@
 //
 // "Administrative rights" are the file's owner-write bit: without it every
 // open for writing is refused with ERROR_ACCESS_DENIED, whoever runs.
+//
+// Registry views, as 64-bit Windows (and Wine) keep them: an open or create
+// in the 32-bit view redirects the path where it leaves HKEY_CLASSES_ROOT
+// (to HKEY_CLASSES_ROOT\WOW6432Node) and where it enters
+// HKEY_LOCAL_MACHINE\SOFTWARE (to SOFTWARE\WOW6432Node). The file holds
+// the keys where Windows' own exports show them. A handle keeps the path it
+// was redirected to, so whatever is opened, created, enumerated or deleted
+// below it stays in its view.
 #include "win32api.h"
 
 #include "regfile.h"
@@ -31,7 +40,8 @@
 
 struct HKEY__ {
     uint32_t magic;
-    std::vector<std::string> path; // below HKEY_CLASSES_ROOT, as given
+    HKEY root;                     // HKEY_CLASSES_ROOT or HKEY_LOCAL_MACHINE
+    std::vector<std::string> path; // below the root, WOW6432Node spelled out
     REGSAM access;
     uint64_t generation;           // of the store when `key` was looked up
     standin::RegKey *key;          // valid while the generation holds
@@ -46,7 +56,7 @@ namespace {
 
 const uint32_t kKeyMagic = 0x4B455953; // "KEYS"
 const REGSAM kWriteRights = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE;
-const char kClassesRoot[] = "HKEY_CLASSES_ROOT";
+const char kWow64Node[] = "WOW6432Node";
 
 struct FileIdentity {
     bool exists = false;
@@ -148,11 +158,14 @@ public:
     // Changes whenever the cached hive is replaced or modified.
     uint64_t generation() const { return changeCount; }
 
-    standin::RegKey *classesRoot(bool create) { return hive.root(kClassesRoot, create); }
-
-    standin::RegKey *find(const std::vector<std::string> &path)
+    standin::RegKey *root(HKEY predefined, bool create)
     {
-        standin::RegKey *key = classesRoot(false);
+        return hive.root(predefined == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CLASSES_ROOT", create);
+    }
+
+    standin::RegKey *find(HKEY predefined, const std::vector<std::string> &path)
+    {
+        standin::RegKey *key = root(predefined, false);
         for (size_t i = 0; key && i < path.size(); ++i)
             key = key->child(path[i]);
         return key;
@@ -284,13 +297,18 @@ Store &store()
     return *instance;
 }
 
+bool isRoot(HKEY key)
+{
+    return key == HKEY_CLASSES_ROOT || key == HKEY_LOCAL_MACHINE;
+}
+
 // The key a handle stands for in the current hive, or null when it was deleted.
 standin::RegKey *resolve(Store &s, HKEY handle)
 {
-    if (handle == HKEY_CLASSES_ROOT)
-        return s.classesRoot(false);
+    if (isRoot(handle))
+        return s.root(handle, false);
     if (handle->generation != s.generation()) {
-        handle->key = s.find(handle->path);
+        handle->key = s.find(handle->root, handle->path);
         handle->generation = s.generation();
     }
     return handle->key;
@@ -305,7 +323,7 @@ LONG currentKey(Store &s, HKEY handle, standin::RegKey *&key)
         return rc;
     key = resolve(s, handle);
     if (!key)
-        return handle == HKEY_CLASSES_ROOT ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
+        return isRoot(handle) ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED;
     return ERROR_SUCCESS;
 }
 
@@ -325,31 +343,74 @@ std::vector<std::string> splitSubKey(const std::string &subKey)
 
 bool validHandle(HKEY key)
 {
-    return key == HKEY_CLASSES_ROOT || (key && key->magic == kKeyMagic);
+    return isRoot(key) || (key && key->magic == kKeyMagic);
+}
+
+HKEY handleRoot(HKEY key)
+{
+    return isRoot(key) ? key : key->root;
 }
 
 std::vector<std::string> handlePath(HKEY key)
 {
-    return key == HKEY_CLASSES_ROOT ? std::vector<std::string>() : key->path;
+    return isRoot(key) ? std::vector<std::string>() : key->path;
 }
 
 REGSAM handleAccess(HKEY key)
 {
-    return key == HKEY_CLASSES_ROOT ? KEY_ALL_ACCESS : key->access;
+    return isRoot(key) ? KEY_ALL_ACCESS : key->access;
 }
 
-// Joins the parent's path with a sub-key text. A sub-key may end in one
-// backslash, as on Windows; an empty component elsewhere names no key. Nor
-// does a name with a line feed: the export file has no way to write one in
-// a key name (Windows takes it), so no such key can be created or found.
-bool joinPath(HKEY parent, const std::string &subKey, std::vector<std::string> &path)
+bool environmentSays(const char *name, const char *value)
+{
+    const char *set = std::getenv(name);
+    return set && std::strcmp(set, value) == 0;
+}
+
+// Whether an open with `sam` works in the 32-bit view. 32-bit Windows has
+// one registry and ignores both flags; given both, Wine takes the 32-bit one.
+bool in32BitView(REGSAM sam)
+{
+    if (environmentSays("WIN32_STANDIN_WINDOWS_BITS", "32"))
+        return false;
+    if (sam & KEY_WOW64_32KEY)
+        return true;
+    if (sam & KEY_WOW64_64KEY)
+        return false;
+    return environmentSays("WIN32_STANDIN_PROCESS_BITS", "32");
+}
+
+// Joins the parent's path with a sub-key text, redirected in the 32-bit
+// view as Wine does it: a path that leaves HKEY_CLASSES_ROOT goes below its
+// WOW6432Node, whatever its first name (even "WOW6432Node"); a path that
+// enters HKEY_LOCAL_MACHINE\SOFTWARE lands on SOFTWARE\WOW6432Node, where
+// a following "WOW6432Node" names that same key. A handle to SOFTWARE itself
+// is no longer redirected.
+//
+// A sub-key may end in one backslash, as on Windows; an empty component
+// elsewhere names no key. Nor does a name with a line feed: the export file
+// has no way to write one in a key name (Windows takes it), so no such key
+// can be created or found.
+bool joinPath(HKEY parent, const std::string &subKey, bool view32, std::vector<std::string> &path)
 {
     path = handlePath(parent);
-    std::vector<std::string> parts = splitSubKey(subKey);
+    const HKEY root = handleRoot(parent);
+    const std::vector<std::string> parts = splitSubKey(subKey);
+    if (view32 && root == HKEY_CLASSES_ROOT && path.empty() && !parts.empty())
+        path.push_back(kWow64Node);
+    bool enteredSoftware = false;
     for (const std::string &part : parts) {
         if (part.empty() || part.find('\n') != std::string::npos)
             return false;
+        if (enteredSoftware && standin::sameName(part, kWow64Node)) {
+            enteredSoftware = false;
+            continue;
+        }
         path.push_back(part);
+        enteredSoftware = view32 && root == HKEY_LOCAL_MACHINE && path.size() == 1
+            && standin::sameName(part, "SOFTWARE");
+        if (enteredSoftware)
+            path.push_back(kWow64Node);
     }
     return true;
 }
@@ -420,24 +481,25 @@ LONG openKey(HKEY parent, const std::string &subKey, REGSAM sam, PHKEY result, b
     if (!validHandle(parent))
         return ERROR_INVALID_HANDLE;
     std::vector<std::string> path;
-    if (!joinPath(parent, subKey, path))
+    if (!joinPath(parent, subKey, in32BitView(sam), path))
         return create ? ERROR_BAD_PATHNAME : ERROR_FILE_NOT_FOUND;
+    const HKEY root = handleRoot(parent);
 
     std::lock_guard<std::mutex> lock(storeMutex);
     Store &s = store();
     LONG rc = s.refresh();
     if (rc != ERROR_SUCCESS)
         return rc;
-    if (parent != HKEY_CLASSES_ROOT && !resolve(s, parent))
+    if (!isRoot(parent) && !resolve(s, parent))
         return ERROR_KEY_DELETED;
-    standin::RegKey *key = s.find(path);
+    standin::RegKey *key = s.find(root, path);
     if (!key && !create)
         return ERROR_FILE_NOT_FOUND;
     if ((sam & kWriteRights) && !s.writable())
         return ERROR_ACCESS_DENIED;
     if (!key) {
         rc = s.modify([&] {
-            standin::RegKey *k = s.classesRoot(true);
+            standin::RegKey *k = s.root(root, true);
             for (const std::string &part : path)
                 k = k->createChild(part);
             return ERROR_SUCCESS;
@@ -449,7 +511,7 @@ LONG openKey(HKEY parent, const std::string &subKey, REGSAM sam, PHKEY result, b
     } else if (disposition) {
         *disposition = REG_OPENED_EXISTING_KEY;
     }
-    *result = new HKEY__{kKeyMagic, path, sam, s.generation(), s.find(path), 0, 0, {}};
+    *result = new HKEY__{kKeyMagic, root, path, sam, s.generation(), s.find(root, path), 0, 0, {}};
     return ERROR_SUCCESS;
 }
 
@@ -500,8 +562,9 @@ LONG setValue(HKEY key, const std::string &name, DWORD reserved, DWORD type, std
     if (!(handleAccess(key) & KEY_SET_VALUE))
         return ERROR_ACCESS_DENIED;
     const std::vector<std::string> path = handlePath(key);
+    const HKEY root = handleRoot(key);
     return s.modify([&]() -> LONG {
-        standin::RegKey *k = key == HKEY_CLASSES_ROOT ? s.classesRoot(true) : s.find(path);
+        standin::RegKey *k = isRoot(key) ? s.root(root, true) : s.find(root, path);
         if (!k)
             return ERROR_KEY_DELETED;
         k->setValue(name, type, std::move(bytes));
@@ -616,14 +679,14 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
         return ERROR_NO_MORE_ITEMS;
     auto at = k->children.cbegin();
     DWORD from = 0;
-    if (hKey != HKEY_CLASSES_ROOT && hKey->enumGeneration == s.generation() && hKey->enumIndex <= dwIndex &&
+    if (!isRoot(hKey) && hKey->enumGeneration == s.generation() && hKey->enumIndex <= dwIndex &&
         hKey->enumGeneration != 0) {
         at = hKey->enumAt;
         from = hKey->enumIndex;
     }
     for (; from < dwIndex; ++from)
         ++at;
-    if (hKey != HKEY_CLASSES_ROOT) {
+    if (!isRoot(hKey)) {
         hKey->enumGeneration = s.generation();
         hKey->enumIndex = dwIndex;
         hKey->enumAt = at;
@@ -642,7 +705,7 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
 
 LONG RegCloseKey(HKEY hKey)
 {
-    if (hKey == HKEY_CLASSES_ROOT)
+    if (isRoot(hKey))
         return ERROR_SUCCESS;
     if (!validHandle(hKey))
         return ERROR_INVALID_HANDLE;
@@ -652,25 +715,27 @@ LONG RegCloseKey(HKEY hKey)
 }
 
 // Like shlwapi: the named key goes with all its subkeys and values. An empty
-// name empties the key itself (its subkeys and values) and keeps it.
+// name empties the key itself (its subkeys and values) and keeps it. The
+// name is looked up in the process's own view.
 DWORD SHDeleteKeyA(HKEY hKey, LPCSTR pszSubKey)
 {
     if (!validHandle(hKey))
         return ERROR_INVALID_HANDLE;
     std::vector<std::string> path;
-    if (!joinPath(hKey, pszSubKey ? fromNarrow(pszSubKey) : std::string(), path))
+    if (!joinPath(hKey, pszSubKey ? fromNarrow(pszSubKey) : std::string(), in32BitView(0), path))
         return ERROR_FILE_NOT_FOUND;
+    const HKEY root = handleRoot(hKey);
     std::lock_guard<std::mutex> lock(storeMutex);
     Store &s = store();
     LONG rc = s.refresh();
     if (rc != ERROR_SUCCESS)
         return DWORD(rc);
-    if (!s.find(path))
+    if (!s.find(root, path))
         return ERROR_FILE_NOT_FOUND;
     if (!s.writable())
         return ERROR_ACCESS_DENIED;
     return DWORD(s.modify([&]() -> LONG {
-        standin::RegKey *key = s.find(path);
+        standin::RegKey *key = s.find(root, path);
         if (!key)
             return ERROR_FILE_NOT_FOUND;
         if (path.empty() || path.size() == handlePath(hKey).size()) {
@@ -679,7 +744,7 @@ DWORD SHDeleteKeyA(HKEY hKey, LPCSTR pszSubKey)
             return ERROR_SUCCESS;
         }
         std::vector<std::string> parentPath(path.begin(), path.end() - 1);
-        s.find(parentPath)->children.erase(path.back());
+        s.find(root, parentPath)->children.erase(path.back());
         return ERROR_SUCCESS;
     }));
 }

@@ -6,7 +6,12 @@
 // folder is where the stand-in's own tools (regsvr32) are:
 // $WIN32_STANDIN_SYSTEM_DIR when set, otherwise the folder the build put them
 // in. So a program outside the build folder still starts the stand-in's
-// regsvr32, and never one of the same name on PATH (Wine's, say).
+// regsvr32, and never one of the same name on PATH (Wine's, say). A
+// backslash in the program's name or folder is a folder separator, as on
+// Windows, so "<system folder>\regsvr32.exe" names the stand-in's tool.
+//
+// GetSystemDirectoryW names that system folder, GetSystemWow64DirectoryW
+// its "syswow64" subfolder, where the build puts the 32-bit regsvr32.
 //
 // The parameter text is split into arguments by the Windows command-line
 // rules. Each child also gets the raw command line in
@@ -96,10 +101,21 @@ std::string ownFolder()
 std::string systemFolder()
 {
     const char *folder = std::getenv("WIN32_STANDIN_SYSTEM_DIR");
-    return folder && *folder ? folder : WIN32_STANDIN_DEFAULT_SYSTEM_DIR;
+    std::string path = folder && *folder ? folder : WIN32_STANDIN_DEFAULT_SYSTEM_DIR;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
 }
 
-bool findProgram(const std::string &file, std::string &found)
+std::string withSlashes(std::string path)
+{
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+bool findProgramNamed(const std::string &file, std::string &found)
 {
     if (file.empty())
         return false;
@@ -123,6 +139,14 @@ bool findProgram(const std::string &file, std::string &found)
         start = end + 1;
     }
     return false;
+}
+
+// A backslash is a folder separator; a program whose own name holds one
+// (POSIX allows it) is still found by that name.
+bool findProgram(const std::string &name, std::string &found)
+{
+    const std::string file = withSlashes(name);
+    return findProgramNamed(file, found) || (file != name && findProgramNamed(name, found));
 }
 
 // The rules of CommandLineToArgvW / the C runtime for the part after the
@@ -255,7 +279,7 @@ INT_PTR execute(const std::string &verb, const std::string &file, const std::str
             return SE_ERR_ACCESSDENIED;
         }
     }
-    const pid_t pid = launch(program, file, parameters, directory, show, elevated);
+    const pid_t pid = launch(program, file, parameters, withSlashes(directory), show, elevated);
     if (pid < 0)
         return SE_ERR_FNF;
     if (pidOut)
@@ -265,7 +289,33 @@ INT_PTR execute(const std::string &verb, const std::string &file, const std::str
     return 42;
 }
 
+// Windows' convention for the folder queries: the length without the
+// terminator, or the size needed with it when the buffer is too small.
+UINT copyFolder(const std::string &folder, LPWSTR buffer, UINT size)
+{
+    const std::wstring wide = standin::utf8ToWide(folder);
+    if (!buffer || size <= wide.size())
+        return UINT(wide.size() + 1);
+    std::wmemcpy(buffer, wide.c_str(), wide.size() + 1);
+    return UINT(wide.size());
+}
+
 } // namespace
+
+UINT GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize)
+{
+    return copyFolder(systemFolder(), lpBuffer, uSize);
+}
+
+UINT GetSystemWow64DirectoryW(LPWSTR lpBuffer, UINT uSize)
+{
+    const char *bits = std::getenv("WIN32_STANDIN_WINDOWS_BITS");
+    if (bits && std::strcmp(bits, "32") == 0) {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return 0;
+    }
+    return copyFolder(systemFolder() + "/syswow64", lpBuffer, uSize);
+}
 
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW *info)
 {
