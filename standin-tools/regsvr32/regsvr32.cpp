@@ -10,6 +10,10 @@
 // When REGSVR32_TRACE names a file, one line per run is appended to it with
 // the raw parameter text the tool was started with, so tests can check the
 // exact command line their caller built.
+//
+// Built a second time as the 32-bit tool of SysWOW64: REGSVR32_PROCESS_BITS
+// makes it a 32-bit process of the stand-in, so a server it loads writes
+// into the 32-bit registry view, as under 64-bit Windows.
 #include "win32api.h"
 
 #include <cstdio>
@@ -58,6 +62,9 @@ int finish(bool silent, ExitCode code, const std::string &message)
 
 int main(int argc, char **argv)
 {
+#ifdef REGSVR32_PROCESS_BITS
+    ::setenv("WIN32_STANDIN_PROCESS_BITS", REGSVR32_PROCESS_BITS, 1);
+#endif
     trace();
     bool silent = false, unregister = false;
     const char *server = nullptr;
