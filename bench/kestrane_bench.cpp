@@ -159,7 +159,7 @@ void benchRefresh(const std::string &registry, BenchWindow *window)
     const double refresh = medianMicroseconds(rounds, [&] { QMetaObject::invokeMethod(window, "slotRefresh"); });
     FilterCatalogue *catalogue = nullptr;
     buildCatalogue(catalogue);
-    const FilterActions actions(catalogue);
+    const FilterActions actions(catalogue, RegistryView::Bits64);
     const std::vector<FilterRow> rows = actions.registeredFilters();
     const double constant = medianMicroseconds(rounds, [&] { window->fillTable(rows); });
     const double reads = medianMicroseconds(rounds, [&] { actions.registeredFilters(); });
@@ -216,7 +216,7 @@ void benchReset(BenchWindow *window, const std::string &server)
         order.push_back(qobject_cast<MeritTWComboBox *>(table->cellWidget(row, ColumnNewMerit))->index());
     FilterCatalogue *catalogue = nullptr;
     buildCatalogue(catalogue);
-    FilterActions actions(catalogue);
+    FilterActions actions(catalogue, RegistryView::Bits64);
     const double blocking = medianMicroseconds(3, [&] { actions.reset(order, ActionCallbacks()); });
     releaseCatalogue(catalogue);
     for (int round = 0; round < 3; ++round) {

@@ -333,7 +333,7 @@ int main(int argc, char **argv)
     buildCatalogue(catalogue);
     QElapsedTimer clock;
     clock.start();
-    FilterActions(catalogue).reset(listed, ActionCallbacks());
+    FilterActions(catalogue, RegistryView::Bits64).reset(listed, ActionCallbacks());
     const double blockingMs = clock.nsecsElapsed() / 1e6;
     releaseCatalogue(catalogue);
 

@@ -8,7 +8,13 @@
 #include <algorithm>
 #include <set>
 
-FilterActions::FilterActions(FilterCatalogue *catalogue) : catalogue(catalogue) {}
+FilterActions::FilterActions(FilterCatalogue *catalogue, RegistryView view) : catalogue(catalogue), shownView(view) {}
+
+std::wstring FilterActions::missingRegistrationTool() const
+{
+    const std::wstring tool = regsvr32Path(shownView);
+    return fileExists(tool.c_str()) ? std::wstring() : tool;
+}
 
 KnownFilter *FilterActions::entryAt(int slot) const
 {
@@ -32,20 +38,20 @@ FilterRow FilterActions::row(int slot) const
         return row;
     row.slot = slot;
     row.clsid = entry->clsid;
-    row.hasName = readFriendlyName(entry);
+    row.hasName = readFriendlyName(entry, shownView);
     if (row.hasName)
         row.name = entry->friendlyName;
-    row.merit = readFilterMerit(entry);
+    row.merit = readFilterMerit(entry, nullptr, shownView);
     row.defaultMerit = entry->defaultMerit;
-    row.serverPath = readServerPath(entry);
-    row.serverExists = !row.serverPath.empty() && fileExists(row.serverPath.c_str());
+    row.serverPath = readServerPath(entry, nullptr, shownView);
+    row.serverExists = !row.serverPath.empty() && fileExists(pathInView(row.serverPath, shownView).c_str());
     return row;
 }
 
 bool FilterActions::isRegistered(int slot) const
 {
     const KnownFilter *entry = entryAt(slot);
-    return entry && isFilterRegistered(entry);
+    return entry && isFilterRegistered(entry, nullptr, shownView);
 }
 
 int FilterActions::slotOf(const char *clsid) const
@@ -62,26 +68,26 @@ std::vector<int> FilterActions::serverCompanions(int slot) const
     const KnownFilter *entry = entryAt(slot);
     if (!entry)
         return companions;
-    const std::wstring server = readServerPath(entry);
+    const std::wstring server = readServerPath(entry, nullptr, shownView);
     const int partner = linkedPartnerSlot(slot);
-    for (int other : registeredSlots())
-        if (other != slot && (other == partner || (!server.empty() && readServerPath(entryAt(other)) == server)))
+    for (int other : registeredSlots(shownView))
+        if (other != slot && (other == partner || (!server.empty() && readServerPath(entryAt(other), nullptr, shownView) == server)))
             companions.push_back(other);
     return companions;
 }
 
-std::vector<int> FilterActions::registeredSlots() const
+std::vector<int> FilterActions::registeredSlots(RegistryView view) const
 {
     std::vector<int> slots;
     for (int slot = 0; entryAt(slot); ++slot)
-        if (isRegistered(slot))
+        if (isFilterRegistered(entryAt(slot), nullptr, view))
             slots.push_back(slot);
     return slots;
 }
 
 int32_t FilterActions::registerSilently(const FilterRow &row) const
 {
-    return runRegsvr32(ownerWindow, true, row.serverPath.c_str(), true);
+    return runRegsvr32(ownerWindow, true, row.serverPath.c_str(), true, nullptr, shownView);
 }
 
 // Re-registers the server so that its own registration writes the filter's
@@ -91,7 +97,7 @@ int32_t FilterActions::registerSilently(const FilterRow &row) const
 int32_t FilterActions::restoreDefaultMerit(const FilterRow &row, bool serverRegistered) const
 {
     const int32_t status = serverRegistered ? ERROR_SUCCESS : registerSilently(row);
-    if (status == ERROR_SUCCESS && row.merit != row.defaultMerit && readFilterMerit(entryAt(row.slot)) == row.merit)
+    if (status == ERROR_SUCCESS && row.merit != row.defaultMerit && readFilterMerit(entryAt(row.slot), nullptr, shownView) == row.merit)
         return ERROR_ACCESS_DENIED;
     return status;
 }
@@ -104,7 +110,7 @@ FilterResult FilterActions::resultOf(int slot, int32_t status, uint32_t meritBef
     result.status = status;
     result.meritBefore = meritBefore;
     const KnownFilter *entry = entryAt(slot);
-    result.meritAfter = entry ? readFilterMerit(entry) : 0;
+    result.meritAfter = entry ? readFilterMerit(entry, nullptr, shownView) : 0;
     switch (status) {
     case ERROR_SUCCESS:
         result.outcome = result.meritAfter == meritBefore ? FilterOutcome::Unchanged : FilterOutcome::Changed;
@@ -146,17 +152,17 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
     // writing it would otherwise register it anew.
     const int partnerSlot = linkedPartnerSlot(slot);
     const bool partnerListed = isRegistered(partnerSlot);
-    const uint32_t partnerBefore = partnerListed ? readFilterMerit(entryAt(partnerSlot)) : 0;
+    const uint32_t partnerBefore = partnerListed ? readFilterMerit(entryAt(partnerSlot), nullptr, shownView) : 0;
     std::vector<std::pair<int, uint32_t>> others; // slot and merit before
     for (int other : serverCompanions(slot))
-        others.emplace_back(other, readFilterMerit(entryAt(other)));
+        others.emplace_back(other, readFilterMerit(entryAt(other), nullptr, shownView));
 
     int32_t status = writeMerit ? registerSilently(target) : restoreDefaultMerit(target);
     if (status == ERROR_SUCCESS && writeMerit)
-        status = writeFilterMerit(merit, entry);
+        status = writeFilterMerit(merit, entry, nullptr, shownView);
     int32_t partnerStatus = ERROR_SUCCESS;
     if (status == ERROR_SUCCESS && partnerListed)
-        partnerStatus = writeFilterMerit(partnerBefore, entryAt(partnerSlot));
+        partnerStatus = writeFilterMerit(partnerBefore, entryAt(partnerSlot), nullptr, shownView);
 
     std::vector<FilterResult> results{resultOf(slot, status, target.merit)};
     for (const auto &other : others)
@@ -173,8 +179,16 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
     std::vector<FilterRow> targets;
     for (int slot : slots)
         targets.push_back(row(slot));
-    std::set<std::wstring> registered;
     ResetReport report;
+    // Without the view's regsvr32.exe nothing is reset, and no stale
+    // registration is removed on the way.
+    if (!missingRegistrationTool().empty()) {
+        for (const FilterRow &target : targets)
+            if (target.slot >= 0)
+                report.filters.push_back(resultOf(target.slot, statusRegistrationToolMissing, target.merit));
+        return report;
+    }
+    std::set<std::wstring> registered;
     const int total = int(targets.size());
     for (int done = 0; done < total; ++done) {
         if (callbacks.cancelled && callbacks.cancelled()) {
@@ -203,7 +217,6 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
                                                   const ActionCallbacks &callbacks)
 {
     RegistrationReport report;
-    std::vector<int> registered = registeredSlots();
     const int total = int(paths.size());
     for (int done = 0; done < total; ++done) {
         if (callbacks.cancelled && callbacks.cancelled()) {
@@ -214,12 +227,18 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
             callbacks.progress(done, total, -1);
         ServerFileResult file;
         file.path = paths[size_t(done)];
-        file.status = runRegsvr32(ownerWindow, true, file.path.c_str(), false, &file.exitCode);
-        const std::vector<int> now = registeredSlots();
-        for (int slot : now)
-            if (std::find(registered.begin(), registered.end(), slot) == registered.end())
+        file.image = readServerImage(pathInView(file.path, shownView));
+        file.view = viewForImage(file.image, shownView);
+        if (file.image == ServerImage::NotAnImage) {
+            file.status = statusNotAServer;
+            report.files.push_back(file);
+            continue;
+        }
+        const std::vector<int> before = registeredSlots(file.view);
+        file.status = runRegsvr32(ownerWindow, true, file.path.c_str(), false, &file.exitCode, file.view);
+        for (int slot : registeredSlots(file.view))
+            if (std::find(before.begin(), before.end(), slot) == before.end())
                 file.added.push_back(slot);
-        registered = now;
         report.files.push_back(file);
     }
     return report;
@@ -232,8 +251,8 @@ std::vector<FilterResult> FilterActions::unregister(int slot)
         return {resultOf(slot, ERROR_BAD_ARGUMENTS, 0)};
     if (!target.serverExists)
         return {resultOf(slot, ERROR_FILE_NOT_FOUND, target.merit)};
-    const std::vector<int> before = registeredSlots();
-    int32_t status = runRegsvr32(ownerWindow, false, target.serverPath.c_str(), true);
+    const std::vector<int> before = registeredSlots(shownView);
+    int32_t status = runRegsvr32(ownerWindow, false, target.serverPath.c_str(), true, nullptr, shownView);
     // A silent unregistration that left the filter registered was refused.
     if (status == ERROR_SUCCESS && isRegistered(slot))
         status = ERROR_ACCESS_DENIED;
@@ -260,8 +279,8 @@ std::vector<FilterResult> FilterActions::unregister(int slot)
 FilterResult FilterActions::removeRegistration(int slot)
 {
     const KnownFilter *entry = entryAt(slot);
-    const uint32_t merit = entry ? readFilterMerit(entry) : 0;
-    const int32_t status = entry ? removeFilterRegistration(entry) : ERROR_BAD_ARGUMENTS;
+    const uint32_t merit = entry ? readFilterMerit(entry, nullptr, shownView) : 0;
+    const int32_t status = entry ? removeFilterRegistration(entry, nullptr, shownView) : ERROR_BAD_ARGUMENTS;
     FilterResult result = resultOf(slot, status, merit);
     if (status == ERROR_SUCCESS) {
         result.outcome = FilterOutcome::Removed;

@@ -12,6 +12,7 @@
 #define FILTERACTIONS_H
 
 #include "filtercatalogue.h"
+#include "registryview.h"
 #include "win32api.h"
 
 #include <cstdint>
@@ -52,9 +53,11 @@ struct FilterResult {
 // One server file of a registration.
 struct ServerFileResult {
     std::wstring path;
-    int32_t status = 0;            // the runner's: 0 once regsvr32.exe ran
+    ServerImage image = ServerImage::Unreadable; // what its header says
+    RegistryView view = RegistryView::Bits64;   // the view it was registered in
+    int32_t status = 0;            // the runner's: 0 once regsvr32.exe ran; statusNotAServer: not run
     DWORD exitCode = STILL_ACTIVE; // regsvr32's, when it ended within the runner's wait
-    std::vector<int> added;        // catalogue slots registered by this file that were not before
+    std::vector<int> added;        // catalogue slots registered by this file in `view` that were not before
 };
 
 struct RegistrationReport {
@@ -80,14 +83,23 @@ struct ActionCallbacks {
 class FilterActions
 {
 public:
-    // The catalogue stays the caller's; it must outlive this object.
-    explicit FilterActions(FilterCatalogue *catalogue);
+    // The catalogue stays the caller's; it must outlive this object. Every
+    // action works in the registry view given (see registryview.h).
+    FilterActions(FilterCatalogue *catalogue, RegistryView view);
+
+    RegistryView view() const { return shownView; }
+    void setView(RegistryView view) { shownView = view; }
+    // The regsvr32.exe this view's actions need when it does not exist
+    // (SysWOW64's where no 32-bit program runs), else empty.
+    std::wstring missingRegistrationTool() const;
 
     // The owner window of regsvr32.exe's own messages.
     void setOwnerWindow(HWND owner) { ownerWindow = owner; }
 
     // Every registered catalogue filter, in slot order.
     std::vector<FilterRow> registeredFilters() const;
+    // How many catalogue filters `view` holds.
+    int registeredCount(RegistryView view) const { return int(registeredSlots(view).size()); }
     // One catalogue filter, registered or not; slot -1 for an empty slot.
     FilterRow row(int slot) const;
     bool isRegistered(int slot) const;
@@ -113,6 +125,9 @@ public:
     ResetReport reset(const std::vector<int> &slots, const ActionCallbacks &callbacks);
 
     // Runs regsvr32.exe on each file, not silently: it shows its own result.
+    // A Windows image of the other bitness goes to the view it belongs to,
+    // with that view's regsvr32.exe; a file that is no program image is
+    // not given to regsvr32.exe at all.
     RegistrationReport registerServers(const std::vector<std::wstring> &paths, const ActionCallbacks &callbacks);
 
     // Unregisters the filter's server silently. A filter still registered
@@ -130,9 +145,10 @@ private:
     int32_t restoreDefaultMerit(const FilterRow &row, bool serverRegistered = false) const;
     std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit);
     FilterResult resultOf(int slot, int32_t status, uint32_t meritBefore) const;
-    std::vector<int> registeredSlots() const;
+    std::vector<int> registeredSlots(RegistryView view) const;
 
     FilterCatalogue *catalogue;
+    RegistryView shownView;
     HWND ownerWindow = nullptr;
 };
 

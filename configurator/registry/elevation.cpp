@@ -7,11 +7,11 @@
 
 // A category that does not exist yet is no refusal: the class root, where a
 // registration would create it, decides then.
-bool filterCategoryWritable()
+bool filterCategoryWritable(RegistryView view)
 {
     for (const char *path : {legacyFilterInstancePrefix, "CLSID"}) {
         HKEY key = nullptr;
-        const LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | KEY_WRITE, &key);
+        const LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | KEY_WRITE | viewAccess(view), &key);
         if (rc == ERROR_SUCCESS)
             RegCloseKey(key);
         if (rc != ERROR_FILE_NOT_FOUND)

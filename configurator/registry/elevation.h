@@ -6,14 +6,16 @@
 #ifndef ELEVATION_H
 #define ELEVATION_H
 
+#include "registryview.h"
+
 #include <cstdint>
 #include <string>
 
 bool processElevated();
 
 // False when write access to DirectShow's legacy filter category (its
-// Instance key) is refused.
-bool filterCategoryWritable();
+// Instance key) in `view` is refused.
+bool filterCategoryWritable(RegistryView view = RegistryView::Bits64);
 
 // ERROR_CANCELLED: the user declined the prompt for administrator rights.
 const int32_t statusDeclined = 1223;

@@ -99,7 +99,7 @@ const char *filterClsid(const KnownFilter *entry, const char *clsid)
 }
 
 int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expectedType, BYTE *destination,
-                          DWORD *size)
+                          DWORD *size, RegistryView view)
 {
     if (!subKey || !valueName || !destination || !size)
         return ERROR_BAD_ARGUMENTS;
@@ -107,7 +107,7 @@ int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expec
         return statusWrongValueType;
     const DWORD capacity = *size;
     HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ, &key);
+    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ | viewAccess(view), &key);
     if (rc != ERROR_SUCCESS)
         return rc;
     std::unique_ptr<BYTE[]> work;
@@ -138,12 +138,13 @@ int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expec
     return ERROR_SUCCESS;
 }
 
-int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint)
+int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint,
+                          RegistryView view)
 {
     if (!subKey || !valueName || !source)
         return ERROR_BAD_ARGUMENTS;
     HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, kReadWrite, &key);
+    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, kReadWrite | viewAccess(view), &key);
     if (rc != ERROR_SUCCESS)
         return rc;
     std::unique_ptr<BYTE[]> blob;
@@ -188,26 +189,26 @@ int hexToMeritBytes(const char *text, BYTE bytes[4])
     return 0;
 }
 
-bool isFilterRegistered(const KnownFilter *entry, const char *clsid)
+bool isFilterRegistered(const KnownFilter *entry, const char *clsid, RegistryView view)
 {
     char path[registryTextSize];
     if (!instanceKeyPath(entry, clsid, path))
         return false;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | viewAccess(view), &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
 }
 
-bool readFriendlyName(KnownFilter *entry)
+bool readFriendlyName(KnownFilter *entry, RegistryView view)
 {
     char path[registryTextSize];
     if (!entry || !instanceKeyPath(entry, nullptr, path))
         return false;
     BYTE name[registryTextSize] = {};
     DWORD size = sizeof name;
-    if (readRegistryValue(path, kFriendlyName, REG_SZ, name, &size) != ERROR_SUCCESS)
+    if (readRegistryValue(path, kFriendlyName, REG_SZ, name, &size, view) != ERROR_SUCCESS)
         return false;
     char *copy = static_cast<char *>(std::malloc(size));
     if (!copy)
@@ -218,21 +219,21 @@ bool readFriendlyName(KnownFilter *entry)
     return true;
 }
 
-uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid)
+uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid, RegistryView view)
 {
     char path[registryTextSize];
     if (!instanceKeyPath(entry, clsid, path))
         return 0;
     BYTE bytes[4] = {};
     DWORD size = sizeof bytes;
-    if (readRegistryValue(path, kFilterData, REG_BINARY, bytes, &size) != ERROR_SUCCESS)
+    if (readRegistryValue(path, kFilterData, REG_BINARY, bytes, &size, view) != ERROR_SUCCESS)
         return 0;
     char text[9];
     meritBytesToHex(bytes, text);
     return uint32_t(std::strtoul(text, nullptr, 16));
 }
 
-std::wstring readServerPath(const KnownFilter *entry, const char *clsid)
+std::wstring readServerPath(const KnownFilter *entry, const char *clsid, RegistryView view)
 {
     const char *id = filterClsid(entry, clsid);
     if (!id)
@@ -248,7 +249,7 @@ std::wstring readServerPath(const KnownFilter *entry, const char *clsid)
     keyPath[n] = L'\0';
 
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, keyPath, 0, KEY_READ | viewAccess(view), &key) != ERROR_SUCCESS)
         return std::wstring();
     WCHAR buffer[registryTextSize] = {};
     DWORD size = sizeof buffer;
@@ -268,7 +269,7 @@ std::wstring readServerPath(const KnownFilter *entry, const char *clsid)
     return std::wstring(buffer, length);
 }
 
-int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid)
+int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid, RegistryView view)
 {
     char path[registryTextSize];
     if (!instanceKeyPath(entry, clsid, path))
@@ -278,5 +279,5 @@ int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *c
     BYTE bytes[4];
     if (hexToMeritBytes(text, bytes) != 0)
         return 1;
-    return patchRegistryBlob(path, kFilterData, bytes, 4);
+    return patchRegistryBlob(path, kFilterData, bytes, 4, view);
 }

@@ -22,6 +22,7 @@
 
 #include "filtercatalogue.h"
 #include "knownfilterrows.h"
+#include "registryview.h"
 #include "win32api.h"
 
 #include <cstdint>
@@ -36,18 +37,23 @@ const int32_t statusValueTooLarge = 8;            // ERROR_NOT_ENOUGH_MEMORY
 // filter's registration blob is a few hundred bytes.
 const DWORD maxRegistryValueSize = 1024 * 1024;
 
-bool isFilterRegistered(const KnownFilter *entry, const char *clsid = nullptr);
-bool readFriendlyName(KnownFilter *entry);
-uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid = nullptr);
-std::wstring readServerPath(const KnownFilter *entry, const char *clsid = nullptr);
-int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid = nullptr);
+// Each works in the registry view given: the 64-bit one unless told.
+const RegistryView defaultView = RegistryView::Bits64;
+
+bool isFilterRegistered(const KnownFilter *entry, const char *clsid = nullptr, RegistryView view = defaultView);
+bool readFriendlyName(KnownFilter *entry, RegistryView view = defaultView);
+uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid = nullptr, RegistryView view = defaultView);
+std::wstring readServerPath(const KnownFilter *entry, const char *clsid = nullptr, RegistryView view = defaultView);
+int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid = nullptr,
+                         RegistryView view = defaultView);
 
 // The building blocks of the operations above. readRegistryValue reads a
 // value of the expected type only (REG_BINARY: its merit bytes 4..7; REG_SZ:
 // its text); any other type gives E_NOTIMPL and leaves the destination alone.
 int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expectedType, BYTE *destination,
-                          DWORD *size);
-int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint);
+                          DWORD *size, RegistryView view = defaultView);
+int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint,
+                          RegistryView view = defaultView);
 int meritBytesToHex(const BYTE bytes[4], char text[9]);
 int hexToMeritBytes(const char *text, BYTE bytes[4]);
 

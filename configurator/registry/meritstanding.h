@@ -8,6 +8,7 @@
 #include "directshowmapper.h"
 #include "filterpins.h"
 #include "registrymapper.h"
+#include "registryview.h"
 
 #include <cstdint>
 #include <string>
@@ -33,6 +34,8 @@ struct MeritStanding {
     std::vector<MappedFilter> tied;   // the same merit: which comes first is not fixed
     PluginControlView system;
     std::string preferredName;        // FriendlyName of the preferred filter, when it has one
+    RegistryView view = RegistryView::Bits64; // the registry view the answer speaks for
+    bool twoViews = false;            // the system has both views, so the answer names its own
 
     bool neverTried() const { return merit <= meritDoNotUse; }
 };
@@ -40,6 +43,14 @@ struct MeritStanding {
 // The filter mapper asked: DirectShow's own by default; tests give another.
 typedef int32_t (*MatchingFilters)(const PinMediaType &type, std::vector<MappedFilter> &filters);
 
+// In the 64-bit view (this program's own).
 MeritStanding meritStanding(const char *clsid, MatchingFilters matchingFilters = mapperMatchingFilters);
+
+// In `view`. A 64-bit program cannot ask a 32-bit filter mapper: for the
+// 32-bit view the answer comes from our own mapper over that view's
+// registrations, and the system's preferred list from its registry value
+// HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\DirectShow\Preferred (subtype
+// GUID = CLSID of the preferred filter); its disabled list is not known there.
+MeritStanding meritStanding(const char *clsid, RegistryView view);
 
 #endif

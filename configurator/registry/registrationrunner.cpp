@@ -3,6 +3,7 @@
 #include "filterregistrystore.h"
 
 #include <cstring>
+#include <string>
 #include <cwchar>
 
 const wchar_t invalidPathPrefix[] = L"<Invalid Path:> ";
@@ -33,7 +34,8 @@ bool fileExists(const wchar_t *path)
     return true;
 }
 
-int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent, DWORD *exitCode)
+int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent, DWORD *exitCode,
+                RegistryView view)
 {
     if (exitCode)
         *exitCode = STILL_ACTIVE;
@@ -51,7 +53,7 @@ int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silen
 
     if (serverLength >= kServerPathLimit)
         return statusPathTooLong;
-    if (!fileExists(server))
+    if (!fileExists(pathInView(std::wstring(server, serverLength), view).c_str()))
         return ERROR_FILE_NOT_FOUND;
     // A quote would end the quoted path and let the rest of the name pass as
     // switches of regsvr32, and a backslash before the closing quote escapes
@@ -60,6 +62,9 @@ int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silen
     const bool endsInBackslash = serverLength > 0 && server[serverLength - 1] == L'\\';
     if (std::wmemchr(server, L'"', serverLength) || endsInBackslash)
         return statusPathHasQuote;
+    const std::wstring tool = regsvr32Path(view);
+    if (tool.empty() || !fileExists(tool.c_str()))
+        return statusRegistrationToolMissing;
 
     const wchar_t *prefix = parameterPrefix(registerServer, silent);
     const size_t prefixLength = std::wcslen(prefix);
@@ -75,7 +80,7 @@ int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silen
     info.fMask = SEE_MASK_NOCLOSEPROCESS;
     info.hwnd = owner;
     info.lpVerb = L"open";
-    info.lpFile = L"regsvr32.exe";
+    info.lpFile = tool.c_str();
     info.lpParameters = parameters;
     info.lpDirectory = nullptr;
     info.nShow = SW_SHOWNORMAL;
@@ -93,7 +98,7 @@ int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silen
     return instance > 32 ? 0 : instance;
 }
 
-int32_t removeFilterRegistration(const KnownFilter *entry, const char *clsid)
+int32_t removeFilterRegistration(const KnownFilter *entry, const char *clsid, RegistryView view)
 {
     const char *id = entry ? entry->clsid : clsid;
     if (!id)
@@ -104,7 +109,7 @@ int32_t removeFilterRegistration(const KnownFilter *entry, const char *clsid)
         return ERROR_BAD_ARGUMENTS;
 
     HKEY parent = nullptr;
-    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix, 0, KEY_ALL_ACCESS, &parent);
+    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix, 0, KEY_ALL_ACCESS | viewAccess(view), &parent);
     if (rc != ERROR_SUCCESS)
         return rc;
     rc = LONG(SHDeleteKeyA(parent, id));
@@ -113,7 +118,7 @@ int32_t removeFilterRegistration(const KnownFilter *entry, const char *clsid)
         return rc;
 
     HKEY classes = nullptr;
-    rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_ALL_ACCESS, &classes);
+    rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_ALL_ACCESS | viewAccess(view), &classes);
     if (rc != ERROR_SUCCESS)
         return rc;
     rc = LONG(SHDeleteKeyA(classes, id));

@@ -88,17 +88,18 @@ struct KeyCloser {
 };
 using Key = std::unique_ptr<HKEY__, KeyCloser>;
 
-Key openInstance(HKEY category, const char *name)
+// A key opened for reading in `view`; a subkey of an open key keeps its view.
+Key openKey(HKEY parent, const char *name, RegistryView view)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExA(category, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(parent, name, 0, KEY_READ | viewAccess(view), &key) != ERROR_SUCCESS)
         return Key();
     return Key(key);
 }
 
-Key openCategory()
+Key openCategory(RegistryView view)
 {
-    return openInstance(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix);
+    return openKey(HKEY_CLASSES_ROOT, legacyFilterInstancePrefix, view);
 }
 
 } // namespace
@@ -109,10 +110,10 @@ bool mediaTypeMatches(const PinMediaType &wanted, const PinMediaType &offered)
            (isNullGuid(wanted.minor) || wanted.minor == offered.minor);
 }
 
-std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type)
+std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type, RegistryView view)
 {
     std::vector<MappedFilter> found;
-    Key category = openCategory();
+    Key category = openCategory(view);
     if (!category)
         return found;
     char name[registryTextSize];
@@ -123,7 +124,7 @@ std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type)
             continue; // no filter's key name is that long
         if (rc != ERROR_SUCCESS)
             break;
-        Key instance = openInstance(category.get(), name);
+        Key instance = openKey(category.get(), name, view);
         FilterDataContents contents;
         if (!instance || readContents(instance.get(), contents) != ERROR_SUCCESS || !takesType(contents, type))
             continue;
@@ -134,16 +135,16 @@ std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type)
     return found;
 }
 
-int32_t readFilterRegistration(const char *instance, FilterDataContents &contents)
+int32_t readFilterRegistration(const char *instance, FilterDataContents &contents, RegistryView view)
 {
-    Key category = openCategory();
-    Key key = category && instance && *instance ? openInstance(category.get(), instance) : Key();
+    Key category = openCategory(view);
+    Key key = category && instance && *instance ? openKey(category.get(), instance, view) : Key();
     return key ? readContents(key.get(), contents) : int32_t(ERROR_FILE_NOT_FOUND);
 }
 
-std::string registeredFilterName(const char *instance)
+std::string registeredFilterName(const char *instance, RegistryView view)
 {
-    Key category = openCategory();
-    Key key = category && instance && *instance ? openInstance(category.get(), instance) : Key();
+    Key category = openCategory(view);
+    Key key = category && instance && *instance ? openKey(category.get(), instance, view) : Key();
     return key ? readName(key.get()) : std::string();
 }

@@ -2,12 +2,13 @@
 // DirectShow's legacy filter category take a media type on an input pin, in
 // the order DirectShow's filter mapper (IFilterMapper2::EnumMatchingFilters,
 // exact matching, no merit floor) gives them. It reads every instance key of
-// the category, and only reads.
+// the category in the registry view given, and only reads.
 #ifndef REGISTRYMAPPER_H
 #define REGISTRYMAPPER_H
 
 #include "filterdatareader.h"
 #include "filterpins.h"
+#include "registryview.h"
 
 #include <cstdint>
 #include <string>
@@ -27,15 +28,17 @@ bool mediaTypeMatches(const PinMediaType &wanted, const PinMediaType &offered);
 // The category's filters with an input pin that takes `type`, highest merit
 // first; filters of equal merit keep the registry's order of their keys. A
 // registration whose FilterData cannot be read never matches.
-std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type);
+std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type,
+                                                  RegistryView view = RegistryView::Bits64);
 
 // The FilterData of one instance key of the category, read whole. 0, or
 // ERROR_FILE_NOT_FOUND without the key or the value, or ERROR_INVALID_DATA
 // when the value is not a readable blob.
-int32_t readFilterRegistration(const char *instance, FilterDataContents &contents);
+int32_t readFilterRegistration(const char *instance, FilterDataContents &contents,
+                               RegistryView view = RegistryView::Bits64);
 
 // The FriendlyName of one instance key of the category, in UTF-8; empty
 // without one.
-std::string registeredFilterName(const char *instance);
+std::string registeredFilterName(const char *instance, RegistryView view = RegistryView::Bits64);
 
 #endif

@@ -71,7 +71,8 @@ FilterTable::FilterTable(QWidget *window) : QTableWidget(0, ColumnCount, window)
                      [this](int row) {
                          const QTableWidgetItem *name = item(row, ColumnName);
                          return name ? name->data(kClsidRole).toString() : QString();
-                     });
+                     },
+                     [this] { return rowsView; });
 }
 
 QString FilterTable::nameText(const FilterRow &filter)
@@ -96,8 +97,9 @@ FilterTable::Place FilterTable::place()
     return place;
 }
 
-void FilterTable::setRows(const std::vector<FilterRow> &rows)
+void FilterTable::setRows(const std::vector<FilterRow> &rows, RegistryView view)
 {
+    rowsView = view;
     for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column)
         for (int row = 0; row < rowCount(); ++row)
             delete cellWidget(row, column);

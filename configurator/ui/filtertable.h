@@ -42,7 +42,8 @@ public:
     Place place();
     // Replaces every row, in the order given, and fits columns 0 to 2. The
     // caller sorts and restores the place.
-    void setRows(const std::vector<FilterRow> &rows);
+    // The rows of one registry view, which the merit tooltips then speak for.
+    void setRows(const std::vector<FilterRow> &rows, RegistryView view = RegistryView::Bits64);
     void restorePlace(const Place &place);
 
     // A filter's name as the table shows it: "<Unknown>" without one.
@@ -69,6 +70,7 @@ public:
     void focusAfterRemoval(int row);
 
 private:
+    RegistryView rowsView = RegistryView::Bits64;
     QWidget *window;
 };
 

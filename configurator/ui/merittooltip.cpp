@@ -66,6 +66,14 @@ QString systemLines(const MeritStanding &standing, const QString &subtype)
     return text;
 }
 
+// Which of the two registries the answer speaks for, and how it was found.
+QString viewLine(RegistryView view)
+{
+    return view == RegistryView::Bits32
+               ? tr("In the registry of 32-bit players, as read from their filter registrations:")
+               : tr("In the registry of 64-bit players, as DirectShow's filter mapper answers:");
+}
+
 QString toHtml(const QString &plain)
 {
     QString html = plain.toHtmlEscaped();
@@ -95,7 +103,8 @@ QString meritToolTipText(const MeritStanding &standing)
         break;
     }
     const QString type = mediaTypeText(standing.type);
-    QString text = tr("For %1:").arg(type) + QLatin1Char('\n');
+    QString text = standing.twoViews ? viewLine(standing.view) + QLatin1Char('\n') : QString();
+    text += tr("For %1:").arg(type) + QLatin1Char('\n');
     if (standing.reading == MeritStanding::MapperFailed)
         return text + tr("DirectShow could not be asked which filters it tries before this one (error %1).")
                           .arg(meritHexText(quint32(standing.mapperStatus)));
@@ -124,8 +133,8 @@ QString meritToolTipText(const MeritStanding &standing)
     return text + systemLines(standing, subtypeText(standing.type.minor));
 }
 
-MeritToolTip::MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid)
-    : QObject(table), table(table), column(column), rowClsid(rowClsid)
+MeritToolTip::MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid, ShownView shownView)
+    : QObject(table), table(table), column(column), rowClsid(rowClsid), shownView(shownView)
 {
     table->viewport()->installEventFilter(this);
 }
@@ -141,7 +150,7 @@ bool MeritToolTip::eventFilter(QObject *watched, QEvent *event)
     const QString clsid = rowClsid(index.row());
     if (clsid.isEmpty())
         return false;
-    const QString text = meritToolTipText(meritStanding(clsid.toLatin1().constData()));
+    const QString text = meritToolTipText(meritStanding(clsid.toLatin1().constData(), shownView()));
     QToolTip::showText(help->globalPos(), toHtml(text), table->viewport(), table->visualRect(index));
     return true;
 }

@@ -28,8 +28,9 @@ class MeritToolTip : public QObject
 {
 public:
     typedef std::function<QString(int row)> RowClsid; // the row's filter, or an empty string
+    typedef std::function<RegistryView()> ShownView;  // the registry view the rows come from
 
-    MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid);
+    MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid, ShownView shownView);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -38,6 +39,7 @@ private:
     QTableWidget *table;
     int column;
     RowClsid rowClsid;
+    ShownView shownView;
 };
 
 #endif

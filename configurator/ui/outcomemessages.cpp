@@ -33,10 +33,20 @@ bool ask(QWidget *parent, const QString &text)
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-// Why the registration runner refused a server file before regsvr32 ran.
-QString refusalReason(int status)
+QString playersText(RegistryView view)
+{
+    return view == RegistryView::Bits32 ? tr("32-bit players") : tr("64-bit players");
+}
+
+// Why the registration runner refused a server file before regsvr32 ran;
+// `view` names the regsvr32.exe that was wanted.
+QString refusalReason(int status, RegistryView view = RegistryView::Bits64)
 {
     switch (status) {
+    case statusRegistrationToolMissing:
+        return registrationToolMissingText(view);
+    case statusNotAServer:
+        return tr("It is no program image, so it is no filter server.");
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
         return tr("The file cannot be opened for reading.");
@@ -129,27 +139,51 @@ void showUnknownError(QWidget *parent)
                           QMessageBox::Ok, QMessageBox::NoButton);
 }
 
-void showRunnerRefusal(QWidget *parent, const QString &serverPath, int status)
+QString registrationToolMissingText(RegistryView view)
 {
+    return tr("%1 does not exist on this system, so filters for %2 cannot be registered, reset or unregistered "
+              "here. Nothing was changed.")
+        .arg(QString::fromStdWString(regsvr32Path(view)), playersText(view));
+}
+
+void showRegistrationToolMissing(QWidget *parent, RegistryView view)
+{
+    warn(parent, registrationToolMissingText(view));
+}
+
+void showRunnerRefusal(QWidget *parent, const QString &serverPath, int status, RegistryView view)
+{
+    if (status == statusRegistrationToolMissing)
+        return showRegistrationToolMissing(parent, view);
     warn(parent, tr("regsvr32.exe cannot be run on %1.\n\n%2").arg(serverPath, refusalReason(status)));
 }
 
-void showRegistrationRefused(QWidget *parent, const QString &serverPath, int status)
+void showRegistrationRefused(QWidget *parent, const ServerFileResult &file)
 {
-    warn(parent, tr("%1 was not registered.\n\n%2").arg(serverPath, refusalReason(status)));
+    warn(parent, tr("%1 was not registered.\n\n%2")
+                     .arg(QString::fromStdWString(file.path), refusalReason(file.status, file.view)));
 }
 
-void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult> &files)
+void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult> &files, RegistryView shown)
 {
     QString lines;
     for (const ServerFileResult &file : files) {
         const QString name = QFileInfo(QString::fromStdWString(file.path)).fileName();
+        if (file.status == statusNotAServer) {
+            lines += QLatin1String("\n\n") +
+                     tr("%1 is no program image, so it is no filter server: it was not registered.").arg(name);
+            continue;
+        }
         if (file.status != 0 || file.exitCode == STILL_ACTIVE) // refused before, or still showing its own result
             continue;
         QString line;
         switch (file.exitCode) {
         case 0:
-            if (file.added.empty())
+            if (file.view != shown)
+                line = tr("%1 is a %2-bit server: registered for %3")
+                           .arg(name, file.view == RegistryView::Bits32 ? tr("32") : tr("64"),
+                                playersText(file.view));
+            else if (file.added.empty())
                 line = tr("%1 was registered, but it registers no filter this table lists.").arg(name);
             break;
         case 1:

@@ -4,6 +4,8 @@
 #ifndef OUTCOMEMESSAGES_H
 #define OUTCOMEMESSAGES_H
 
+#include "registryview.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,14 +29,20 @@ bool confirmUnregister(QWidget *parent, const QString &filterName, const QString
                        const QStringList &companions);
 void showNotRegistered(QWidget *parent);
 void showUnknownError(QWidget *parent);
+// The regsvr32.exe of `view` does not exist: nothing can be registered,
+// reset or unregistered in that view (SysWOW64's on a system that runs no
+// 32-bit programs).
+QString registrationToolMissingText(RegistryView view);
+void showRegistrationToolMissing(QWidget *parent, RegistryView view);
 // The registration runner refused a server path before regsvr32.exe ran:
-// while changing a listed filter, or while registering a chosen file.
-void showRunnerRefusal(QWidget *parent, const QString &serverPath, int status);
-void showRegistrationRefused(QWidget *parent, const QString &serverPath, int status);
-
-// After a Register: the files regsvr32 failed on, and those that registered
-// no filter this table lists; nothing when there are none.
+// while changing a listed filter in `view`, or while registering a chosen file.
 struct ServerFileResult;
-void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult> &files);
+void showRunnerRefusal(QWidget *parent, const QString &serverPath, int status, RegistryView view);
+void showRegistrationRefused(QWidget *parent, const ServerFileResult &file);
+
+// After a Register in the view `shown`: the files regsvr32 failed on, those
+// registered in the other view (a server of the other bitness), and those
+// that registered no filter this table lists; nothing when there are none.
+void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult> &files, RegistryView shown);
 
 #endif

@@ -17,6 +17,13 @@ QString tr(const char *text)
 
 QStringList PendingAction::arguments() const
 {
+    if (kind != None && view == RegistryView::Bits32)
+        return QStringList() << QString::fromLatin1("--view") << QString::fromLatin1("32") << withoutView();
+    return withoutView();
+}
+
+QStringList PendingAction::withoutView() const
+{
     switch (kind) {
     case SetMerit:
         return QStringList() << QString::fromLatin1("--set-merit") << clsid << merit;
@@ -30,27 +37,35 @@ QStringList PendingAction::arguments() const
     return QStringList();
 }
 
-PendingAction PendingAction::fromArguments(const QStringList &arguments, QString *error)
+PendingAction PendingAction::fromArguments(const QStringList &given, QString *error)
 {
     PendingAction action;
+    QStringList arguments = given;
+    const bool viewGiven = arguments.value(0) == QLatin1String("--view");
+    const QString viewBits = arguments.value(1);
+    if (viewGiven)
+        arguments = arguments.mid(2);
     const QString verb = arguments.value(0);
     const bool understood =
         (verb == QLatin1String("--set-merit") && arguments.size() == 3 && kClsid.exactMatch(arguments[1]) &&
          kMerit.exactMatch(arguments[2])) ||
         (verb == QLatin1String("--reset") && arguments.size() == 1) ||
         (verb == QLatin1String("--unregister") && arguments.size() == 2 && kClsid.exactMatch(arguments[1]));
-    if (arguments.isEmpty())
+    if (given.isEmpty())
         return action;
-    if (!understood) {
+    const bool viewUnderstood = !viewGiven || viewBits == QLatin1String("32") || viewBits == QLatin1String("64");
+    if (!understood || !viewUnderstood) {
         if (error)
-            *error = tr("The command line \"%1\" was not understood. Its forms are:\n  --set-merit {CLSID} "
-                        "default|disable|high|0xHHHHHHHH\n  --reset\n  --unregister {CLSID}")
-                         .arg(arguments.join(QLatin1Char(' ')));
+            *error = tr("The command line \"%1\" was not understood. Its forms are:\n  [--view 32|64] --set-merit "
+                        "{CLSID} default|disable|high|0xHHHHHHHH\n  [--view 32|64] --reset\n  [--view 32|64] "
+                        "--unregister {CLSID}")
+                         .arg(given.join(QLatin1Char(' ')));
         return action;
     }
     action.kind = verb == QLatin1String("--set-merit") ? SetMerit : verb == QLatin1String("--reset") ? Reset
                                                                                                     : Unregister;
     action.clsid = arguments.value(1).toUpper();
     action.merit = arguments.value(2).toLower();
+    action.view = viewBits == QLatin1String("32") && viewGiven ? RegistryView::Bits32 : RegistryView::Bits64;
     return action;
 }

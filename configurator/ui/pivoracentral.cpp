@@ -10,6 +10,7 @@
 #include "outcomemessages.h"
 #include "overridecursor.h"
 #include "registrationrunner.h"
+#include "registryviewswitch.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -73,7 +74,8 @@ PivoraCentral::PivoraCentral(QWidget *parent)
       refreshButton(0),
       closeButton(0),
       resetButton(0),
-      rightsLine(0)
+      rightsLine(0),
+      viewSwitch(0)
 {
     setWindowTitle(applicationTitle);
     if (!buildCatalogue(catalogue)) {
@@ -81,9 +83,10 @@ PivoraCentral::PivoraCentral(QWidget *parent)
                               QMessageBox::NoButton);
         return;
     }
-    actions = new FilterActions(catalogue);
+    actions = new FilterActions(catalogue, RegistryView::Bits64);
     background = new BackgroundAction(this);
     table = new FilterTable(this);
+    createViewSwitch();
     QSize size(-1, -1);
     computeWindowSize(size);
     resize(size);
@@ -107,6 +110,9 @@ void PivoraCentral::slotReset()
     const ButtonSignalsBlocked blocked(this);
     refusedAction = PendingAction();
     refusedAction.kind = PendingAction::Reset;
+    refusedAction.view = filterActions().view();
+    if (!registrationToolPresent())
+        return;
     QStringList kept; // the filters whose reset was refused
     {
         const OverrideCursor wait(Qt::WaitCursor);
@@ -141,6 +147,7 @@ void PivoraCentral::slotRefresh()
         return;
     const ButtonSignalsBlocked blocked(this);
     fillTable(filterActions().registeredFilters());
+    updateViewCounts();
 }
 
 void PivoraCentral::slotRefresh(int index, int i, int j)
@@ -245,15 +252,15 @@ void PivoraCentral::slotRegister()
     // regsvr32 shows its own result once it runs; a file the runner refused
     // before starting it would otherwise pass without a word.
     for (const ServerFileResult &file : report.files)
-        if (file.status != 0)
-            showRegistrationRefused(this, QString::fromStdWString(file.path), file.status);
+        if (file.status != 0 && file.status != statusNotAServer)
+            showRegistrationRefused(this, file);
     slotRefresh();
     // The rows the files added are selected, the first one current.
     std::vector<int> added;
     for (const ServerFileResult &file : report.files)
         added.insert(added.end(), file.added.begin(), file.added.end());
     table->selectRowsOf(added);
-    showRegistrationOutcome(this, report.files);
+    showRegistrationOutcome(this, report.files, actions.view());
 }
 
 void PivoraCentral::slotUnregister()
@@ -269,6 +276,10 @@ void PivoraCentral::slotUnregister()
 
 void PivoraCentral::performAction(const PendingAction &action)
 {
+    if (viewSwitch && action.view != filterActions().view()) {
+        viewSwitch->setView(action.view);
+        slotViewChosen(int(action.view));
+    }
     const int slot = filterActions().slotOf(action.clsid.toLatin1().constData());
     const int row = table ? table->rowOfSlot(slot) : -1;
     switch (action.kind) {
@@ -301,6 +312,8 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
     // Without its server file there is nothing to confirm: the result asks
     // whether the stale registration is to be removed instead.
     const FilterRow filter = filterActions().row(index);
+    if (filter.serverExists && !registrationToolPresent())
+        return;
     if (filter.serverExists && confirm) {
         QStringList companions;
         for (int other : filterActions().serverCompanions(index))
@@ -320,6 +333,7 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
         removed.insert(result.slot);
     table->removeRowsOf(removed);
     table->focusAfterRemoval(row);
+    updateViewCounts();
 }
 
 // Writes a merit named as a pending action names it ("default", "disable",
@@ -347,6 +361,7 @@ PendingAction PivoraCentral::pendingAction(PendingAction::Kind kind, int index, 
     if (const KnownFilter *entry = entryAt(index))
         action.clsid = QString::fromLatin1(entry->clsid);
     action.merit = merit;
+    action.view = actions->view();
     return action;
 }
 
@@ -361,6 +376,15 @@ void PivoraCentral::slotRestartAsAdministrator()
 {
     if (restartAsAdministrator(this, PendingAction()))
         close();
+}
+
+void PivoraCentral::slotViewChosen(int view)
+{
+    if (!table)
+        return;
+    actions->setView(RegistryView(view));
+    refusedAction = PendingAction();
+    slotRefresh();
 }
 
 bool PivoraCentral::computeWindowSize(QSize &size)
@@ -472,8 +496,10 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
         showNotRegistered(this);
         break;
     case FilterOutcome::Failed:
-        if (result.status == statusPathHasQuote || result.status == statusPathTooLong)
-            showRunnerRefusal(this, QString::fromStdWString(filterActions().row(index).serverPath), result.status);
+        if (result.status == statusPathHasQuote || result.status == statusPathTooLong ||
+            result.status == statusRegistrationToolMissing)
+            showRunnerRefusal(this, QString::fromStdWString(filterActions().row(index).serverPath), result.status,
+                              actions->view());
         else
             showUnknownError(this);
         break;
@@ -502,7 +528,7 @@ void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
 {
     const FilterTable::Place place = table->place();
     table->setUpdatesEnabled(false);
-    table->setRows(rows);
+    table->setRows(rows, actions->view());
     if (!isMaximized()) {
         QSize size;
         const bool fits = computeWindowSize(size);
@@ -535,6 +561,37 @@ FilterActions &PivoraCentral::filterActions()
 KnownFilter *PivoraCentral::entryAt(int index) const
 {
     return catalogueEntry(catalogue, index);
+}
+
+// Reset and Unregister need the view's regsvr32.exe: without it, one
+// message before anything is asked or changed.
+bool PivoraCentral::registrationToolPresent()
+{
+    if (actions->missingRegistrationTool().empty())
+        return true;
+    showRegistrationToolMissing(this, actions->view());
+    return false;
+}
+
+void PivoraCentral::updateViewCounts()
+{
+    if (viewSwitch)
+        viewSwitch->setCounts(actions->registeredCount(RegistryView::Bits64),
+                              actions->registeredCount(RegistryView::Bits32));
+}
+
+// Only where Windows keeps two views. The window opens on the 64-bit one,
+// or on the 32-bit one when only that one holds listed filters.
+void PivoraCentral::createViewSwitch()
+{
+    if (!systemHasTwoViews())
+        return;
+    viewSwitch = new RegistryViewSwitch(this, this);
+    if (actions->registeredCount(RegistryView::Bits64) == 0 && actions->registeredCount(RegistryView::Bits32) > 0) {
+        actions->setView(RegistryView::Bits32);
+        viewSwitch->setView(RegistryView::Bits32);
+    }
+    connect(viewSwitch, SIGNAL(viewChosen(int)), this, SLOT(slotViewChosen(int)));
 }
 
 QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip)
@@ -574,6 +631,8 @@ void PivoraCentral::createLayout()
     rightsLine = createRightsLine(this, SLOT(slotRestartAsAdministrator()));
     if (rightsLine)
         layout->addWidget(rightsLine);
+    if (viewSwitch)
+        layout->addWidget(viewSwitch);
     layout->addWidget(table);
     layout->addLayout(buttons);
     setLayout(layout);

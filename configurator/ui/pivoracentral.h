@@ -19,6 +19,7 @@ class QRect;
 class QSize;
 class BackgroundAction;
 class FilterTable;
+class RegistryViewSwitch;
 
 class PivoraCentral : public QWidget
 {
@@ -52,6 +53,7 @@ protected slots:
     void slotRegister();
     void slotUnregister();
     void slotRestartAsAdministrator();
+    void slotViewChosen(int view);
 
 protected:
     // Rebuilds the table from rows, fits the columns and the window width and
@@ -71,6 +73,9 @@ private:
     PendingAction pendingAction(PendingAction::Kind kind, int index, const QString &merit = QString()) const;
     void warnAccessDenied(const QStringList &keptTheirMerits = QStringList());
     KnownFilter *entryAt(int index) const;
+    bool registrationToolPresent();
+    void updateViewCounts();
+    void createViewSwitch();
     void createButtons();
     void createLayout();
     QPushButton *createButton(const QString &label, const QString &toolTip);
@@ -86,6 +91,7 @@ private:
     QString lastServerFolder;
     PendingAction refusedAction; // what a restart as administrator carries
     QWidget *rightsLine;         // "changes need administrator rights", when they do
+    RegistryViewSwitch *viewSwitch; // where Windows has two registry views
 };
 
 #endif

@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(buildCatalogue(catalogue));
-        actions = new FilterActions(catalogue);
+        actions = new FilterActions(catalogue, RegistryView::Bits64);
         for (int slot : {h264, hevc, mpeg2Video, matroska})
             ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[slot].server), true));
     }

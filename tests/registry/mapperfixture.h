@@ -13,6 +13,7 @@
 #include "knownfilterrows.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,6 +52,19 @@ inline std::vector<PinMediaType> fixtureTypes()
                 break;
             }
     return types;
+}
+
+// Filters of equal merit in a set of their own: among them the mapper
+// fixes no order.
+inline std::vector<std::set<std::string>> meritGroups(const std::vector<std::pair<std::string, uint32_t>> &filters)
+{
+    std::vector<std::set<std::string>> groups;
+    for (size_t i = 0; i < filters.size(); ++i) {
+        if (i == 0 || filters[i].second != filters[i - 1].second)
+            groups.emplace_back();
+        groups.back().insert(filters[i].first + " " + std::to_string(filters[i].second));
+    }
+    return groups;
 }
 
 #endif

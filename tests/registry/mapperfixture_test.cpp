@@ -50,18 +50,6 @@ MapperFixture readFixture(const std::string &path)
     return fixture;
 }
 
-// Filters of equal merit in a set of their own.
-std::vector<std::set<std::string>> meritGroups(const std::vector<std::pair<std::string, uint32_t>> &filters)
-{
-    std::vector<std::set<std::string>> groups;
-    for (size_t i = 0; i < filters.size(); ++i) {
-        if (i == 0 || filters[i].second != filters[i - 1].second)
-            groups.emplace_back();
-        groups.back().insert(filters[i].first + " " + std::to_string(filters[i].second));
-    }
-    return groups;
-}
-
 } // namespace
 
 TEST(WineMapperFixture, OurMapperOrdersTheSameRegistrationsAsWinesDid)

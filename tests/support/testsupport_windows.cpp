@@ -17,23 +17,31 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <iterator>
 #include <thread>
+#include <vector>
 
 namespace testsupport {
 
 namespace {
 
+// The known filters' and the tests' own keys, in both registry views.
 void deleteTestKeys()
 {
     SHDeleteKeyA(HKEY_CLASSES_ROOT, testkeys::sandboxKey);
-    const std::string instance = legacyFilterInstancePrefix;
-    for (const KnownFilterRow &row : knownFilterRows) {
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, (instance + row.clsid).c_str());
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + row.clsid).c_str());
-    }
-    for (const char *clsid : testkeys::testClsids) {
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, (instance + clsid).c_str());
-        SHDeleteKeyA(HKEY_CLASSES_ROOT, (std::string("CLSID\\") + clsid).c_str());
+    const std::string instance = std::string(legacyFilterInstancePrefix).substr(6); // below CLSID
+    std::vector<std::string> clsids(std::begin(testkeys::testClsids), std::end(testkeys::testClsids));
+    for (const KnownFilterRow &row : knownFilterRows)
+        clsids.push_back(row.clsid);
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+        HKEY classes = nullptr;
+        if (RegOpenKeyExA(HKEY_CLASSES_ROOT, "CLSID", 0, KEY_ALL_ACCESS | view, &classes) != ERROR_SUCCESS)
+            continue;
+        for (const std::string &clsid : clsids) {
+            SHDeleteKeyA(classes, (instance + clsid).c_str());
+            SHDeleteKeyA(classes, clsid.c_str());
+        }
+        RegCloseKey(classes);
     }
 }
 

@@ -481,7 +481,8 @@ void ActionsTest::registerSaysWhyAFileWasRefused()
 
 void ActionsTest::registerNamesFilesThatAddedNoRow()
 {
-    // A text file renamed .ax, and a server of no listed filter.
+    // A text file renamed .ax (never given to regsvr32), and a server of no
+    // listed filter.
     const std::string folder = testsupport::makeTempFolder();
     const std::string notAServer = folder + "NotAServer.ax";
     FILE *text = std::fopen(notAServer.c_str(), "w");
@@ -498,8 +499,8 @@ void ActionsTest::registerNamesFilesThatAddedNoRow()
     regsvr32Reports.finish();
     QCOMPARE(closer.count(), 1);
     QCOMPARE(closer.seen()[0].text,
-             QString("Not every file chosen added filters to this table.\n\nNotAServer.ax could not be loaded: it "
-                     "is no filter server, or not one for this version of Windows.\n\nUnlisted.ax was registered, "
+             QString("Not every file chosen added filters to this table.\n\nNotAServer.ax is no program image, so it "
+                     "is no filter server: it was not registered.\n\nUnlisted.ax was registered, "
                      "but it registers no filter this table lists."));
     QCOMPARE(table->rowCount(), 0);
     SHDeleteKeyA(HKEY_CLASSES_ROOT, "KestraneContractTest");

@@ -5,6 +5,7 @@
 #include "filtertablefixture.h"
 #include "messageboxcloser.h"
 #include "pivoracentral.h"
+#include "registryviewswitch.h"
 #include "testsupport.h"
 
 #include <QHeaderView>
@@ -26,6 +27,7 @@ private slots:
     void catalogueFailureLeavesAnEmptyWindow();
     void closeButtonEndsWithStatusZero();
     void closingTheWindowEndsWithStatusZero();
+    void viewSwitchShowsEachRegistryViewsFilters();
 
 private:
     testsupport::ScopedRegistry registry;
@@ -60,8 +62,12 @@ void PivoraCentralTest::tableHasItsColumnsAndButtonsTheirTexts()
         {"&Reset", "Resets all listed filters to their default merits and refreshes the table"},
         {"&Close", "Quit the application"},
     };
+    // The table, and the row of buttons right below it (above it may be the
+    // switch between registry views).
+    const int tableAt = window.layout()->indexOf(table);
+    QVERIFY(tableAt >= 0);
     QList<QPushButton *> inLayoutOrder;
-    QLayout *buttons = window.layout()->itemAt(1)->layout();
+    QLayout *buttons = window.layout()->itemAt(tableAt + 1)->layout();
     QVERIFY(buttons);
     for (int i = 0; i < buttons->count(); ++i)
         inLayoutOrder << qobject_cast<QPushButton *>(buttons->itemAt(i)->widget());
@@ -73,7 +79,6 @@ void PivoraCentralTest::tableHasItsColumnsAndButtonsTheirTexts()
         // 120 pixels, unless the font makes the label wider than Windows' does.
         QCOMPARE(inLayoutOrder[i]->maximumWidth(), qMax(120, inLayoutOrder[i]->sizeHint().width()));
     }
-    QCOMPARE(window.layout()->itemAt(0)->widget(), static_cast<QWidget *>(table));
 }
 
 void PivoraCentralTest::windowSizeFollowsTheScreen()
@@ -155,6 +160,46 @@ void PivoraCentralTest::closingTheWindowEndsWithStatusZero()
     QTimer::singleShot(0, window, SLOT(close()));
     QCOMPARE(qApp->exec(), 0);
     delete window;
+}
+
+// The switch names both views with their counts, Ctrl+Tab and
+// Ctrl+Shift+Tab show the other view's rows, and a window opens on the
+// 32-bit view when only that one holds listed filters.
+void PivoraCentralTest::viewSwitchShowsEachRegistryViewsFilters()
+{
+    if (!systemHasTwoViews())
+        QSKIP("this system keeps one registry view");
+    const int h264 = 0, hevc = 2;
+    for (int slot : {h264, hevc})
+        QCOMPARE(serverCall(serverFile(knownFilterRows[slot].server), true), 0);
+    QVERIFY(copyTo32BitView(hevc, 0x00500000));
+    QCOMPARE(removeFilterRegistration(nullptr, knownFilterRows[hevc].clsid, RegistryView::Bits64), 0);
+
+    PivoraCentral window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    RegistryViewSwitch *views = window.findChild<RegistryViewSwitch *>();
+    QTableWidget *table = window.findChild<QTableWidget *>();
+    QVERIFY(views && table);
+    QCOMPARE(views->tabText(0), QString("&64-bit players (1)"));
+    QCOMPARE(views->tabText(1), QString("&32-bit players (1)"));
+    QCOMPARE(int(views->view()), int(RegistryView::Bits64));
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(table->item(0, ColumnName)->text(), QString(knownFilterRows[h264].name));
+
+    table->setFocus();
+    QTest::keyClick(table, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(int(views->view()), int(RegistryView::Bits32));
+    QCOMPARE(table->rowCount(), 1);
+    QCOMPARE(table->item(0, ColumnName)->text(), QString(knownFilterRows[hevc].name));
+    QCOMPARE(table->item(0, ColumnCurrentMerit)->text(), QString("0x00500000"));
+    QTest::keyClick(table, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(table->item(0, ColumnName)->text(), QString(knownFilterRows[h264].name));
+
+    QCOMPARE(removeFilterRegistration(nullptr, knownFilterRows[h264].clsid, RegistryView::Bits64), 0);
+    PivoraCentral only32;
+    QCOMPARE(int(only32.findChild<RegistryViewSwitch *>()->view()), int(RegistryView::Bits32));
+    QCOMPARE(only32.findChild<QTableWidget *>()->rowCount(), 1);
 }
 
 QTEST_MAIN(PivoraCentralTest)

@@ -66,11 +66,17 @@ void RightsTest::actionsTravelOnTheCommandLine()
     QCOMPARE(int(back.kind), int(PendingAction::SetMerit));
     QCOMPARE(back.clsid, action.clsid);
     QCOMPARE(back.merit, action.merit);
+    QCOMPARE(int(back.view), int(RegistryView::Bits64));
+    // The view it was refused in travels with it.
+    action.view = RegistryView::Bits32;
+    QCOMPARE(action.arguments().mid(0, 3), QStringList({"--view", "32", "--set-merit"}));
+    QCOMPARE(int(PendingAction::fromArguments(action.arguments()).view), int(RegistryView::Bits32));
     QCOMPARE(int(PendingAction::fromArguments({"--reset"}).kind), int(PendingAction::Reset));
     QCOMPARE(int(PendingAction::fromArguments({}).kind), int(PendingAction::None));
     // Anything else is no action, and says what was not understood.
     for (const QStringList &bad : {QStringList{"--set-merit", action.clsid, "higher"}, QStringList{"--reset", "x"},
-                                   QStringList{"--unregister", "{not-a-clsid}"}, QStringList{"-style", "windows"}}) {
+                                   QStringList{"--unregister", "{not-a-clsid}"}, QStringList{"-style", "windows"},
+                                   QStringList{"--view", "16", "--reset"}, QStringList{"--view", "32"}}) {
         QString error;
         QCOMPARE(int(PendingAction::fromArguments(bad, &error).kind), int(PendingAction::None));
         QVERIFY(error.contains(bad.join(' ')));
