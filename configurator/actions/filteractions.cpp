@@ -4,6 +4,7 @@
 #include "filterpins.h"
 #include "knownfilterrows.h"
 #include "registrationrunner.h"
+#include "registrymapper.h"
 
 #include <algorithm>
 #include <set>
@@ -165,6 +166,10 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
         partnerStatus = writeFilterMerit(partnerBefore, entryAt(partnerSlot), nullptr, shownView);
 
     std::vector<FilterResult> results{resultOf(slot, status, target.merit)};
+    // The user's choice is remembered once the registry holds it; Default
+    // forgets it.
+    if (status == ERROR_SUCCESS)
+        results.front().recordStatus = writeMerit ? recordChoice(slot, merit) : forgetChoice(slot);
     for (const auto &other : others)
         results.push_back(resultOf(other.first, other.first == partnerSlot ? partnerStatus : ERROR_SUCCESS,
                                    other.second));
@@ -205,6 +210,8 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
         if (status == ERROR_SUCCESS && target.serverExists)
             registered.insert(target.serverPath);
         FilterResult result = resultOf(target.slot, status, target.merit);
+        if (status == ERROR_SUCCESS)
+            result.recordStatus = forgetChoice(target.slot);
         if (status == ERROR_FILE_NOT_FOUND && result.outcome == FilterOutcome::ServerMissing &&
             callbacks.removeStaleRegistration && callbacks.removeStaleRegistration(target))
             result = removeRegistration(target.slot);
@@ -273,6 +280,8 @@ std::vector<FilterResult> FilterActions::unregister(int slot)
         removed.meritBefore = 0;
         results.push_back(removed);
     }
+    for (FilterResult &result : results)
+        result.recordStatus = forgetChoice(result.slot);
     return results;
 }
 
@@ -285,6 +294,50 @@ FilterResult FilterActions::removeRegistration(int slot)
     if (status == ERROR_SUCCESS) {
         result.outcome = FilterOutcome::Removed;
         result.meritAfter = 0;
+        result.recordStatus = forgetChoice(slot);
     }
     return result;
+}
+
+int32_t FilterActions::recordChoice(int slot, uint32_t merit) const
+{
+    MeritRecord record;
+    record.clsid = entryAt(slot)->clsid;
+    record.merit = merit;
+    record.name = registeredFilterName(record.clsid.c_str(), shownView);
+    record.chosen = currentUtcTime();
+    return writeMeritRecord(record, shownView);
+}
+
+int32_t FilterActions::forgetChoice(int slot) const
+{
+    const KnownFilter *entry = entryAt(slot);
+    return entry ? removeMeritRecord(entry->clsid, shownView) : int32_t(ERROR_BAD_ARGUMENTS);
+}
+
+std::vector<UndoneChoice> FilterActions::undoneChoices() const
+{
+    std::vector<UndoneChoice> undone;
+    for (const MeritRecord &record : readMeritRecords(shownView)) {
+        UndoneChoice choice;
+        choice.record = record;
+        choice.slot = slotOf(record.clsid.c_str());
+        choice.registered = isFilterRegistered(nullptr, record.clsid.c_str(), shownView);
+        choice.merit = choice.registered ? readFilterMerit(nullptr, record.clsid.c_str(), shownView) : 0;
+        if (!choice.registered || choice.merit != record.merit)
+            undone.push_back(choice);
+    }
+    return undone;
+}
+
+std::vector<FilterResult> FilterActions::putBack()
+{
+    std::vector<FilterResult> results;
+    for (const UndoneChoice &choice : undoneChoices()) {
+        if (!choice.registered || choice.slot < 0)
+            continue;
+        const int32_t status = writeFilterMerit(choice.record.merit, nullptr, choice.record.clsid.c_str(), shownView);
+        results.push_back(resultOf(choice.slot, status, choice.merit));
+    }
+    return results;
 }

@@ -12,6 +12,7 @@
 #define FILTERACTIONS_H
 
 #include "filtercatalogue.h"
+#include "meritrecords.h"
 #include "registryview.h"
 #include "win32api.h"
 
@@ -48,6 +49,18 @@ struct FilterResult {
     int32_t status = 0;        // the Windows status behind the outcome; 0 for the good ones
     uint32_t meritBefore = 0;
     uint32_t meritAfter = 0;
+    // The record of the user's choice (meritrecords.h) could not be written
+    // or removed: the registry's status. The merit change itself stands.
+    int32_t recordStatus = 0;
+};
+
+// A merit the user chose that the registry no longer holds: a
+// re-registration wrote the server's own merit again, or the filter is gone.
+struct UndoneChoice {
+    MeritRecord record;
+    int slot = -1;           // catalogue slot; -1 for a CLSID this product does not list
+    bool registered = false; // false: the filter is no longer registered in the view
+    uint32_t merit = 0;      // what the registry holds now
 };
 
 // One server file of a registration.
@@ -139,6 +152,14 @@ public:
     // registration whose server file is gone.
     FilterResult removeRegistration(int slot);
 
+    // The recorded choices of this view that the registry no longer holds.
+    // A choice is recorded by setMerit and forgotten by setDefaultMerit,
+    // reset, unregister and removeRegistration, for the filters they touch.
+    std::vector<UndoneChoice> undoneChoices() const;
+    // Writes each undone choice of a registered filter again, as it was
+    // chosen (the linked partner keeps its merit); one result per filter.
+    std::vector<FilterResult> putBack();
+
 private:
     KnownFilter *entryAt(int slot) const;
     int32_t registerSilently(const FilterRow &row) const;
@@ -146,6 +167,8 @@ private:
     std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit);
     FilterResult resultOf(int slot, int32_t status, uint32_t meritBefore) const;
     std::vector<int> registeredSlots(RegistryView view) const;
+    int32_t recordChoice(int slot, uint32_t merit) const;
+    int32_t forgetChoice(int slot) const;
 
     FilterCatalogue *catalogue;
     RegistryView shownView;

@@ -2,6 +2,7 @@
 
 #include "filterregistrystore.h"
 #include "knownfilterrows.h"
+#include "widetext.h"
 #include "win32api.h"
 
 #include <algorithm>
@@ -11,37 +12,6 @@
 namespace {
 
 const int kNameCapacity = 1024; // WCHARs; a longer FriendlyName reads as none
-
-// UTF-8 of wide text: UTF-16 where WCHAR has 16 bits (Windows), UTF-32
-// where it has 32 (the stand-in). An unpaired surrogate becomes U+FFFD.
-std::string utf8FromWide(const wchar_t *text, size_t length)
-{
-    std::string out;
-    for (size_t i = 0; i < length; ++i) {
-        uint32_t c = uint32_t(text[i]);
-        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF && i + 1 < length &&
-            uint32_t(text[i + 1]) >= 0xDC00 && uint32_t(text[i + 1]) <= 0xDFFF)
-            c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(text[++i]) - 0xDC00);
-        else if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
-            c = 0xFFFD;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | c >> 6);
-            out += char(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += char(0xE0 | c >> 12);
-            out += char(0x80 | (c >> 6 & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xF0 | c >> 18);
-            out += char(0x80 | (c >> 12 & 0x3F));
-            out += char(0x80 | (c >> 6 & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
 
 // The FriendlyName through the wide functions, as UTF-8: the narrow ones
 // would give the ANSI code page's question marks for other scripts.
@@ -57,7 +27,7 @@ std::string readName(HKEY key)
     size_t length = 0;
     while (length < size_t(kNameCapacity) && text[length] != 0)
         ++length;
-    return utf8FromWide(text, length);
+    return utf8FromWide(std::wstring(text, length));
 }
 
 int32_t readContents(HKEY key, FilterDataContents &contents)

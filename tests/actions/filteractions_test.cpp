@@ -4,6 +4,7 @@
 #include "filteractions.h"
 #include "filterregistrystore.h"
 #include "knownfilterrows.h"
+#include "meritrecords.h"
 #include "sampleservers.h"
 
 #include <gtest/gtest.h>
@@ -196,6 +197,50 @@ TEST_F(FilterActionsTest, RegisterAndUnregisterNameWhatTheyAddedAndRemoved)
     EXPECT_EQ(FilterOutcome::ServerMissing, results[0].outcome);
     EXPECT_EQ(FilterOutcome::Removed, actions->removeRegistration(matroska).outcome);
     EXPECT_EQ(FilterOutcome::NotRegistered, actions->unregister(matroska)[0].outcome);
+}
+
+// The user's choices are remembered where the registry keeps them, seen
+// when a re-registration undid them, put back as chosen, and forgotten when
+// the user chooses Default, Reset or Unregister.
+TEST_F(FilterActionsTest, ChosenMeritsAreRememberedSeenWhenUndoneAndPutBack)
+{
+    const RegistryView view = RegistryView::Bits64;
+    ASSERT_EQ(FilterOutcome::Changed, actions->setMerit(h264, custom).front().outcome);
+    ASSERT_EQ(FilterOutcome::Changed, actions->setMerit(matroska, 0x00700000).front().outcome);
+    std::vector<MeritRecord> records = readMeritRecords(view);
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ(knownFilterRows[h264].clsid, records[0].clsid);
+    EXPECT_EQ(custom, records[0].merit);
+    EXPECT_EQ(knownFilterRows[h264].name, records[0].name);
+    EXPECT_EQ(20u, records[0].chosen.size()) << records[0].chosen;
+    EXPECT_TRUE(actions->undoneChoices().empty());
+    EXPECT_TRUE(readMeritRecords(RegistryView::Bits32).empty() || !systemHasTwoViews());
+
+    // A re-registration from outside writes the built-in merits again; an
+    // unregistration from outside leaves a choice for a filter that is gone.
+    ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[h264].server), true));
+    ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[matroska].server), false));
+    std::vector<UndoneChoice> undone = actions->undoneChoices();
+    ASSERT_EQ(2u, undone.size());
+    EXPECT_EQ(h264, undone[0].slot);
+    EXPECT_EQ(knownFilterRows[h264].defaultMerit, undone[0].merit);
+    EXPECT_FALSE(undone[1].registered);
+    const std::vector<FilterResult> putBack = actions->putBack();
+    ASSERT_EQ(1u, putBack.size());
+    EXPECT_EQ(FilterOutcome::Changed, putBack[0].outcome);
+    EXPECT_EQ(custom, merit(h264));
+    undone = actions->undoneChoices();
+    ASSERT_EQ(1u, undone.size()) << "the gone filter's choice is kept";
+    EXPECT_EQ(matroska, undone[0].slot);
+
+    // Default and Unregister forget what they touch.
+    actions->setDefaultMerit(h264);
+    ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[matroska].server), true));
+    ASSERT_EQ(FilterOutcome::Removed, actions->unregister(matroska).front().outcome);
+    EXPECT_TRUE(readMeritRecords(view).empty());
+    ASSERT_EQ(FilterOutcome::Changed, actions->setMerit(hevc, custom).front().outcome);
+    actions->reset({hevc}, ActionCallbacks());
+    EXPECT_TRUE(readMeritRecords(view).empty());
 }
 
 } // namespace

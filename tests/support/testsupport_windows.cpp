@@ -25,7 +25,8 @@ namespace testsupport {
 
 namespace {
 
-// The known filters' and the tests' own keys, in both registry views.
+// The known filters' and the tests' own keys and the remembered merits, in
+// both registry views.
 void deleteTestKeys()
 {
     SHDeleteKeyA(HKEY_CLASSES_ROOT, testkeys::sandboxKey);
@@ -42,6 +43,12 @@ void deleteTestKeys()
             SHDeleteKeyA(classes, clsid.c_str());
         }
         RegCloseKey(classes);
+        // The remembered merit choices.
+        HKEY software = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | view, &software) == ERROR_SUCCESS) {
+            SHDeleteKeyA(software, "Kestrane\\Pivora\\Merits");
+            RegCloseKey(software);
+        }
     }
 }
 
