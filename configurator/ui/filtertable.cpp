@@ -7,12 +7,14 @@
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
 #include "registrationrunner.h"
+#include "undonechoicesline.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyle>
 
 namespace {
 
@@ -213,6 +215,22 @@ void FilterTable::setLocation(int row, const FilterRow &filter)
     if (QTableWidgetItem *location = item(row, ColumnLocation)) {
         location->setText(locationText(filter));
         location->setToolTip(locationText(filter));
+    }
+}
+
+void FilterTable::markUndoneChoices(const std::vector<UndoneChoice> &undone)
+{
+    for (int row = 0; row < rowCount(); ++row) {
+        QTableWidgetItem *merit = item(row, ColumnCurrentMerit);
+        if (!merit)
+            continue;
+        const int slot = catalogueIndex(row);
+        QString note;
+        for (const UndoneChoice &choice : undone)
+            if (choice.slot == slot && choice.registered)
+                note = UndoneChoicesLine::markText(choice);
+        merit->setData(MeritToolTip::noteRole, note);
+        merit->setIcon(note.isEmpty() ? QIcon() : style()->standardIcon(QStyle::SP_MessageBoxWarning));
     }
 }
 

@@ -68,6 +68,9 @@ public:
     void selectRowsOf(const std::vector<int> &selected);
     // Puts the keyboard on the row that took a removed row's place.
     void focusAfterRemoval(int row);
+    // Marks the "Current Merit" cells of rows whose chosen merit was undone
+    // (an icon, and the choice first in the tooltip); clears the others.
+    void markUndoneChoices(const std::vector<UndoneChoice> &undone);
 
 private:
     RegistryView rowsView = RegistryView::Bits64;

@@ -150,7 +150,10 @@ bool MeritToolTip::eventFilter(QObject *watched, QEvent *event)
     const QString clsid = rowClsid(index.row());
     if (clsid.isEmpty())
         return false;
-    const QString text = meritToolTipText(meritStanding(clsid.toLatin1().constData(), shownView()));
+    QString text = meritToolTipText(meritStanding(clsid.toLatin1().constData(), shownView()));
+    const QString note = index.data(noteRole).toString();
+    if (!note.isEmpty())
+        text = note + QLatin1String("\n\n") + text;
     QToolTip::showText(help->globalPos(), toHtml(text), table->viewport(), table->visualRect(index));
     return true;
 }

@@ -32,6 +32,9 @@ public:
 
     MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid, ShownView shownView);
 
+    // A cell's own note (a QString in this role) comes first in its tooltip.
+    static const int noteRole = Qt::UserRole + 16;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

@@ -132,6 +132,14 @@ void showNotRegistered(QWidget *parent)
     warn(parent, tr("It seems that this filter isn't registered anymore. Please refresh the table!"));
 }
 
+void showChoiceNotRemembered(QWidget *parent, const QString &filterName, int status)
+{
+    warn(parent, tr("The merit of %1 was changed, but this program could not remember your choice (error %2), so "
+                    "it cannot tell you when a re-registration undoes it.")
+                     .arg(filterName)
+                     .arg(status));
+}
+
 void showUnknownError(QWidget *parent)
 {
     const OverrideCursor arrow(Qt::ArrowCursor);

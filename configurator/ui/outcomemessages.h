@@ -28,6 +28,9 @@ bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName);
 bool confirmUnregister(QWidget *parent, const QString &filterName, const QString &serverPath,
                        const QStringList &companions);
 void showNotRegistered(QWidget *parent);
+// The merit was changed, but the record of the choice could not be written:
+// a re-registration that undoes it will not be seen.
+void showChoiceNotRemembered(QWidget *parent, const QString &filterName, int status);
 void showUnknownError(QWidget *parent);
 // The regsvr32.exe of `view` does not exist: nothing can be registered,
 // reset or unregistered in that view (SysWOW64's on a system that runs no

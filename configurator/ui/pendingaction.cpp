@@ -31,6 +31,8 @@ QStringList PendingAction::withoutView() const
         return QStringList() << QString::fromLatin1("--reset");
     case Unregister:
         return QStringList() << QString::fromLatin1("--unregister") << clsid;
+    case PutBack:
+        return QStringList() << QString::fromLatin1("--put-back");
     case None:
         break;
     }
@@ -50,6 +52,7 @@ PendingAction PendingAction::fromArguments(const QStringList &given, QString *er
         (verb == QLatin1String("--set-merit") && arguments.size() == 3 && kClsid.exactMatch(arguments[1]) &&
          kMerit.exactMatch(arguments[2])) ||
         (verb == QLatin1String("--reset") && arguments.size() == 1) ||
+        (verb == QLatin1String("--put-back") && arguments.size() == 1) ||
         (verb == QLatin1String("--unregister") && arguments.size() == 2 && kClsid.exactMatch(arguments[1]));
     if (given.isEmpty())
         return action;
@@ -58,12 +61,14 @@ PendingAction PendingAction::fromArguments(const QStringList &given, QString *er
         if (error)
             *error = tr("The command line \"%1\" was not understood. Its forms are:\n  [--view 32|64] --set-merit "
                         "{CLSID} default|disable|high|0xHHHHHHHH\n  [--view 32|64] --reset\n  [--view 32|64] "
-                        "--unregister {CLSID}")
+                        "--unregister {CLSID}\n  [--view 32|64] --put-back")
                          .arg(given.join(QLatin1Char(' ')));
         return action;
     }
-    action.kind = verb == QLatin1String("--set-merit") ? SetMerit : verb == QLatin1String("--reset") ? Reset
-                                                                                                    : Unregister;
+    action.kind = verb == QLatin1String("--set-merit") ? SetMerit
+                  : verb == QLatin1String("--reset")   ? Reset
+                  : verb == QLatin1String("--put-back") ? PutBack
+                                                        : Unregister;
     action.clsid = arguments.value(1).toUpper();
     action.merit = arguments.value(2).toLower();
     action.view = viewBits == QLatin1String("32") && viewGiven ? RegistryView::Bits32 : RegistryView::Bits64;

@@ -4,6 +4,7 @@
 //   pivora [--view 32|64] --set-merit {CLSID} default|disable|high|0xHHHHHHHH
 //   pivora [--view 32|64] --reset
 //   pivora [--view 32|64] --unregister {CLSID}
+//   pivora [--view 32|64] --put-back
 // --view names the registry view the action is for (registryview.h); the
 // 64-bit one without it.
 #ifndef PENDINGACTION_H
@@ -15,7 +16,7 @@
 #include <QStringList>
 
 struct PendingAction {
-    enum Kind { None, SetMerit, Reset, Unregister };
+    enum Kind { None, SetMerit, Reset, Unregister, PutBack };
     Kind kind = None;
     QString clsid; // registry form
     QString merit; // "default", "disable", "high" or "0x" and eight hexadecimal digits

@@ -11,6 +11,7 @@
 #include "overridecursor.h"
 #include "registrationrunner.h"
 #include "registryviewswitch.h"
+#include "undonechoicesline.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -75,7 +76,8 @@ PivoraCentral::PivoraCentral(QWidget *parent)
       closeButton(0),
       resetButton(0),
       rightsLine(0),
-      viewSwitch(0)
+      viewSwitch(0),
+      undoneLine(0)
 {
     setWindowTitle(applicationTitle);
     if (!buildCatalogue(catalogue)) {
@@ -87,6 +89,8 @@ PivoraCentral::PivoraCentral(QWidget *parent)
     background = new BackgroundAction(this);
     table = new FilterTable(this);
     createViewSwitch();
+    undoneLine = new UndoneChoicesLine(this);
+    connect(undoneLine, SIGNAL(putBackClicked()), this, SLOT(slotPutBack()));
     QSize size(-1, -1);
     computeWindowSize(size);
     resize(size);
@@ -148,6 +152,7 @@ void PivoraCentral::slotRefresh()
     const ButtonSignalsBlocked blocked(this);
     fillTable(filterActions().registeredFilters());
     updateViewCounts();
+    updateUndoneChoices();
 }
 
 void PivoraCentral::slotRefresh(int index, int i, int j)
@@ -297,6 +302,9 @@ void PivoraCentral::performAction(const PendingAction &action)
         if (row >= 0)
             unregisterRow(row, false); // the user confirmed it before the restart
         break;
+    case PendingAction::PutBack:
+        slotPutBack();
+        break;
     case PendingAction::None:
         break;
     }
@@ -334,6 +342,7 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
     table->removeRowsOf(removed);
     table->focusAfterRemoval(row);
     updateViewCounts();
+    updateUndoneChoices();
 }
 
 // Writes a merit named as a pending action names it ("default", "disable",
@@ -352,6 +361,9 @@ void PivoraCentral::changeMerit(int index, int row, const QString &merit)
     else
         results = filterActions().setMerit(index, parseMeritHex(merit));
     showMeritChange(results, row);
+    if (results.front().recordStatus != 0)
+        showChoiceNotRemembered(this, FilterTable::nameText(filterActions().row(index)), results.front().recordStatus);
+    updateUndoneChoices();
 }
 
 PendingAction PivoraCentral::pendingAction(PendingAction::Kind kind, int index, const QString &merit) const
@@ -376,6 +388,25 @@ void PivoraCentral::slotRestartAsAdministrator()
 {
     if (restartAsAdministrator(this, PendingAction()))
         close();
+}
+
+// Writes the chosen merits again that a re-registration undid; a refusal
+// names the filters that stay undone.
+void PivoraCentral::slotPutBack()
+{
+    if (!table)
+        return;
+    const ButtonSignalsBlocked blocked(this);
+    refusedAction = PendingAction();
+    refusedAction.kind = PendingAction::PutBack;
+    refusedAction.view = actions->view();
+    QStringList kept;
+    for (const FilterResult &result : filterActions().putBack())
+        if (result.outcome == FilterOutcome::Refused)
+            kept << FilterTable::nameText(filterActions().row(result.slot));
+    slotRefresh();
+    if (!kept.isEmpty())
+        warnAccessDenied(kept);
 }
 
 void PivoraCentral::slotViewChosen(int view)
@@ -573,6 +604,13 @@ bool PivoraCentral::registrationToolPresent()
     return false;
 }
 
+void PivoraCentral::updateUndoneChoices()
+{
+    const std::vector<UndoneChoice> undone = actions->undoneChoices();
+    undoneLine->setChoices(undone);
+    table->markUndoneChoices(undone);
+}
+
 void PivoraCentral::updateViewCounts()
 {
     if (viewSwitch)
@@ -631,6 +669,7 @@ void PivoraCentral::createLayout()
     rightsLine = createRightsLine(this, SLOT(slotRestartAsAdministrator()));
     if (rightsLine)
         layout->addWidget(rightsLine);
+    layout->addWidget(undoneLine);
     if (viewSwitch)
         layout->addWidget(viewSwitch);
     layout->addWidget(table);

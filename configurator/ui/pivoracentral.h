@@ -20,6 +20,7 @@ class QSize;
 class BackgroundAction;
 class FilterTable;
 class RegistryViewSwitch;
+class UndoneChoicesLine;
 
 class PivoraCentral : public QWidget
 {
@@ -54,6 +55,7 @@ protected slots:
     void slotUnregister();
     void slotRestartAsAdministrator();
     void slotViewChosen(int view);
+    void slotPutBack();
 
 protected:
     // Rebuilds the table from rows, fits the columns and the window width and
@@ -75,6 +77,7 @@ private:
     KnownFilter *entryAt(int index) const;
     bool registrationToolPresent();
     void updateViewCounts();
+    void updateUndoneChoices();
     void createViewSwitch();
     void createButtons();
     void createLayout();
@@ -92,6 +95,7 @@ private:
     PendingAction refusedAction; // what a restart as administrator carries
     QWidget *rightsLine;         // "changes need administrator rights", when they do
     RegistryViewSwitch *viewSwitch; // where Windows has two registry views
+    UndoneChoicesLine *undoneLine;  // "N filters lost the merits chosen for them", when some did
 };
 
 #endif

@@ -6,9 +6,12 @@
 #include "messageboxcloser.h"
 #include "pivoracentral.h"
 #include "registryviewswitch.h"
+#include "undonechoicesline.h"
+#include "merittooltip.h"
 #include "testsupport.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QLayout>
 #include <QPushButton>
 #include <QTableWidget>
@@ -28,6 +31,7 @@ private slots:
     void closeButtonEndsWithStatusZero();
     void closingTheWindowEndsWithStatusZero();
     void viewSwitchShowsEachRegistryViewsFilters();
+    void undoneChoiceIsMarkedAndPutBack();
 
 private:
     testsupport::ScopedRegistry registry;
@@ -200,6 +204,39 @@ void PivoraCentralTest::viewSwitchShowsEachRegistryViewsFilters()
     PivoraCentral only32;
     QCOMPARE(int(only32.findChild<RegistryViewSwitch *>()->view()), int(RegistryView::Bits32));
     QCOMPARE(only32.findChild<QTableWidget *>()->rowCount(), 1);
+}
+
+// A merit chosen, then undone by a re-registration from outside: the window
+// says so above the table and on the row, and "Put back" writes it again.
+void PivoraCentralTest::undoneChoiceIsMarkedAndPutBack()
+{
+    const int h264 = 0;
+    QCOMPARE(serverCall(serverFile(knownFilterRows[h264].server), true), 0);
+    FilterCatalogue *catalogue = 0;
+    QVERIFY(buildCatalogue(catalogue));
+    QCOMPARE(int(FilterActions(catalogue, RegistryView::Bits64).setMerit(h264, 0xFFFFFFFFu).front().outcome),
+             int(FilterOutcome::Changed));
+    releaseCatalogue(catalogue);
+    QCOMPARE(serverCall(serverFile(knownFilterRows[h264].server), true), 0);
+    QCOMPARE(readFilterMerit(nullptr, knownFilterRows[h264].clsid), knownFilterRows[h264].defaultMerit);
+
+    PivoraCentral window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    UndoneChoicesLine *line = window.findChild<UndoneChoicesLine *>();
+    QTableWidget *table = window.findChild<QTableWidget *>();
+    QVERIFY(line && line->isVisible());
+    QStringList texts;
+    for (QLabel *label : line->findChildren<QLabel *>())
+        texts << label->text();
+    QVERIFY(texts.contains("1 filter lost the merit chosen for it: its server was registered again."));
+    QVERIFY(table->item(0, ColumnCurrentMerit)->data(MeritToolTip::noteRole).toString().contains("0xFFFFFFFF"));
+    QVERIFY(!table->item(0, ColumnCurrentMerit)->icon().isNull());
+
+    windowButton(&window, "&Put back")->click();
+    QCOMPARE(readFilterMerit(nullptr, knownFilterRows[h264].clsid), 0xFFFFFFFFu);
+    QVERIFY(!line->isVisible());
+    QVERIFY(table->item(0, ColumnCurrentMerit)->data(MeritToolTip::noteRole).toString().isEmpty());
 }
 
 QTEST_MAIN(PivoraCentralTest)

@@ -1,0 +1,74 @@
+#include "undonechoicesline.h"
+
+#include "merittext.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+
+// A record's UTC time as the user's local date and time; the recorded text
+// as it is when it does not read as one.
+QString chosenText(const std::string &chosen)
+{
+    const QDateTime utc = QDateTime::fromString(QString::fromStdString(chosen), Qt::ISODate);
+    return utc.isValid() ? QLocale::system().toString(utc.toLocalTime(), QLocale::ShortFormat)
+                         : QString::fromStdString(chosen);
+}
+
+QString nameOf(const UndoneChoice &choice)
+{
+    return choice.record.name.empty() ? QString::fromStdString(choice.record.clsid)
+                                      : QString::fromUtf8(choice.record.name.c_str());
+}
+
+} // namespace
+
+UndoneChoicesLine::UndoneChoicesLine(QWidget *parent)
+    : QWidget(parent), text(new QLabel(this)), putBack(new QPushButton(tr("&Put back"), this))
+{
+    QHBoxLayout *line = new QHBoxLayout(this);
+    line->setContentsMargins(0, 0, 0, 0);
+    QLabel *icon = new QLabel(this);
+    const int size = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(size, size));
+    line->addWidget(icon);
+    line->addWidget(text, 1);
+    line->addWidget(putBack);
+    putBack->setToolTip(tr("Writes the merits you chose again"));
+    connect(putBack, SIGNAL(clicked()), this, SIGNAL(putBackClicked()));
+    hide();
+}
+
+void UndoneChoicesLine::setChoices(const std::vector<UndoneChoice> &undone)
+{
+    int lost = 0;
+    QStringList gone;
+    for (const UndoneChoice &choice : undone) {
+        if (choice.registered)
+            ++lost;
+        else
+            gone << QLatin1String("    ") + nameOf(choice);
+    }
+    QString line = lost == 1 ? tr("1 filter lost the merit chosen for it: its server was registered again.")
+                             : tr("%1 filters lost the merits chosen for them: their servers were registered again.")
+                                   .arg(lost);
+    if (lost == 0)
+        line = tr("Merits were chosen for filters that are no longer registered.");
+    text->setText(line);
+    setToolTip(gone.isEmpty() ? QString()
+                              : tr("Chosen for, but no longer registered (kept until you choose otherwise):") +
+                                    QLatin1Char('\n') + gone.join(QLatin1Char('\n')));
+    putBack->setVisible(lost > 0);
+    setVisible(!undone.empty());
+}
+
+QString UndoneChoicesLine::markText(const UndoneChoice &choice)
+{
+    return tr("You chose %1 for this filter on %2; its registration now says %3.")
+        .arg(meritHexText(choice.record.merit), chosenText(choice.record.chosen), meritHexText(choice.merit));
+}
