@@ -17,60 +17,62 @@ QString tr(const char *text)
 
 QStringList PendingAction::arguments() const
 {
-    if (kind != None && view == RegistryView::Bits32)
-        return QStringList() << QString::fromLatin1("--view") << QString::fromLatin1("32") << withoutView();
-    return withoutView();
-}
-
-QStringList PendingAction::withoutView() const
-{
+    QStringList arguments;
     switch (kind) {
     case SetMerit:
-        return QStringList() << QString::fromLatin1("--set-merit") << clsid << merit;
-    case Reset:
-        return QStringList() << QString::fromLatin1("--reset");
-    case Unregister:
-        return QStringList() << QString::fromLatin1("--unregister") << clsid;
-    case PutBack:
-        return QStringList() << QString::fromLatin1("--put-back");
-    case None:
+        arguments << QString::fromLatin1("set") << clsid << merit;
         break;
+    case Reset:
+        arguments << QString::fromLatin1("reset");
+        break;
+    case Unregister: // confirmed by the user before the restart
+        arguments << QString::fromLatin1("unregister") << clsid << QString::fromLatin1("--yes");
+        break;
+    case PutBack:
+        arguments << QString::fromLatin1("restore");
+        break;
+    case None:
+        return arguments;
     }
-    return QStringList();
+    if (view == RegistryView::Bits32)
+        arguments << QString::fromLatin1("--view") << QString::fromLatin1("32");
+    return arguments;
 }
 
 PendingAction PendingAction::fromArguments(const QStringList &given, QString *error)
 {
     PendingAction action;
-    QStringList arguments = given;
-    const bool viewGiven = arguments.value(0) == QLatin1String("--view");
-    const QString viewBits = arguments.value(1);
-    if (viewGiven)
-        arguments = arguments.mid(2);
-    const QString verb = arguments.value(0);
-    const bool understood =
-        (verb == QLatin1String("--set-merit") && arguments.size() == 3 && kClsid.exactMatch(arguments[1]) &&
-         kMerit.exactMatch(arguments[2])) ||
-        (verb == QLatin1String("--reset") && arguments.size() == 1) ||
-        (verb == QLatin1String("--put-back") && arguments.size() == 1) ||
-        (verb == QLatin1String("--unregister") && arguments.size() == 2 && kClsid.exactMatch(arguments[1]));
     if (given.isEmpty())
         return action;
-    const bool viewUnderstood = !viewGiven || viewBits == QLatin1String("32") || viewBits == QLatin1String("64");
-    if (!understood || !viewUnderstood) {
+    // "--view N" may stand anywhere, as on the command-line tool.
+    QStringList arguments = given;
+    const int viewAt = arguments.indexOf(QString::fromLatin1("--view"));
+    const QString viewBits = viewAt >= 0 ? arguments.value(viewAt + 1) : QString::fromLatin1("64");
+    if (viewAt >= 0)
+        arguments.erase(arguments.begin() + viewAt, arguments.begin() + qMin(viewAt + 2, arguments.size()));
+    const QString verb = arguments.value(0);
+    const bool understood =
+        (viewBits == QLatin1String("32") || viewBits == QLatin1String("64")) &&
+        ((verb == QLatin1String("set") && arguments.size() == 3 && kClsid.exactMatch(arguments[1]) &&
+          kMerit.exactMatch(arguments[2])) ||
+         (verb == QLatin1String("reset") && arguments.size() == 1) ||
+         (verb == QLatin1String("restore") && arguments.size() == 1) ||
+         (verb == QLatin1String("unregister") && arguments.size() == 3 && kClsid.exactMatch(arguments[1]) &&
+          arguments[2] == QLatin1String("--yes")));
+    if (!understood) {
         if (error)
-            *error = tr("The command line \"%1\" was not understood. Its forms are:\n  [--view 32|64] --set-merit "
-                        "{CLSID} default|disable|high|0xHHHHHHHH\n  [--view 32|64] --reset\n  [--view 32|64] "
-                        "--unregister {CLSID}\n  [--view 32|64] --put-back")
+            *error = tr("The command line \"%1\" was not understood. Its forms are:\n  set {CLSID} "
+                        "default|disable|high|0xHHHHHHHH\n  reset\n  unregister {CLSID} --yes\n  restore\neach "
+                        "with --view 32 or --view 64 where Windows has both registry views.")
                          .arg(given.join(QLatin1Char(' ')));
         return action;
     }
-    action.kind = verb == QLatin1String("--set-merit") ? SetMerit
-                  : verb == QLatin1String("--reset")   ? Reset
-                  : verb == QLatin1String("--put-back") ? PutBack
-                                                        : Unregister;
+    action.kind = verb == QLatin1String("set")       ? SetMerit
+                  : verb == QLatin1String("reset")   ? Reset
+                  : verb == QLatin1String("restore") ? PutBack
+                                                     : Unregister;
     action.clsid = arguments.value(1).toUpper();
-    action.merit = arguments.value(2).toLower();
-    action.view = viewBits == QLatin1String("32") && viewGiven ? RegistryView::Bits32 : RegistryView::Bits64;
+    action.merit = action.kind == SetMerit ? arguments.value(2).toLower() : QString();
+    action.view = viewBits == QLatin1String("32") ? RegistryView::Bits32 : RegistryView::Bits64;
     return action;
 }

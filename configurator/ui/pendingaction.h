@@ -1,12 +1,11 @@
 // An action that was refused for want of administrator rights, carried on
 // the command line to the instance of pivora started with them, which
-// performs it once its window shows:
-//   pivora [--view 32|64] --set-merit {CLSID} default|disable|high|0xHHHHHHHH
-//   pivora [--view 32|64] --reset
-//   pivora [--view 32|64] --unregister {CLSID}
-//   pivora [--view 32|64] --put-back
-// --view names the registry view the action is for (registryview.h); the
-// 64-bit one without it.
+// performs it once its window shows. The forms are those of pivora-cli:
+//   pivora set {CLSID} default|disable|high|0xHHHHHHHH
+//   pivora reset
+//   pivora unregister {CLSID} --yes
+//   pivora restore                  (puts back the undone merit choices)
+// each with "--view 32" for the 32-bit registry view (registryview.h).
 #ifndef PENDINGACTION_H
 #define PENDINGACTION_H
 
@@ -26,8 +25,6 @@ struct PendingAction {
     // None for no action; `error` says what was not understood.
     static PendingAction fromArguments(const QStringList &arguments, QString *error = 0);
 
-private:
-    QStringList withoutView() const;
 };
 
 #endif

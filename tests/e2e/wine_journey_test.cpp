@@ -5,8 +5,11 @@
 // holds, read through the registry API and, for one filter, through
 // DirectShow's enumeration of the legacy filter category.
 #include "filtertablefixture.h"
+#include "elevation.h"
+#include "filterregistrystore.h"
 #include "filterview_windows.h"
 #include "messageboxcloser.h"
+#include "pendingaction.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +17,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTimer>
+
+#include <windows.h>
 
 namespace {
 
@@ -48,6 +53,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void windowAndRegistryAgreeAfterEveryStep();
+    void restartWithRightsCarriesTheRefusedAction();
 
 private:
     void verifyAgreement(const char *step);
@@ -165,6 +171,38 @@ void WineJourneyTest::windowAndRegistryAgreeAfterEveryStep()
     QVERIFY(closer.seen()[0].text.contains(knownFilterRows[registeredSlot].name));
     QCOMPARE(rowOfSlot(registeredSlot), -1);
     VERIFY_AGREEMENT("Unregister");
+}
+
+// The restart as administrator: pivora.exe started with "runas" and a
+// refused action on its command line performs it once its window shows.
+// (Wine's user is an administrator already: its shell starts the program
+// without a prompt.)
+void WineJourneyTest::restartWithRightsCarriesTheRefusedAction()
+{
+    const char *clsid = knownFilterRows[customSlot].clsid;
+    QVERIFY(isFilterRegistered(0, clsid));
+    QVERIFY(readFilterMerit(0, clsid) != 0xFFFFFFFFu);
+    PendingAction action;
+    action.kind = PendingAction::SetMerit;
+    action.clsid = clsid;
+    action.merit = "high";
+    QStringList quoted;
+    for (const QString &argument : action.arguments())
+        quoted << "\"" + argument + "\"";
+    const QString program = QDir::toNativeSeparators(QString::fromStdString(testsupport::programFolder()) + "pivora.exe");
+    QCOMPARE(int(startElevated(program.toStdWString(), quoted.join(' ').toStdWString())), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(readFilterMerit(0, clsid), 0xFFFFFFFFu, 60000);
+    // The new instance shows its table; it is closed as a user would.
+    HWND other = 0;
+    for (int waited = 0; !other && waited < 20000; waited += 100) {
+        for (HWND w = FindWindowW(0, L"Kestrane Pivora!"); w && !other; w = FindWindowExW(0, w, 0, L"Kestrane Pivora!"))
+            if (!window || w != reinterpret_cast<HWND>(window->winId()))
+                other = w;
+        if (!other)
+            QTest::qWait(100);
+    }
+    QVERIFY(other);
+    PostMessageW(other, WM_CLOSE, 0, 0);
 }
 
 QTEST_MAIN(WineJourneyTest)

@@ -69,14 +69,15 @@ void RightsTest::actionsTravelOnTheCommandLine()
     QCOMPARE(int(back.view), int(RegistryView::Bits64));
     // The view it was refused in travels with it.
     action.view = RegistryView::Bits32;
-    QCOMPARE(action.arguments().mid(0, 3), QStringList({"--view", "32", "--set-merit"}));
+    QCOMPARE(action.arguments(), QStringList({"set", action.clsid, "0x00600000", "--view", "32"}));
     QCOMPARE(int(PendingAction::fromArguments(action.arguments()).view), int(RegistryView::Bits32));
-    QCOMPARE(int(PendingAction::fromArguments({"--reset"}).kind), int(PendingAction::Reset));
+    QCOMPARE(int(PendingAction::fromArguments({"reset"}).kind), int(PendingAction::Reset));
     QCOMPARE(int(PendingAction::fromArguments({}).kind), int(PendingAction::None));
     // Anything else is no action, and says what was not understood.
-    for (const QStringList &bad : {QStringList{"--set-merit", action.clsid, "higher"}, QStringList{"--reset", "x"},
-                                   QStringList{"--unregister", "{not-a-clsid}"}, QStringList{"-style", "windows"},
-                                   QStringList{"--view", "16", "--reset"}, QStringList{"--view", "32"}}) {
+    for (const QStringList &bad :
+         {QStringList{"set", action.clsid, "higher"}, QStringList{"reset", "x"},
+          QStringList{"unregister", "{not-a-clsid}", "--yes"}, QStringList{"unregister", action.clsid},
+          QStringList{"-style", "windows"}, QStringList{"--view", "16", "reset"}, QStringList{"--view", "32"}}) {
         QString error;
         QCOMPARE(int(PendingAction::fromArguments(bad, &error).kind), int(PendingAction::None));
         QVERIFY(error.contains(bad.join(' ')));
@@ -127,11 +128,11 @@ void RightsTest::elevatedProcessPerformsTheCarriedAction()
     for (QLabel *label : window->findChildren<QLabel *>())
         QVERIFY(label->text() != "Changes to these filters need administrator rights.");
     MessageBoxCloser closer;
-    window->performAction(PendingAction::fromArguments({"--set-merit", knownFilterRows[vp9].clsid, "high"}));
+    window->performAction(PendingAction::fromArguments({"set", knownFilterRows[vp9].clsid, "high"}));
     QCOMPARE(readFilterMerit(0, knownFilterRows[vp9].clsid), 0xFFFFFFFFu);
     QCOMPARE(table->item(rowOfSlot(vp9), ColumnCurrentMerit)->text(), QString("High"));
     QCOMPARE(selector(rowOfSlot(vp9))->currentText(), QString("High"));
-    window->performAction(PendingAction::fromArguments({"--unregister", knownFilterRows[vp9].clsid}));
+    window->performAction(PendingAction::fromArguments({"unregister", knownFilterRows[vp9].clsid, "--yes"}));
     QCOMPARE(closer.count(), 0); // confirmed before the restart: not asked again
     QVERIFY(!isFilterRegistered(0, knownFilterRows[vp9].clsid));
     QCOMPARE(table->rowCount(), 0);
