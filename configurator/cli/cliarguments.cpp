@@ -1,0 +1,214 @@
+#include "cliarguments.h"
+
+#include <QCommandLineParser>
+#include <QRegExp>
+
+namespace {
+
+QString text(const char *latin1)
+{
+    return QString::fromLatin1(latin1);
+}
+
+struct CommandForm {
+    const char *name;
+    CliCommand command;
+    int fewest, most; // positional arguments after the command; -1: no limit
+    const char *usage;
+};
+
+const CommandForm commandForms[] = {
+    {"list", CliCommand::List, 0, 0, "list [--format text|csv|json]"},
+    {"set", CliCommand::Set, 2, 2, "set FILTER default|disable|high|0xHHHHHHHH"},
+    {"reset", CliCommand::Reset, 0, 0, "reset"},
+    {"register", CliCommand::Register, 1, -1, "register FILE..."},
+    {"unregister", CliCommand::Unregister, 1, 1, "unregister FILTER --yes"},
+    {"export", CliCommand::Export, 0, 1, "export [FILE]"},
+    {"apply", CliCommand::Apply, 1, 1, "apply FILE"},
+    {"check", CliCommand::Check, 0, 1, "check [FILE]"},
+    {"restore", CliCommand::Restore, 0, 0, "restore"},
+};
+
+ParsedArguments badUse(const QString &error)
+{
+    ParsedArguments parsed;
+    parsed.exitCode = exitBadUse;
+    parsed.error = error + text("\nSee pivora-cli --help.");
+    return parsed;
+}
+
+} // namespace
+
+bool parseMeritChoice(const QString &given, MeritChoice *choice)
+{
+    const QString word = given.toLower();
+    MeritChoice chosen;
+    if (word == QLatin1String("default"))
+        chosen.isDefault = true;
+    else if (word == QLatin1String("disable"))
+        chosen.value = 0x00200000u;
+    else if (word == QLatin1String("high"))
+        chosen.value = 0xFFFFFFFFu;
+    else if (QRegExp(text("0x[0-9a-f]{1,8}")).exactMatch(word))
+        chosen.value = word.mid(2).toUInt(nullptr, 16);
+    else
+        return false;
+    *choice = chosen;
+    return true;
+}
+
+ParsedArguments parseArguments(const QStringList &arguments, bool twoViews)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringList() << text("h") << text("help") << text("?"));
+    const QCommandLineOption version(text("version"));
+    const QCommandLineOption view(text("view"), QString(), text("bits"));
+    const QCommandLineOption quiet(QStringList() << text("q") << text("quiet"));
+    const QCommandLineOption format(text("format"), QString(), text("format"));
+    const QCommandLineOption yes(text("yes"));
+    parser.addOptions({help, version, view, quiet, format, yes});
+    if (!parser.parse(QStringList() << text("pivora-cli") << arguments))
+        return badUse(parser.errorText() + text("."));
+
+    ParsedArguments parsed;
+    if (parser.isSet(help) || parser.isSet(version)) {
+        parsed.finished = true;
+        parsed.output = parser.isSet(help) ? helpText() : versionText();
+        return parsed;
+    }
+
+    const QStringList positional = parser.positionalArguments();
+    if (positional.isEmpty())
+        return badUse(text("No command given."));
+    const CommandForm *form = nullptr;
+    for (const CommandForm &candidate : commandForms)
+        if (positional[0] == QLatin1String(candidate.name))
+            form = &candidate;
+    if (!form)
+        return badUse(text("Unknown command \"%1\".").arg(positional[0]));
+    const int count = positional.size() - 1;
+    if (count < form->fewest || (form->most >= 0 && count > form->most))
+        return badUse(text("Usage: pivora-cli %1").arg(text(form->usage)));
+
+    CliRequest &request = parsed.request;
+    request.command = form->command;
+    request.quiet = parser.isSet(quiet);
+    const QStringList operands = positional.mid(1);
+
+    if (parser.isSet(view)) {
+        const QString bits = parser.value(view);
+        if (bits == QLatin1String("64"))
+            request.view = RegistryView::Bits64;
+        else if (bits == QLatin1String("32") && twoViews)
+            request.view = RegistryView::Bits32;
+        else if (bits == QLatin1String("32"))
+            return badUse(text("This Windows has one registry of filters: only --view 64 is accepted."));
+        else
+            return badUse(text("--view takes 32 or 64, not \"%1\".").arg(bits));
+    }
+    if (parser.isSet(format)) {
+        if (request.command != CliCommand::List)
+            return badUse(text("--format belongs to list only."));
+        const QString name = parser.value(format);
+        if (name == QLatin1String("text"))
+            request.format = ListFormat::Text;
+        else if (name == QLatin1String("csv"))
+            request.format = ListFormat::Csv;
+        else if (name == QLatin1String("json"))
+            request.format = ListFormat::Json;
+        else
+            return badUse(text("--format takes text, csv or json, not \"%1\".").arg(name));
+    }
+    if (parser.isSet(yes) && request.command != CliCommand::Unregister)
+        return badUse(text("--yes belongs to unregister only."));
+    request.yes = parser.isSet(yes);
+
+    switch (request.command) {
+    case CliCommand::Set:
+        request.filter = operands[0];
+        if (!parseMeritChoice(operands[1], &request.merit))
+            return badUse(text("\"%1\" is no merit: give default, disable, high or 0x with 1 to 8 hexadecimal digits.")
+                              .arg(operands[1]));
+        break;
+    case CliCommand::Unregister:
+        request.filter = operands[0];
+        break;
+    default:
+        request.files = operands;
+        break;
+    }
+    return parsed;
+}
+
+QString versionText()
+{
+    return text("pivora-cli %1\n").arg(text(PIVORA_CLI_VERSION));
+}
+
+QString helpText()
+{
+    return text(
+        "Usage: pivora-cli [--view 32|64] [-q] COMMAND [ARGUMENTS]\n"
+        "\n"
+        "Reads and sets the DirectShow merits of Kestrane's decoder and demultiplexer\n"
+        "filters. Changes need an elevated prompt (Run as administrator).\n"
+        "\n"
+        "Commands:\n"
+        "  list [--format text|csv|json]  every registered Kestrane filter\n"
+        "  set FILTER MERIT               MERIT: default, disable, high or 0xHHHHHHHH\n"
+        "                                 (1 to 8 hexadecimal digits); the choice is recorded\n"
+        "  reset                          every registered filter back to its default merit\n"
+        "  register FILE...               registers filter servers (.ax) with regsvr32\n"
+        "  unregister FILTER --yes        unregisters the filter's server (and so every\n"
+        "                                 filter it serves)\n"
+        "  export [FILE]                  the merits as JSON, to FILE or standard output\n"
+        "  apply FILE                     sets the merits of an exported file; a file with\n"
+        "                                 any mistake changes nothing\n"
+        "  check [FILE]                   lists the recorded choices (or the file's merits)\n"
+        "                                 that the registry does not hold; changes nothing\n"
+        "  restore                        writes back every recorded choice a\n"
+        "                                 re-registration undid\n"
+        "\n"
+        "FILTER is a CLSID ({...}, any case) or a filter's exact name; for a name that\n"
+        "is unknown or names several filters the near matches are listed.\n"
+        "\n"
+        "Options:\n"
+        "  --view 32|64   the filters of 32-bit or of 64-bit players (default 64;\n"
+        "                 32 only on 64-bit Windows)\n"
+        "  -q, --quiet    errors only (list and export still write what they read)\n"
+        "  --help         this text\n"
+        "  --version      the program's version\n"
+        "\n"
+        "list columns, tab-separated, one line per filter (csv: the same columns,\n"
+        "with a header line; json: the same fields by name):\n"
+        "  CLSID, name, merit (Default, Disable, High or 0xHHHHHHHH), merit in\n"
+        "  hexadecimal, default merit, server path, server file exists (yes/no),\n"
+        "  recorded merit, when it was recorded (UTC), undone (yes/no: a\n"
+        "  re-registration has replaced the recorded merit); \"-\" where there is none.\n"
+        "\n"
+        "set, reset, register, unregister, apply and restore write one line per filter\n"
+        "touched to standard output:\n"
+        "  CLSID <tab> name <tab> outcome <tab> merit before <tab> merit after\n"
+        "outcome: changed, unchanged, registered, removed, refused, server-missing,\n"
+        "not-registered or failed; a merit is 0xHHHHHHHH, or - where there is none.\n"
+        "check writes the same columns for each difference (outcome differs or\n"
+        "not-registered; the merit now, the merit wanted). Filters refused or not\n"
+        "done are listed on standard error, one per line with the reason.\n"
+        "\n"
+        "Exit codes:\n"
+        "  0  done\n"
+        "  1  bad use or bad input file (nothing changed)\n"
+        "  2  a filter or file named was not found (nothing changed)\n"
+        "  3  partly done (the filters not done are listed), or check found differences\n"
+        "  4  any other failure\n"
+        "  5  access denied, nothing changed: run it from an elevated prompt\n"
+        "\n"
+        "Examples:\n"
+        "  pivora-cli list --format csv > filters.csv\n"
+        "  pivora-cli set \"Kestrane HEVC Video Decoder\" high\n"
+        "  pivora-cli --view 32 set {9531985D-5D9D-49F8-9818-E811892F902B} 0x00600000\n"
+        "  pivora-cli export merits.json\n"
+        "  pivora-cli apply merits.json\n"
+        "  pivora-cli unregister \"Kestrane VP9 Video Decoder\" --yes\n"
+        "  pivora-cli restore -q\n");
+}

@@ -1,0 +1,49 @@
+// What pivora-cli prints: the merit names, the outcome words and reasons,
+// the lines of `list` in its three formats and the line of each filter an
+// action touched. Texts only; writing them is the commands' business.
+#ifndef CLIOUTPUT_H
+#define CLIOUTPUT_H
+
+#include "cliarguments.h"
+#include "filteractions.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+// A merit column with nothing to show: "-".
+const int64_t noMerit = -1;
+
+// "Default" when the merit is the filter's default, else "Disable", "High"
+// or the hexadecimal form, tested in that order.
+QString meritName(uint32_t merit, uint32_t defaultMerit);
+
+// "changed", "unchanged", "refused", "server-missing", "not-registered",
+// "removed" or "failed".
+QString outcomeWord(FilterOutcome outcome);
+// Why a filter was not done, for standard error.
+QString reasonText(FilterOutcome outcome, int32_t status);
+
+// `CLSID <tab> name <tab> outcome <tab> merit before <tab> merit after`.
+QString resultLine(const QString &clsid, const QString &name, const QString &outcome, int64_t before,
+                   int64_t after);
+
+// One registered filter as `list` shows it.
+struct ListedFilter {
+    QString clsid;
+    QString name;
+    uint32_t merit = 0;
+    uint32_t defaultMerit = 0;
+    QString server; // empty when the registration names none
+    bool serverExists = false;
+    bool recorded = false; // a choice is recorded for the filter
+    uint32_t recordedMerit = 0;
+    QString chosen;        // when, in UTC; may be empty
+    bool undone = false;   // the registry no longer holds the recorded merit
+};
+
+// The whole output of `list`, lines ending in a line feed.
+QString formatList(const std::vector<ListedFilter> &filters, ListFormat format, RegistryView view);
+
+#endif

@@ -1,0 +1,8 @@
+#include "consoleoutput.h"
+
+#include <QTextCodec>
+
+void useUtf8Text()
+{
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+}

@@ -1,0 +1,8 @@
+#include "consoleoutput.h"
+
+#include "win32api.h"
+
+void useUtf8Text()
+{
+    SetConsoleOutputCP(CP_UTF8);
+}

@@ -1,0 +1,42 @@
+// pivora-cli: the merits of Kestrane's DirectShow filters from a command
+// prompt or a script, on the same filter actions as the window.
+#include "clicommands.h"
+#include "consoleoutput.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication application(argc, argv);
+    useUtf8Text();
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    out.setCodec("UTF-8");
+    err.setCodec("UTF-8");
+
+    const ParsedArguments parsed = parseArguments(application.arguments().mid(1), systemHasTwoViews());
+    if (!parsed.error.isEmpty()) {
+        err << parsed.error << '\n';
+        return parsed.exitCode;
+    }
+    if (parsed.finished) {
+        out << parsed.output;
+        return exitDone;
+    }
+
+    FilterCatalogue *catalogue = nullptr;
+    int status = exitFailed;
+    if (buildCatalogue(catalogue)) {
+        CliCommands commands(catalogue, parsed.request, out, err);
+        status = commands.run();
+    } else {
+        err << "Not enough memory for the catalogue of filters.\n";
+    }
+    out.flush();
+    err.flush();
+    releaseCatalogue(catalogue);
+    return status;
+}

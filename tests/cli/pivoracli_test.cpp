@@ -1,0 +1,309 @@
+// pivora-cli as a script runs it: the built program started with arguments
+// against the tests' registry and the sample servers, judged by its exit
+// code, its output and what the registry holds afterwards.
+#include "filterregistrystore.h"
+#include "knownfilterrows.h"
+#include "sampleservers.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTextCodec>
+
+#include <map>
+#include <string>
+
+namespace {
+
+const int h264 = 0, hevc = 2, vp9 = 8, mpeg2Video = 40, mpeg2VideoTwin = 42;
+
+struct CliRun {
+    int exitCode = -1;
+    QString out, err;
+};
+
+QString clsid(int slot)
+{
+    return QString::fromLatin1(knownFilterRows[slot].clsid);
+}
+
+uint32_t merit(int slot)
+{
+    return readFilterMerit(nullptr, knownFilterRows[slot].clsid);
+}
+
+void rename(int slot, const std::wstring &name)
+{
+    HKEY key = nullptr;
+    const std::string instance = std::string(legacyFilterInstancePrefix) + knownFilterRows[slot].clsid;
+    ASSERT_EQ(0, RegOpenKeyExA(HKEY_CLASSES_ROOT, instance.c_str(), 0, KEY_SET_VALUE | KEY_WOW64_64KEY, &key));
+    EXPECT_EQ(0, RegSetValueExW(key, L"FriendlyName", 0, REG_SZ, reinterpret_cast<const BYTE *>(name.c_str()),
+                                DWORD((name.size() + 1) * sizeof(wchar_t))));
+    RegCloseKey(key);
+}
+
+class PivoraCliTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // The arguments of the runs travel as UTF-8, as pivora-cli reads them.
+        QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+        static int argc = 1;
+        static char name[] = "cli_tests";
+        static char *argv[] = {name, nullptr};
+        if (!QCoreApplication::instance())
+            new QCoreApplication(argc, argv);
+    }
+    void SetUp() override
+    {
+        for (int slot : {h264, hevc, vp9, mpeg2Video})
+            ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[slot].server), true));
+        folder = QString::fromStdString(testsupport::makeTempFolder());
+    }
+    void TearDown() override
+    {
+        registry.setFiltersWritable(true);
+        testsupport::removeTree(folder.toStdString());
+    }
+
+    static CliRun cli(const QStringList &arguments)
+    {
+        const QString base = QString::fromStdString(testsupport::programFolder()) + QLatin1String("pivora-cli");
+        QProcess process;
+        process.start(QFileInfo::exists(base + ".exe") ? base + ".exe" : base, arguments);
+        CliRun run;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+            return run;
+        run.exitCode = process.exitCode();
+        run.out = QString::fromUtf8(process.readAllStandardOutput()).remove(QLatin1Char('\r'));
+        run.err = QString::fromUtf8(process.readAllStandardError()).remove(QLatin1Char('\r'));
+        return run;
+    }
+    // The fields of the output line about a filter, or none.
+    static QStringList lineOf(const QString &output, int slot)
+    {
+        for (const QString &line : output.split(QLatin1Char('\n')))
+            if (line.startsWith(clsid(slot)))
+                return line.split(QLatin1Char('\t'));
+        return QStringList();
+    }
+    QString writeFile(const char *name, const QByteArray &content)
+    {
+        QFile file(folder + QLatin1String(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        return file.fileName();
+    }
+    static std::map<int, uint32_t> merits()
+    {
+        std::map<int, uint32_t> now;
+        for (int slot = 0; slot < knownFilterRowCount; ++slot)
+            now[slot] = merit(slot);
+        return now;
+    }
+
+    testsupport::ScopedRegistry registry;
+    QString folder;
+};
+
+TEST_F(PivoraCliTest, SetIsListedWithItsRecordedChoice)
+{
+    CliRun run = cli({"set", "Kestrane HEVC Video Decoder", "high"});
+    ASSERT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_EQ(QStringList({clsid(hevc), "Kestrane HEVC Video Decoder", "changed", "0x00800000", "0xFFFFFFFF"}),
+              lineOf(run.out, hevc));
+    // Linked pair: the twin keeps its merit and is no line of its own.
+    run = cli({"set", clsid(mpeg2Video).toLower(), "0x1234"});
+    ASSERT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_EQ(0x1234u, merit(mpeg2Video));
+    EXPECT_EQ(knownFilterRows[mpeg2VideoTwin].defaultMerit, merit(mpeg2VideoTwin));
+    EXPECT_TRUE(lineOf(run.out, mpeg2VideoTwin).isEmpty());
+
+    run = cli({"list"});
+    ASSERT_EQ(0, run.exitCode);
+    EXPECT_EQ(5, run.out.count(QLatin1Char('\n'))); // one line per filter, no header
+    const QStringList row = lineOf(run.out, hevc);
+    ASSERT_EQ(10, row.size());
+    EXPECT_EQ(QStringList({"High", "0xFFFFFFFF", "0x00800000"}), row.mid(2, 3));
+    EXPECT_EQ("yes", row[6]);
+    EXPECT_EQ("0xFFFFFFFF", row[7]);
+    EXPECT_EQ(20, row[8].size()) << row[8].toStdString(); // "YYYY-MM-DDTHH:MM:SSZ"
+    EXPECT_EQ("no", row[9]);
+    EXPECT_EQ(QStringList({"Default", "0x00800000", "0x00800000"}), lineOf(run.out, h264).mid(2, 3));
+    EXPECT_EQ("-", lineOf(run.out, h264)[7]);
+
+    // Default forgets the choice.
+    ASSERT_EQ(0, cli({"set", clsid(hevc), "DEFAULT"}).exitCode);
+    EXPECT_TRUE(cli({"list", "--format", "csv"}).out.contains(clsid(hevc) + ",Kestrane HEVC Video Decoder,Default,0x00800000,0x00800000,"));
+}
+
+TEST_F(PivoraCliTest, NamesInAnyScriptAreFoundAndWrittenWhole)
+{
+    const std::wstring wide = L"Kestrane Видео 解码器 \U0001F39E";
+    const QString name = QString::fromStdWString(wide);
+    rename(vp9, wide);
+
+    EXPECT_EQ(name, lineOf(cli({"list"}).out, vp9).value(1));
+    // The line names the filter as it was found (its server's registration
+    // writes the name again).
+    const CliRun run = cli({"set", name, "disable"});
+    ASSERT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_EQ(name, lineOf(run.out, vp9).value(1));
+    EXPECT_EQ(0x00200000u, merit(vp9));
+}
+
+TEST_F(PivoraCliTest, UnknownOrAmbiguousFiltersChangeNothing)
+{
+    const std::map<int, uint32_t> before = merits();
+    CliRun run = cli({"set", "hevc video", "high"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_TRUE(run.err.contains(clsid(hevc) + "\tKestrane HEVC Video Decoder")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(clsid(h264)));
+    EXPECT_EQ(2, cli({"set", clsid(h264 + 1), "high"}).exitCode); // known, not registered
+    EXPECT_EQ(2, cli({"unregister", "{00000000-0000-0000-0000-000000000000}", "--yes"}).exitCode);
+
+    // Two registrations under one name: the name chooses neither.
+    rename(h264, L"Kestrane HEVC Video Decoder");
+    run = cli({"set", "Kestrane HEVC Video Decoder", "high"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_TRUE(run.err.contains(clsid(h264)) && run.err.contains(clsid(hevc))) << run.err.toStdString();
+    EXPECT_EQ(before, merits());
+}
+
+TEST_F(PivoraCliTest, BadUseAndMissingFilesChangeNothing)
+{
+    const std::map<int, uint32_t> before = merits();
+    for (const QStringList &arguments : {QStringList{"set", clsid(h264), "0x123456789"},
+                                         QStringList{"set", clsid(h264), "0x"}, QStringList{"set", clsid(h264), "12"},
+                                         QStringList{"--view", "16", "list"}, QStringList{"reset", "now"},
+                                         QStringList{"frobnicate"}, QStringList{"unregister", clsid(h264)}})
+        EXPECT_EQ(1, cli(arguments).exitCode) << arguments.join(' ').toStdString();
+    EXPECT_TRUE(cli({"unregister", clsid(h264)}).err.contains("--yes"));
+    EXPECT_TRUE(isFilterRegistered(nullptr, knownFilterRows[h264].clsid));
+
+    // One missing file: none of them is registered.
+    ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[hevc].server), false));
+    CliRun run = cli({"register", QString::fromStdString(serverFile(knownFilterRows[hevc].server)), folder + "none.ax"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_FALSE(isFilterRegistered(nullptr, knownFilterRows[hevc].clsid));
+    EXPECT_EQ(2, cli({"apply", folder + "none.json"}).exitCode);
+
+    run = cli({"register", QString::fromStdString(serverFile(knownFilterRows[hevc].server))});
+    EXPECT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_EQ("registered", lineOf(run.out, hevc).value(2));
+    EXPECT_EQ(before, merits());
+}
+
+TEST_F(PivoraCliTest, ExportedMeritsApplyToAFreshRegistry)
+{
+    ASSERT_EQ(0, cli({"set", clsid(hevc), "high"}).exitCode);
+    ASSERT_EQ(0, cli({"set", clsid(mpeg2VideoTwin), "0x00ABCDEF"}).exitCode);
+    const QString file = folder + "merits.json";
+    ASSERT_EQ(0, cli({"export", file}).exitCode);
+    const std::map<int, uint32_t> exported = merits();
+
+    testsupport::ScopedRegistry fresh;
+    for (int slot : {h264, hevc, vp9, mpeg2Video})
+        ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[slot].server), true));
+    CliRun run = cli({"apply", file});
+    ASSERT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_EQ(exported, merits());
+    // The choices came along, the servers' own merits did not become choices.
+    run = cli({"list"});
+    EXPECT_EQ("0xFFFFFFFF", lineOf(run.out, hevc).value(7));
+    EXPECT_EQ("0x00ABCDEF", lineOf(run.out, mpeg2VideoTwin).value(7));
+    EXPECT_EQ("-", lineOf(run.out, h264).value(7));
+    EXPECT_EQ("unchanged", lineOf(cli({"apply", file}).out, hevc).value(2));
+
+    // A filter of the file that is not registered here: the others are done.
+    ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[vp9].server), false));
+    ASSERT_EQ(0, cli({"set", clsid(hevc), "default"}).exitCode);
+    run = cli({"apply", file});
+    EXPECT_EQ(3, run.exitCode);
+    EXPECT_TRUE(run.err.contains(clsid(vp9) + "\tKestrane VP9 Video Decoder\tnot registered")) << run.err.toStdString();
+    EXPECT_EQ(0xFFFFFFFFu, merit(hevc));
+}
+
+TEST_F(PivoraCliTest, BrokenMeritFilesChangeNothing)
+{
+    ASSERT_EQ(0, cli({"export", folder + "good.json"}).exitCode);
+    QFile good(folder + "good.json");
+    ASSERT_TRUE(good.open(QIODevice::ReadOnly));
+    const QByteArray text = good.readAll();
+    ASSERT_EQ(0, cli({"set", clsid(hevc), "high"}).exitCode);
+    const std::map<int, uint32_t> before = merits();
+
+    const QByteArray entry = "{\"clsid\":\"" + clsid(h264).toLatin1() + "\",\"merit\":\"0x00000001\"}";
+    const struct {
+        const char *name;
+        QByteArray content;
+        const char *place;
+    } broken[] = {
+        {"truncated", text.left(text.size() / 2), "offset"},
+        {"not JSON", "merits: high", "offset"},
+        {"wrong version", QByteArray(text).replace("\"version\": 1", "\"version\": 2"), "version"},
+        {"wrong format", QByteArray(text).replace("kestrane-pivora-merits", "other"), "format"},
+        {"view of 32-bit players", QByteArray(text).replace("\"view\": \"64\"", "\"view\": \"32\""), "--view 32"},
+        {"merit out of range", "{\"format\":\"kestrane-pivora-merits\",\"version\":1,\"view\":\"64\",\"filters\":[" +
+                                   entry + ",{\"clsid\":\"" + clsid(hevc).toLatin1() + "\",\"merit\":\"0x100000000\"}]}",
+         "filters[1]"},
+        {"bad CLSID", "{\"format\":\"kestrane-pivora-merits\",\"version\":1,\"view\":\"64\",\"filters\":[" + entry +
+                          ",{\"clsid\":\"{6513270E}\",\"merit\":\"0x1\"}]}",
+         "filters[1]"},
+    };
+    for (const auto &file : broken) {
+        const QString path = writeFile("broken.json", file.content);
+        for (const char *command : {"apply", "check"}) {
+            const CliRun run = cli({command, path});
+            EXPECT_EQ(1, run.exitCode) << command << " " << file.name;
+            EXPECT_TRUE(run.err.contains(file.place)) << file.name << ": " << run.err.toStdString();
+        }
+        EXPECT_EQ(before, merits()) << file.name;
+    }
+}
+
+TEST_F(PivoraCliTest, RefusedEverywhereIsAccessDeniedWithNothingChanged)
+{
+    const QString file = folder + "merits.json";
+    ASSERT_EQ(0, cli({"set", clsid(hevc), "high"}).exitCode);
+    ASSERT_EQ(0, cli({"export", file}).exitCode);
+    ASSERT_EQ(0, cli({"set", clsid(hevc), "default"}).exitCode);
+    const std::map<int, uint32_t> before = merits();
+    if (!registry.setFiltersWritable(false))
+        GTEST_SKIP() << "write access cannot be taken away here";
+    for (const QStringList &arguments : {QStringList{"set", clsid(h264), "high"}, QStringList{"apply", file}}) {
+        const CliRun run = cli(arguments);
+        EXPECT_EQ(5, run.exitCode) << arguments.join(' ').toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("elevated")) << run.err.toStdString();
+    }
+    EXPECT_EQ(before, merits());
+}
+
+TEST_F(PivoraCliTest, ReRegistrationIsFoundByCheckAndUndoneByRestore)
+{
+    ASSERT_EQ(0, cli({"set", clsid(hevc), "high"}).exitCode);
+    const QString file = folder + "merits.json";
+    ASSERT_EQ(0, cli({"export", file}).exitCode);
+    EXPECT_EQ(0, cli({"check"}).exitCode);
+    EXPECT_EQ(0, cli({"check", file}).exitCode);
+
+    ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[hevc].server), true)); // an update, say
+    ASSERT_EQ(knownFilterRows[hevc].defaultMerit, merit(hevc));
+    const QStringList difference = {clsid(hevc), "Kestrane HEVC Video Decoder", "differs", "0x00800000", "0xFFFFFFFF"};
+    CliRun run = cli({"check"});
+    EXPECT_EQ(3, run.exitCode);
+    EXPECT_EQ(difference, lineOf(run.out, hevc));
+    EXPECT_EQ(difference, lineOf(cli({"check", file}).out, hevc));
+    EXPECT_EQ("yes", lineOf(cli({"list"}).out, hevc).value(9));
+
+    run = cli({"restore", "-q"});
+    EXPECT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(0xFFFFFFFFu, merit(hevc));
+    EXPECT_EQ(0, cli({"check"}).exitCode);
+}
+
+} // namespace
