@@ -1,9 +1,9 @@
 # The Windows installer, Kestrane-Pivora-<version>-win64.exe, made by CPack's
 # NSIS generator from the Windows build (`cpack` in the build folder, or the
-# target `package`): pivora.exe with the Qt DLLs and plugins it loads, when
-# Qt for Windows was found, and Dralvic.cpl. What the installer does besides
-# copying files is in NSIS.template.in beside this file, which CPack takes in
-# place of its own template.
+# target `package`): pivora.exe with the Qt DLLs and plugins it loads and
+# pivora-cli.exe, when Qt for Windows was found, and Dralvic.cpl. What the
+# installer does besides copying files is in NSIS.template.in beside this
+# file, which CPack takes in place of its own template.
 if(NOT WIN32)
     return()
 endif()
@@ -11,7 +11,8 @@ endif()
 install(TARGETS Dralvic RUNTIME DESTINATION .)
 
 if(TARGET pivora)
-    install(TARGETS pivora RUNTIME DESTINATION .)
+    # pivora-cli.exe, the command line, needs Qt5Core.dll alone, installed for pivora.exe.
+    install(TARGETS pivora pivora-cli RUNTIME DESTINATION .)
     install(FILES $<TARGET_FILE:Qt5::Core> $<TARGET_FILE:Qt5::Gui> $<TARGET_FILE:Qt5::Widgets> DESTINATION .)
     install(FILES $<TARGET_FILE:Qt5::QWindowsIntegrationPlugin> DESTINATION platforms)
     if(TARGET Qt5::QWindowsVistaStylePlugin)
