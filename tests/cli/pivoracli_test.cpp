@@ -3,6 +3,7 @@
 // code, its output and what the registry holds afterwards.
 #include "filterregistrystore.h"
 #include "knownfilterrows.h"
+#include "registryview.h"
 #include "sampleservers.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTextCodec>
 
@@ -30,9 +34,9 @@ QString clsid(int slot)
     return QString::fromLatin1(knownFilterRows[slot].clsid);
 }
 
-uint32_t merit(int slot)
+uint32_t merit(int slot, RegistryView view = RegistryView::Bits64)
 {
-    return readFilterMerit(nullptr, knownFilterRows[slot].clsid);
+    return readFilterMerit(nullptr, knownFilterRows[slot].clsid, view);
 }
 
 void rename(int slot, const std::wstring &name)
@@ -140,7 +144,7 @@ TEST_F(PivoraCliTest, SetIsListedWithItsRecordedChoice)
     EXPECT_TRUE(cli({"list", "--format", "csv"}).out.contains(clsid(hevc) + ",Kestrane HEVC Video Decoder,Default,0x00800000,0x00800000,"));
 }
 
-TEST_F(PivoraCliTest, NamesInAnyScriptAreFoundAndWrittenWhole)
+TEST_F(PivoraCliTest, NamesInAnyScriptSurviveEveryFormat)
 {
     const std::wstring wide = L"Kestrane Видео 解码器 \U0001F39E";
     const QString name = QString::fromStdWString(wide);
@@ -149,31 +153,32 @@ TEST_F(PivoraCliTest, NamesInAnyScriptAreFoundAndWrittenWhole)
     EXPECT_EQ(name, lineOf(cli({"list"}).out, vp9).value(1));
     // The line names the filter as it was found (its server's registration
     // writes the name again).
-    const CliRun run = cli({"set", name, "disable"});
+    CliRun run = cli({"set", name, "disable"});
     ASSERT_EQ(0, run.exitCode) << run.err.toStdString();
     EXPECT_EQ(name, lineOf(run.out, vp9).value(1));
     EXPECT_EQ(0x00200000u, merit(vp9));
+
+    // A comma and quotes in a name: quoted in csv, whole in json.
+    rename(hevc, L"Kestrane \"HEVC\", Main 10");
+    run = cli({"list", "--format", "csv"});
+    ASSERT_EQ(0, run.exitCode);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(6, lines.size());
+    EXPECT_TRUE(lines[0].startsWith("clsid,name,merit,"));
+    EXPECT_TRUE(run.out.contains(clsid(hevc) + ",\"Kestrane \"\"HEVC\"\", Main 10\",Default,")) << run.out.toStdString();
+
+    run = cli({"list", "--format", "json"});
+    ASSERT_EQ(0, run.exitCode);
+    const QJsonObject top = QJsonDocument::fromJson(run.out.toUtf8()).object();
+    EXPECT_EQ("64", top.value("view").toString());
+    const QJsonArray filters = top.value("filters").toArray();
+    ASSERT_EQ(5, filters.size());
+    EXPECT_EQ("Kestrane \"HEVC\", Main 10", filters[1].toObject().value("name").toString());
+    EXPECT_TRUE(filters[1].toObject().value("recordedMerit").isNull());
+    EXPECT_EQ(1, cli({"set", clsid(h264), "high", "--format", "csv"}).exitCode);
 }
 
-TEST_F(PivoraCliTest, UnknownOrAmbiguousFiltersChangeNothing)
-{
-    const std::map<int, uint32_t> before = merits();
-    CliRun run = cli({"set", "hevc video", "high"});
-    EXPECT_EQ(2, run.exitCode);
-    EXPECT_TRUE(run.err.contains(clsid(hevc) + "\tKestrane HEVC Video Decoder")) << run.err.toStdString();
-    EXPECT_FALSE(run.err.contains(clsid(h264)));
-    EXPECT_EQ(2, cli({"set", clsid(h264 + 1), "high"}).exitCode); // known, not registered
-    EXPECT_EQ(2, cli({"unregister", "{00000000-0000-0000-0000-000000000000}", "--yes"}).exitCode);
-
-    // Two registrations under one name: the name chooses neither.
-    rename(h264, L"Kestrane HEVC Video Decoder");
-    run = cli({"set", "Kestrane HEVC Video Decoder", "high"});
-    EXPECT_EQ(2, run.exitCode);
-    EXPECT_TRUE(run.err.contains(clsid(h264)) && run.err.contains(clsid(hevc))) << run.err.toStdString();
-    EXPECT_EQ(before, merits());
-}
-
-TEST_F(PivoraCliTest, BadUseAndMissingFilesChangeNothing)
+TEST_F(PivoraCliTest, BadUseUnknownFiltersAndMissingFilesChangeNothing)
 {
     const std::map<int, uint32_t> before = merits();
     for (const QStringList &arguments : {QStringList{"set", clsid(h264), "0x123456789"},
@@ -194,6 +199,19 @@ TEST_F(PivoraCliTest, BadUseAndMissingFilesChangeNothing)
     run = cli({"register", QString::fromStdString(serverFile(knownFilterRows[hevc].server))});
     EXPECT_EQ(0, run.exitCode) << run.err.toStdString();
     EXPECT_EQ("registered", lineOf(run.out, hevc).value(2));
+
+    run = cli({"set", "hevc video", "high"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_TRUE(run.err.contains(clsid(hevc) + "\tKestrane HEVC Video Decoder")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains(clsid(h264)));
+    EXPECT_EQ(2, cli({"set", clsid(h264 + 1), "high"}).exitCode); // known, not registered
+    EXPECT_EQ(2, cli({"unregister", "{00000000-0000-0000-0000-000000000000}", "--yes"}).exitCode);
+
+    // Two registrations under one name: the name chooses neither.
+    rename(h264, L"Kestrane HEVC Video Decoder");
+    run = cli({"set", "Kestrane HEVC Video Decoder", "high"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_TRUE(run.err.contains(clsid(h264)) && run.err.contains(clsid(hevc))) << run.err.toStdString();
     EXPECT_EQ(before, merits());
 }
 
@@ -304,6 +322,59 @@ TEST_F(PivoraCliTest, ReRegistrationIsFoundByCheckAndUndoneByRestore)
     EXPECT_TRUE(run.out.isEmpty());
     EXPECT_EQ(0xFFFFFFFFu, merit(hevc));
     EXPECT_EQ(0, cli({"check"}).exitCode);
+}
+
+TEST_F(PivoraCliTest, ResetAndUnregisterReportEachFilter)
+{
+    ASSERT_EQ(0, cli({"set", clsid(h264), "high"}).exitCode);
+    // A registration whose server file is gone: reported, kept, the others reset.
+    const std::string copy = folder.toStdString() + knownFilterRows[vp9].server + ".ax";
+    ASSERT_TRUE(copyServer(knownFilterRows[vp9].server, copy));
+    ASSERT_EQ(0, serverCall(copy, true));
+    ASSERT_EQ(0, std::remove(copy.c_str()));
+    CliRun run = cli({"reset"});
+    EXPECT_EQ(3, run.exitCode);
+    EXPECT_TRUE(run.err.contains(clsid(vp9) + "\tKestrane VP9 Video Decoder\t")) << run.err.toStdString();
+    EXPECT_EQ(QStringList({"changed", "0xFFFFFFFF", "0x00800000"}), lineOf(run.out, h264).mid(2));
+    EXPECT_TRUE(isFilterRegistered(nullptr, knownFilterRows[vp9].clsid));
+    EXPECT_EQ(0, cli({"check"}).exitCode); // the reset forgot the choice
+
+    // The linked pair goes with its server; -q keeps standard output empty.
+    ASSERT_EQ(0, cli({"set", clsid(mpeg2VideoTwin), "high"}).exitCode);
+    run = cli({"unregister", clsid(mpeg2Video), "--yes", "-q"});
+    EXPECT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_FALSE(isFilterRegistered(nullptr, knownFilterRows[mpeg2VideoTwin].clsid));
+    EXPECT_EQ(0, cli({"check"}).exitCode);
+    run = cli({"register", QString::fromStdString(serverFile(knownFilterRows[mpeg2Video].server))});
+    EXPECT_EQ("-", lineOf(run.out, mpeg2VideoTwin).value(3));
+
+    // A file that is no program image is not given to regsvr32.exe.
+    run = cli({"register", writeFile("notes.ax", "not a server")});
+    EXPECT_EQ(4, run.exitCode);
+    EXPECT_TRUE(run.err.contains("no program image")) << run.err.toStdString();
+}
+
+TEST_F(PivoraCliTest, ViewsAreKeptApart)
+{
+    if (!systemHasTwoViews())
+        GTEST_SKIP() << "one registry view here";
+    ASSERT_TRUE(copyTo32BitView(hevc, 0x00600000));
+    CliRun run = cli({"--view", "32", "list"});
+    ASSERT_EQ(0, run.exitCode);
+    EXPECT_EQ(1, run.out.count(QLatin1Char('\n')));
+    EXPECT_EQ("0x00600000", lineOf(run.out, hevc).value(3));
+
+    const QString file = folder + "merits32.json";
+    ASSERT_EQ(0, cli({"export", file, "--view", "32"}).exitCode);
+    EXPECT_EQ(1, cli({"apply", file}).exitCode); // a file of the 32-bit view, applied to the 64-bit one
+
+    // The 32-bit view's merits need SysWOW64's regsvr32.exe, which may be missing.
+    const bool tool = fileExists(regsvr32Path(RegistryView::Bits32).c_str());
+    run = cli({"--view", "32", "set", clsid(hevc), "high"});
+    EXPECT_EQ(tool ? 0 : 4, run.exitCode) << run.err.toStdString();
+    EXPECT_EQ(tool ? 0xFFFFFFFFu : 0x00600000u, merit(hevc, RegistryView::Bits32));
+    EXPECT_EQ(knownFilterRows[hevc].defaultMerit, merit(hevc));
 }
 
 } // namespace
