@@ -1,5 +1,6 @@
 #include "undonechoicesline.h"
 
+#include "knownfilterrows.h"
 #include "merittext.h"
 
 #include <QDateTime>
@@ -69,6 +70,8 @@ void UndoneChoicesLine::setChoices(const std::vector<UndoneChoice> &undone)
 
 QString UndoneChoicesLine::markText(const UndoneChoice &choice)
 {
+    const quint32 defaultMerit = knownDefaultMerit(choice.record.clsid.c_str());
     return tr("You chose %1 for this filter on %2; its registration now says %3.")
-        .arg(meritHexText(choice.record.merit), chosenText(choice.record.chosen), meritHexText(choice.merit));
+        .arg(meritText(choice.record.merit, defaultMerit), chosenText(choice.record.chosen),
+             meritText(choice.merit, defaultMerit));
 }
