@@ -68,7 +68,7 @@ ParsedArguments parseArguments(const QStringList &arguments, bool twoViews)
     const QCommandLineOption yes(text("yes"));
     parser.addOptions({help, version, view, quiet, format, yes});
     if (!parser.parse(QStringList() << text("pivora-cli") << arguments))
-        return badUse(parser.errorText() + text("."));
+        return badUse(parser.errorText());
 
     ParsedArguments parsed;
     if (parser.isSet(help) || parser.isSet(version)) {
