@@ -61,10 +61,16 @@ int32_t removeMeritRecord(const std::string &clsid, RegistryView view)
 {
     if (!usableClsid(clsid))
         return ERROR_BAD_ARGUMENTS;
+    // Nothing to remove needs no write access: a read-only registry
+    // without the record is no failure.
+    const std::string path = std::string(meritRecordsKey) + "\\" + clsid;
     HKEY records = nullptr;
-    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, meritRecordsKey, 0, KEY_ALL_ACCESS | viewAccess(view), &records);
+    LONG rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | viewAccess(view), &records);
     if (rc == ERROR_FILE_NOT_FOUND)
         return ERROR_SUCCESS;
+    if (rc == ERROR_SUCCESS)
+        RegCloseKey(records);
+    rc = RegOpenKeyExA(HKEY_LOCAL_MACHINE, meritRecordsKey, 0, KEY_ALL_ACCESS | viewAccess(view), &records);
     if (rc != ERROR_SUCCESS)
         return rc;
     rc = LONG(SHDeleteKeyA(records, clsid.c_str()));

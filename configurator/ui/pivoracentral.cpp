@@ -12,8 +12,10 @@
 #include "registrationrunner.h"
 #include "registryviewswitch.h"
 #include "undonechoicesline.h"
+#include "externalchangeline.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDebug>
 #include <QDesktopWidget>
 #include <QDir>
@@ -77,7 +79,10 @@ PivoraCentral::PivoraCentral(QWidget *parent)
       resetButton(0),
       rightsLine(0),
       viewSwitch(0),
-      undoneLine(0)
+      undoneLine(0),
+      changeLine(0),
+      ownWorkDepth(0),
+      ownWorkQuietUntil(0)
 {
     setWindowTitle(applicationTitle);
     if (!buildCatalogue(catalogue)) {
@@ -91,6 +96,11 @@ PivoraCentral::PivoraCentral(QWidget *parent)
     createViewSwitch();
     undoneLine = new UndoneChoicesLine(this);
     connect(undoneLine, SIGNAL(putBackClicked()), this, SLOT(slotPutBack()));
+    // Notifications of this window's own changes come in up to a second after them.
+    changeLine = new ExternalChangeLine(this, [this] {
+        return ownWorkDepth > 0 || QDateTime::currentMSecsSinceEpoch() < ownWorkQuietUntil;
+    });
+    connect(changeLine, SIGNAL(refreshClicked()), this, SLOT(slotRefresh()));
     QSize size(-1, -1);
     computeWindowSize(size);
     resize(size);
@@ -153,6 +163,7 @@ void PivoraCentral::slotRefresh()
     fillTable(filterActions().registeredFilters());
     updateViewCounts();
     updateUndoneChoices();
+    changeLine->tableRead();
 }
 
 void PivoraCentral::slotRefresh(int index, int i, int j)
@@ -444,6 +455,12 @@ bool PivoraCentral::computeWindowSize(QSize &size, const QRect *screen) const
 
 void PivoraCentral::blockButtonSignals(bool block)
 {
+    if (block) {
+        ++ownWorkDepth;
+    } else {
+        ownWorkDepth = qMax(0, ownWorkDepth - 1);
+        ownWorkQuietUntil = QDateTime::currentMSecsSinceEpoch() + 1500;
+    }
     QPushButton *const buttons[] = {registerButton, refreshButton, resetButton, closeButton};
     for (QPushButton *button : buttons)
         if (button)
@@ -669,6 +686,7 @@ void PivoraCentral::createLayout()
     rightsLine = createRightsLine(this, SLOT(slotRestartAsAdministrator()));
     if (rightsLine)
         layout->addWidget(rightsLine);
+    layout->addWidget(changeLine);
     layout->addWidget(undoneLine);
     if (viewSwitch)
         layout->addWidget(viewSwitch);

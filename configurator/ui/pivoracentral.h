@@ -21,6 +21,7 @@ class BackgroundAction;
 class FilterTable;
 class RegistryViewSwitch;
 class UndoneChoicesLine;
+class ExternalChangeLine;
 
 class PivoraCentral : public QWidget
 {
@@ -96,6 +97,9 @@ private:
     QWidget *rightsLine;         // "changes need administrator rights", when they do
     RegistryViewSwitch *viewSwitch; // where Windows has two registry views
     UndoneChoicesLine *undoneLine;  // "N filters lost the merits chosen for them", when some did
+    ExternalChangeLine *changeLine; // "another program changed these filters", when one did
+    int ownWorkDepth;               // slots at work on the registry (buttons blocked)
+    qint64 ownWorkQuietUntil;       // and their changes' notifications still to come in
 };
 
 #endif

@@ -83,6 +83,30 @@ TEST_F(RegistryContract, CreateReportsDispositionAndNamesIgnoreCase)
     RegCloseKey(wide);
 }
 
+// A change notification is asynchronous and once per request: the event is
+// set by the next change of the key's subtree (this process's own included)
+// and stays quiet until then.
+TEST_F(RegistryContract, ChangeNotificationSetsItsEventOncePerRequest)
+{
+    HKEY key = createKey(testkeys::sandboxKey);
+    HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    ASSERT_NE(nullptr, event);
+    const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegNotifyChangeKeyValue(key, TRUE, filter, nullptr, TRUE));
+    ASSERT_EQ(ERROR_SUCCESS, RegNotifyChangeKeyValue(key, TRUE, filter, event, TRUE));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(event, 150));
+    HKEY below = createKey(sandboxPath("Below").c_str());
+    const DWORD value = 7;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(below, "V", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), 4));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(event, 3000));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(event, 150)) << "an auto-reset event lets one wait through";
+    EXPECT_TRUE(SetEvent(event));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(event, 0));
+    RegCloseKey(below);
+    RegCloseKey(key);
+    EXPECT_TRUE(CloseHandle(event));
+}
+
 TEST_F(RegistryContract, SubkeysEnumerateInNameOrderWithoutCase)
 {
     for (const char *name : {"b2", "A1", "c3", "B1"})

@@ -7,6 +7,8 @@
 #include "pivoracentral.h"
 #include "registryviewswitch.h"
 #include "undonechoicesline.h"
+#include "externalchangeline.h"
+#include "pendingaction.h"
 #include "merittooltip.h"
 #include "testsupport.h"
 
@@ -32,6 +34,7 @@ private slots:
     void closingTheWindowEndsWithStatusZero();
     void viewSwitchShowsEachRegistryViewsFilters();
     void undoneChoiceIsMarkedAndPutBack();
+    void windowsSeeEachOthersChangesButNotTheirOwn();
 
 private:
     testsupport::ScopedRegistry registry;
@@ -237,6 +240,31 @@ void PivoraCentralTest::undoneChoiceIsMarkedAndPutBack()
     QCOMPARE(readFilterMerit(nullptr, knownFilterRows[h264].clsid), 0xFFFFFFFFu);
     QVERIFY(!line->isVisible());
     QVERIFY(table->item(0, ColumnCurrentMerit)->data(MeritToolTip::noteRole).toString().isEmpty());
+}
+
+// Two windows: a change made in one shows the line in the other, never in
+// the one that made it; Refresh takes the line away.
+void PivoraCentralTest::windowsSeeEachOthersChangesButNotTheirOwn()
+{
+    const int h264 = 0;
+    QCOMPARE(serverCall(serverFile(knownFilterRows[h264].server), true), 0);
+    PivoraCentral first, second;
+    first.show();
+    second.show();
+    ExternalChangeLine *firstLine = first.findChild<ExternalChangeLine *>();
+    ExternalChangeLine *secondLine = second.findChild<ExternalChangeLine *>();
+    QVERIFY(firstLine && secondLine && !secondLine->isVisible());
+    QTest::qWait(1600); // past the time in which a window takes changes for its own
+
+    first.performAction(PendingAction::fromArguments({"set", knownFilterRows[h264].clsid, "high"}));
+    QCOMPARE(readFilterMerit(nullptr, knownFilterRows[h264].clsid), 0xFFFFFFFFu);
+    QTRY_VERIFY_WITH_TIMEOUT(secondLine->isVisible(), 5000);
+    QTest::qWait(1000);
+    QVERIFY(!firstLine->isVisible());
+
+    windowButton(&second, "Re&fresh")->click();
+    QVERIFY(!secondLine->isVisible());
+    QCOMPARE(second.findChild<QTableWidget *>()->item(0, ColumnCurrentMerit)->text(), QString("High"));
 }
 
 QTEST_MAIN(PivoraCentralTest)

@@ -221,6 +221,12 @@ LONG RegCloseKey(HKEY hKey);
 
 // shlwapi
 DWORD SHDeleteKeyA(HKEY hKey, LPCSTR pszSubKey);
+// Asynchronous only (fAsynchronous TRUE, with an event): the event is set
+// once the registry file changes after the call, whichever key changed
+// (the stand-in keeps one file), as Windows sets it once per call.
+#define REG_NOTIFY_CHANGE_NAME 0x00000001L
+#define REG_NOTIFY_CHANGE_LAST_SET 0x00000004L
+LONG RegNotifyChangeKeyValue(HKEY hKey, BOOL bWatchSubtree, DWORD dwNotifyFilter, HANDLE hEvent, BOOL fAsynchronous);
 
 // shell32
 BOOL ShellExecuteExW(SHELLEXECUTEINFOW *pExecInfo);
@@ -228,6 +234,12 @@ HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpP
                         LPCSTR lpDirectory, INT nShowCmd);
 
 // kernel32
+// Events: WaitForSingleObject and CloseHandle take them as well as process
+// handles.
+typedef void *LPSECURITY_ATTRIBUTES;
+HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName);
+BOOL SetEvent(HANDLE hEvent);
+BOOL ResetEvent(HANDLE hEvent);
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
 BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 BOOL CloseHandle(HANDLE hObject);

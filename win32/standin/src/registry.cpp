@@ -22,6 +22,7 @@
 // below it stays in its view.
 #include "win32api.h"
 
+#include "events.h"
 #include "regfile.h"
 #include "storepath.h"
 #include "textconv.h"
@@ -747,4 +748,19 @@ DWORD SHDeleteKeyA(HKEY hKey, LPCSTR pszSubKey)
         s.find(root, parentPath)->children.erase(path.back());
         return ERROR_SUCCESS;
     }));
+}
+
+// The stand-in keeps the whole registry in one file that writers replace:
+// any change of the file's identity after this call sets the event once,
+// whichever key changed. Parameters are checked as Windows checks them.
+LONG RegNotifyChangeKeyValue(HKEY hKey, BOOL, DWORD dwNotifyFilter, HANDLE hEvent, BOOL fAsynchronous)
+{
+    if (!validHandle(hKey))
+        return ERROR_INVALID_HANDLE;
+    if (!fAsynchronous || !hEvent || !(dwNotifyFilter & 0xF))
+        return ERROR_INVALID_PARAMETER;
+    const std::string path = standin::registryFilePath();
+    const FileIdentity before = identityOf(path);
+    const bool started = standin::signalWhen(hEvent, [path, before] { return !(identityOf(path) == before); }, 50);
+    return started ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }

@@ -29,6 +29,7 @@
 // So no zombie is left, and closing a handle never stops the child.
 #include "win32api.h"
 
+#include "events.h"
 #include "textconv.h"
 
 #include <cerrno>
@@ -349,6 +350,9 @@ HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpP
 
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
 {
+    DWORD eventResult = WAIT_FAILED;
+    if (standin::waitForEvent(hHandle, dwMilliseconds, eventResult))
+        return eventResult;
     ProcessHandle *process = static_cast<ProcessHandle *>(hHandle);
     if (!process || process->magic != kProcessMagic)
         return WAIT_FAILED;
@@ -407,6 +411,9 @@ BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode)
 
 BOOL CloseHandle(HANDLE hObject)
 {
+    BOOL eventResult = FALSE;
+    if (standin::closeEvent(hObject, eventResult))
+        return eventResult;
     ProcessHandle *process = static_cast<ProcessHandle *>(hObject);
     if (!process || process->magic != kProcessMagic)
         return FALSE;
