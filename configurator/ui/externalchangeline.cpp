@@ -2,10 +2,7 @@
 
 #include "registrychangewatch.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
-#include <QStyle>
 #include <QThread>
 
 namespace {
@@ -15,20 +12,10 @@ const DWORD kWaitMs = 200; // how soon the watcher sees that it is to stop
 } // namespace
 
 ExternalChangeLine::ExternalChangeLine(QWidget *parent, std::function<bool()> ownWork)
-    : QWidget(parent), ownWork(ownWork), stopping(false), watcher(0)
+    : NoticeLine(QStyle::SP_MessageBoxInformation, tr("Refresh the table"), parent), ownWork(ownWork),
+      stopping(false), watcher(0)
 {
-    QHBoxLayout *line = new QHBoxLayout(this);
-    line->setContentsMargins(0, 0, 0, 0);
-    QLabel *icon = new QLabel(this);
-    const int size = style()->pixelMetric(QStyle::PM_SmallIconSize);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(size, size));
-    line->addWidget(icon);
-    line->addWidget(new QLabel(tr("Another program or window changed these filters since the table was read."), this),
-                    1);
-    QPushButton *refresh = new QPushButton(tr("Refresh the table"), this);
-    line->addWidget(refresh);
-    connect(refresh, SIGNAL(clicked()), this, SIGNAL(refreshClicked()));
-    hide();
+    text->setText(tr("Another program or window changed these filters since the table was read."));
 
     watcher = QThread::create([this] {
         RegistryChangeWatch watch;

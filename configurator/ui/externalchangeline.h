@@ -7,14 +7,14 @@
 #ifndef EXTERNALCHANGELINE_H
 #define EXTERNALCHANGELINE_H
 
-#include <QWidget>
+#include "noticeline.h"
 
 #include <atomic>
 #include <functional>
 
 class QThread;
 
-class ExternalChangeLine : public QWidget
+class ExternalChangeLine : public NoticeLine
 {
     Q_OBJECT
 
@@ -25,9 +25,6 @@ public:
 
     // The table was read again: the line goes.
     void tableRead();
-
-signals:
-    void refreshClicked();
 
 private slots:
     void slotChanged();

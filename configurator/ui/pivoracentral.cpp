@@ -95,12 +95,12 @@ PivoraCentral::PivoraCentral(QWidget *parent)
     table = new FilterTable(this);
     createViewSwitch();
     undoneLine = new UndoneChoicesLine(this);
-    connect(undoneLine, SIGNAL(putBackClicked()), this, SLOT(slotPutBack()));
+    connect(undoneLine, SIGNAL(buttonClicked()), this, SLOT(slotPutBack()));
     // Notifications of this window's own changes come in up to a second after them.
     changeLine = new ExternalChangeLine(this, [this] {
         return ownWorkDepth > 0 || QDateTime::currentMSecsSinceEpoch() < ownWorkQuietUntil;
     });
-    connect(changeLine, SIGNAL(refreshClicked()), this, SLOT(slotRefresh()));
+    connect(changeLine, SIGNAL(buttonClicked()), this, SLOT(slotRefresh()));
     QSize size(-1, -1);
     computeWindowSize(size);
     resize(size);

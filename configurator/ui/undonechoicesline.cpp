@@ -4,11 +4,9 @@
 #include "merittext.h"
 
 #include <QDateTime>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
-#include <QStyle>
 
 namespace {
 
@@ -30,19 +28,9 @@ QString nameOf(const UndoneChoice &choice)
 } // namespace
 
 UndoneChoicesLine::UndoneChoicesLine(QWidget *parent)
-    : QWidget(parent), text(new QLabel(this)), putBack(new QPushButton(tr("&Put back"), this))
+    : NoticeLine(QStyle::SP_MessageBoxWarning, tr("&Put back"), parent)
 {
-    QHBoxLayout *line = new QHBoxLayout(this);
-    line->setContentsMargins(0, 0, 0, 0);
-    QLabel *icon = new QLabel(this);
-    const int size = style()->pixelMetric(QStyle::PM_SmallIconSize);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(size, size));
-    line->addWidget(icon);
-    line->addWidget(text, 1);
-    line->addWidget(putBack);
-    putBack->setToolTip(tr("Writes the merits you chose again"));
-    connect(putBack, SIGNAL(clicked()), this, SIGNAL(putBackClicked()));
-    hide();
+    button->setToolTip(tr("Writes the merits you chose again"));
 }
 
 void UndoneChoicesLine::setChoices(const std::vector<UndoneChoice> &undone)
@@ -64,7 +52,7 @@ void UndoneChoicesLine::setChoices(const std::vector<UndoneChoice> &undone)
     setToolTip(gone.isEmpty() ? QString()
                               : tr("Chosen for, but no longer registered (kept until you choose otherwise):") +
                                     QLatin1Char('\n') + gone.join(QLatin1Char('\n')));
-    putBack->setVisible(lost > 0);
+    button->setVisible(lost > 0);
     setVisible(!undone.empty());
 }
 

@@ -8,15 +8,11 @@
 #define UNDONECHOICESLINE_H
 
 #include "filteractions.h"
-
-#include <QWidget>
+#include "noticeline.h"
 
 #include <vector>
 
-class QLabel;
-class QPushButton;
-
-class UndoneChoicesLine : public QWidget
+class UndoneChoicesLine : public NoticeLine
 {
     Q_OBJECT
 
@@ -29,12 +25,6 @@ public:
     // registry holds now.
     static QString markText(const UndoneChoice &choice);
 
-signals:
-    void putBackClicked();
-
-private:
-    QLabel *text;
-    QPushButton *putBack;
 };
 
 #endif

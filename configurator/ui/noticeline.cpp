@@ -1,0 +1,20 @@
+#include "noticeline.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+NoticeLine::NoticeLine(QStyle::StandardPixmap icon, const QString &buttonText, QWidget *parent)
+    : QWidget(parent), text(new QLabel(this)), button(new QPushButton(buttonText, this))
+{
+    QHBoxLayout *line = new QHBoxLayout(this);
+    line->setContentsMargins(0, 0, 0, 0);
+    QLabel *picture = new QLabel(this);
+    const int size = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    picture->setPixmap(style()->standardIcon(icon).pixmap(size, size));
+    line->addWidget(picture);
+    line->addWidget(text, 1);
+    line->addWidget(button);
+    connect(button, SIGNAL(clicked()), this, SIGNAL(buttonClicked()));
+    hide();
+}

@@ -1,0 +1,28 @@
+// A line above the table that tells the user of something found in the
+// registry, with an icon, a text and one button that deals with it. Hidden
+// until there is something to say.
+#ifndef NOTICELINE_H
+#define NOTICELINE_H
+
+#include <QStyle>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+class NoticeLine : public QWidget
+{
+    Q_OBJECT
+
+public:
+    NoticeLine(QStyle::StandardPixmap icon, const QString &buttonText, QWidget *parent);
+
+signals:
+    void buttonClicked();
+
+protected:
+    QLabel *text;
+    QPushButton *button;
+};
+
+#endif
