@@ -7,7 +7,19 @@
 #include "registrymapper.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <set>
+
+namespace {
+
+// Windows compares file names without regard to case.
+bool samePath(const std::wstring &a, const std::wstring &b)
+{
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return std::towlower(wint_t(x)) == std::towlower(wint_t(y)); });
+}
+
+} // namespace
 
 FilterActions::FilterActions(FilterCatalogue *catalogue, RegistryView view) : catalogue(catalogue), shownView(view) {}
 
@@ -243,9 +255,12 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
         }
         const std::vector<int> before = registeredSlots(file.view);
         file.status = runRegsvr32(ownerWindow, true, file.path.c_str(), false, &file.exitCode, file.view);
-        for (int slot : registeredSlots(file.view))
+        for (int slot : registeredSlots(file.view)) {
             if (std::find(before.begin(), before.end(), slot) == before.end())
                 file.added.push_back(slot);
+            if (samePath(readServerPath(entryAt(slot), nullptr, file.view), file.path))
+                file.listed = true;
+        }
         report.files.push_back(file);
     }
     return report;

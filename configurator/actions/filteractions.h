@@ -71,6 +71,7 @@ struct ServerFileResult {
     int32_t status = 0;            // the runner's: 0 once regsvr32.exe ran; statusNotAServer: not run
     DWORD exitCode = STILL_ACTIVE; // regsvr32's, when it ended within the runner's wait
     std::vector<int> added;        // catalogue slots registered by this file in `view` that were not before
+    bool listed = false;           // some catalogue filter registered in `view` is served by this file
 };
 
 struct RegistrationReport {

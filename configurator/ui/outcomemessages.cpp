@@ -14,6 +14,8 @@
 
 namespace {
 
+const int kFilesNamedAtMost = 12;
+
 // The messages belong to the window's translation context.
 QString tr(const char *text)
 {
@@ -174,12 +176,11 @@ void showRegistrationRefused(QWidget *parent, const ServerFileResult &file)
 
 void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult> &files, RegistryView shown)
 {
-    QString lines;
+    QStringList entries;
     for (const ServerFileResult &file : files) {
         const QString name = QFileInfo(QString::fromStdWString(file.path)).fileName();
         if (file.status == statusNotAServer) {
-            lines += QLatin1String("\n\n") +
-                     tr("%1 is no program image, so it is no filter server: it was not registered.").arg(name);
+            entries << tr("%1 is no program image, so it is no filter server: it was not registered.").arg(name);
             continue;
         }
         if (file.status != 0 || file.exitCode == STILL_ACTIVE) // refused before, or still showing its own result
@@ -191,7 +192,7 @@ void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult
                 line = tr("%1 is a %2-bit server: registered for %3")
                            .arg(name, file.view == RegistryView::Bits32 ? tr("32") : tr("64"),
                                 playersText(file.view));
-            else if (file.added.empty())
+            else if (file.added.empty() && !file.listed)
                 line = tr("%1 was registered, but it registers no filter this table lists.").arg(name);
             break;
         case 1:
@@ -212,8 +213,16 @@ void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult
             break;
         }
         if (!line.isEmpty())
-            lines += QLatin1String("\n\n") + line;
+            entries << line;
     }
-    if (!lines.isEmpty())
-        warn(parent, tr("Not every file chosen added filters to this table.") + lines);
+    if (entries.isEmpty())
+        return;
+    // A box must fit the screen: a long list is cut, saying how much is left.
+    const int named = qMin(int(entries.size()), kFilesNamedAtMost);
+    QString text = tr("Not every file chosen added filters to this table.");
+    for (int i = 0; i < named; ++i)
+        text += QLatin1String("\n\n") + entries[i];
+    if (entries.size() > named)
+        text += QLatin1String("\n\n") + tr("And %1 more files.").arg(entries.size() - named);
+    warn(parent, text);
 }

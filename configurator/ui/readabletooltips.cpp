@@ -1,5 +1,6 @@
 #include "readabletooltips.h"
 
+#include <QApplication>
 #include <QColor>
 #include <QPalette>
 #include <QToolTip>
@@ -31,6 +32,10 @@ double contrastRatio(const QColor &a, const QColor &b)
 
 void makeToolTipsReadable()
 {
+    // The style, made when first asked for, sets the tooltips' palette from
+    // the system's theme: it must exist before that palette is mended, or it
+    // puts the unreadable one back.
+    QApplication::style();
     QPalette palette = QToolTip::palette();
     const QColor base = palette.color(QPalette::Inactive, QPalette::ToolTipBase);
     if (contrastRatio(palette.color(QPalette::Inactive, QPalette::ToolTipText), base) >= kReadableContrast)

@@ -173,13 +173,19 @@ TEST_F(FilterActionsTest, RegisterAndUnregisterNameWhatTheyAddedAndRemoved)
     const std::wstring vp9 = testsupport::widen(serverFile(knownFilterRows[11].server));
     testsupport::UiCapture regsvr32Reports; // without /s regsvr32 may report in a box of its own
     const RegistrationReport registration = actions->registerServers({missing, vp9}, ActionCallbacks());
-    regsvr32Reports.finish();
     ASSERT_EQ(2u, registration.files.size());
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, registration.files[0].status);
     EXPECT_EQ(0, registration.files[1].status);
     EXPECT_EQ(0u, registration.files[1].exitCode);
     EXPECT_TRUE(registration.files[0].added.empty());
     EXPECT_EQ(std::vector<int>{11}, registration.files[1].added);
+    EXPECT_TRUE(registration.files[1].listed);
+    // Registered again, it adds nothing, but its filter is listed all the same.
+    const RegistrationReport again = actions->registerServers({vp9}, ActionCallbacks());
+    ASSERT_EQ(1u, again.files.size());
+    EXPECT_TRUE(again.files[0].added.empty());
+    EXPECT_TRUE(again.files[0].listed);
+    regsvr32Reports.finish();
 
     // One server, two listed filters: both are named.
     std::vector<FilterResult> results = actions->unregister(mpeg2VideoTwin);
