@@ -92,7 +92,7 @@ TEST_F(RegistryContract, ChangeNotificationSetsItsEventOncePerRequest)
     HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     ASSERT_NE(nullptr, event);
     const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
-    EXPECT_EQ(ERROR_INVALID_PARAMETER, RegNotifyChangeKeyValue(key, TRUE, filter, nullptr, TRUE));
+    EXPECT_EQ(ERROR_INVALID_HANDLE, RegNotifyChangeKeyValue(key, TRUE, filter, nullptr, TRUE));
     ASSERT_EQ(ERROR_SUCCESS, RegNotifyChangeKeyValue(key, TRUE, filter, event, TRUE));
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(event, 150));
     HKEY below = createKey(sandboxPath("Below").c_str());

