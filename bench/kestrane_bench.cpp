@@ -12,12 +12,21 @@
 //    regsvr32 once per row);
 //  - one tooltip of a "Current Merit" cell with 2,000 filters registered in
 //    the legacy category (every one of them read to find the filters of the
-//    row's type), against reading each registration's FilterData once.
+//    row's type), against reading each registration's FilterData once;
+//  - a run of `pivora-cli list`, process start to exit, against a run of
+//    category_walk, the smallest program reading the same registrations raw
+//    (as a registry tool's recursive query of the category would): both are
+//    processes because a command line's cost is a process's;
+//  - the check of remembered merit choices the window makes at start
+//    (FilterActions::undoneChoices(), 10 records of which 3 undone), in
+//    process, as a share of the start-up above: the start-up with it beside
+//    the start-up without it (the start-up less that check).
 // Run it on an otherwise idle machine; QT_QPA_PLATFORM=offscreen needs no display.
 #include "filteractions.h"
 #include "filterdata.h"
 #include "filterregistrystore.h"
 #include "knownfilterrows.h"
+#include "meritrecords.h"
 #include "merittwcombobox.h"
 #include "pivoracentral.h"
 #include "registryviewswitch.h"
@@ -36,11 +45,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <spawn.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <vector>
+
+extern char **environ;
 
 namespace {
 
@@ -154,7 +168,7 @@ public:
     using PivoraCentral::fillTable;
 };
 
-void benchRefresh(const std::string &registry, BenchWindow *window)
+double benchRefresh(const std::string &registry, BenchWindow *window)
 {
     const int rounds = 60;
     const double refresh = medianMicroseconds(rounds, [&] { QMetaObject::invokeMethod(window, "slotRefresh"); });
@@ -169,6 +183,96 @@ void benchRefresh(const std::string &registry, BenchWindow *window)
     std::printf("  slotRefresh()                        median %8.3f ms   from constant data %8.3f ms   "
                 "registry share +%.0f%% (target <= 30%%; the reads alone %.3f ms)\n",
                 refresh / 1000.0, constant / 1000.0, 100.0 * (refresh - constant) / constant, reads / 1000.0);
+    return refresh;
+}
+
+// Records a merit choice for the first `records` registered filters; the
+// last `undone` of them record a merit the registry does not hold, as if a
+// re-registration had written the built-in merit back over the choice.
+void writeChoiceRecords(int records, int undone)
+{
+    FilterCatalogue *catalogue = nullptr;
+    buildCatalogue(catalogue);
+    const std::vector<FilterRow> rows = FilterActions(catalogue, RegistryView::Bits64).registeredFilters();
+    releaseCatalogue(catalogue);
+    for (int i = 0; i < records && i < int(rows.size()); ++i) {
+        MeritRecord record;
+        record.clsid = rows[size_t(i)].clsid;
+        record.merit = rows[size_t(i)].merit + (i >= records - undone ? 0x100u : 0u);
+        record.name = rows[size_t(i)].name;
+        record.chosen = currentUtcTime();
+        writeMeritRecord(record, RegistryView::Bits64);
+    }
+}
+
+// The check of the remembered choices in the window's start: its median in
+// process, and the start-up (process start to filled window shown) and one
+// refresh each with and without it.
+void benchDriftCheck(double startupMs, double refreshUs)
+{
+    FilterCatalogue *catalogue = nullptr;
+    buildCatalogue(catalogue);
+    const FilterActions actions(catalogue, RegistryView::Bits64);
+    const size_t records = readMeritRecords(RegistryView::Bits64).size();
+    const size_t undone = actions.undoneChoices().size();
+    const double check = medianMicroseconds(201, [&] { actions.undoneChoices(); });
+    releaseCatalogue(catalogue);
+    const double checkMs = check / 1000.0;
+    std::printf("Drift check at start: undoneChoices(), %zu recorded choices of which %zu undone\n", records, undone);
+    std::printf("  undoneChoices()                      median %8.3f ms\n", checkMs);
+    std::printf("  start to filled window shown         with it %8.1f ms   without it %8.1f ms   ratio %.3f "
+                "(target <= 1.05)\n", startupMs, startupMs - checkMs, startupMs / (startupMs - checkMs));
+    std::printf("  slotRefresh()                        with it %8.3f ms   without it %8.3f ms   ratio %.3f\n",
+                refreshUs / 1000.0, (refreshUs - check) / 1000.0, refreshUs / (refreshUs - check));
+}
+
+// Milliseconds from spawning the program to its exit, its standard output
+// thrown away; -1 when it does not start or fails.
+double runMilliseconds(const std::vector<std::string> &arguments)
+{
+    std::vector<char *> argv;
+    for (const std::string &argument : arguments)
+        argv.push_back(const_cast<char *>(argument.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    const auto start = Clock::now();
+    pid_t child = 0;
+    int status = -1;
+    if (posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0)
+        waitpid(child, &status, 0);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    posix_spawn_file_actions_destroy(&actions);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ms : -1;
+}
+
+// `pivora-cli list` beside category_walk, alternately, on the same registry.
+void benchCliList(const std::string &bin)
+{
+    int lines = 0;
+    if (FILE *list = popen(("'" + bin + "pivora-cli' list").c_str(), "r")) {
+        for (int c; (c = std::fgetc(list)) != EOF;)
+            lines += c == '\n';
+        pclose(list);
+    }
+    std::vector<double> cli, walk, qt;
+    for (int i = 0; i < 21; ++i) {
+        cli.push_back(runMilliseconds({bin + "pivora-cli", "list"}));
+        walk.push_back(runMilliseconds({bin + "category_walk"}));
+        qt.push_back(runMilliseconds({bin + "qtcore_start"}));
+    }
+    const bool failed = *std::min_element(cli.begin(), cli.end()) < 0 ||
+                        *std::min_element(walk.begin(), walk.end()) < 0;
+    std::sort(cli.begin(), cli.end());
+    std::sort(walk.begin(), walk.end());
+    std::sort(qt.begin(), qt.end());
+    const double cliMs = cli[cli.size() / 2], walkMs = walk[walk.size() / 2];
+    std::printf("pivora-cli list (%d filters) median %.1f ms   raw walk of the category (category_walk) median "
+                "%.1f ms   ratio %.2f (target <= 1.5; process start to exit, %zu runs each)%s\n",
+                lines, cliMs, walkMs, cliMs / walkMs, cli.size(), failed ? "  A RUN FAILED" : "");
+    std::printf("  of which the start of a QtCore program doing nothing (qtcore_start) median %.1f ms: "
+                "the list itself %.1f ms\n", qt[qt.size() / 2], cliMs - qt[qt.size() / 2]);
 }
 
 // User and system time of this process and its ended children.
@@ -359,6 +463,8 @@ int main(int argc, char **argv)
         const std::wstring wide(path.begin(), path.end());
         runRegsvr32(nullptr, true, wide.c_str(), true);
     }
+    // Remembered choices for the window's check of them at start.
+    writeChoiceRecords(10, 3);
     // Start-up: this program started again as a child that only does what
     // pivora's main() does, from the moment it is spawned (the monotonic
     // clock is the same in both processes) to the filled window being shown.
@@ -376,14 +482,17 @@ int main(int argc, char **argv)
         startups.push_back(1000.0 * (shownAt - spawned));
     }
     std::sort(startups.begin(), startups.end());
+    const double startup = startups[startups.size() / 2];
     std::printf("Start-up: process start to filled window shown (52 filters), median of %d: %.1f ms\n",
-                int(startups.size()), startups[startups.size() / 2]);
+                int(startups.size()), startup);
+    benchCliList(bin);
 
     QApplication application(argc, argv);
     BenchWindow *window = new BenchWindow;
     window->show();
     QApplication::processEvents();
-    benchRefresh(registry, window);
+    const double refresh = benchRefresh(registry, window);
+    benchDriftCheck(startup, refresh);
     benchReset(window, bin + knownFilterRows[0].server + ".ax");
     delete window;
     benchToolTip(folder, bin);
