@@ -11,10 +11,18 @@
 //   with SendMessageTimeout, as Windows does before it calls a window "Not
 //   Responding", and the longest wait for an answer is the figure; beside
 //   the same Reset run blocking by the actions alone.
+// - `pivora-cli.exe list`, process start to exit, beside the system's
+//   `reg query` of the filter category's Instance key with /s, alternately,
+//   and the start of a QtCore program that does nothing else;
+// - the check of remembered merit choices the window makes at start
+//   (FilterActions::undoneChoices(), 10 records of which 3 undone), in
+//   process, as a share of pivora.exe's start-up: the start-up with it beside
+//   the start-up less it.
 // Registers every sample server beside it first, with regsvr32 /s.
 #include "filteractions.h"
 #include "filterdatareader.h"
 #include "knownfilterrows.h"
+#include "meritrecords.h"
 #include "merittwcombobox.h"
 #include "pivoracentral.h"
 #include "registrymapper.h"
@@ -39,6 +47,7 @@
 #include <cstdlib>
 #include <thread>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -68,6 +77,72 @@ int runToEnd(const std::string &commandLine)
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return int(code);
+}
+
+// Runs a command line to its end with its standard output in `output` (a
+// file, or NUL); milliseconds from start to exit, or -1 when it fails.
+double timedRun(const std::string &commandLine, const char *output)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    HANDLE out = CreateFileA(output, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    QElapsedTimer clock;
+    clock.start();
+    double ms = -1;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        ms = clock.nsecsElapsed() / 1e6;
+        DWORD code = 1;
+        GetExitCodeProcess(process.hProcess, &code);
+        if (code != 0)
+            ms = -1;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    if (out != INVALID_HANDLE_VALUE)
+        CloseHandle(out);
+    return ms;
+}
+
+// The lines of a text file that hold `text`.
+int linesHolding(const std::string &file, const char *text)
+{
+    int count = 0;
+    if (FILE *f = fopen(file.c_str(), "r")) {
+        char line[8192];
+        while (fgets(line, sizeof line, f))
+            count += strstr(line, text) ? 1 : 0;
+        fclose(f);
+    }
+    return count;
+}
+
+// Records a merit choice for the first `records` registered filters; the
+// last `undone` of them record a merit the registry does not hold, as if a
+// re-registration had written the built-in merit back over the choice.
+void writeChoiceRecords(int records, int undone)
+{
+    FilterCatalogue *catalogue = nullptr;
+    buildCatalogue(catalogue);
+    const std::vector<FilterRow> rows = FilterActions(catalogue, RegistryView::Bits64).registeredFilters();
+    releaseCatalogue(catalogue);
+    for (int i = 0; i < records && i < int(rows.size()); ++i) {
+        MeritRecord record;
+        record.clsid = rows[size_t(i)].clsid;
+        record.merit = rows[size_t(i)].merit + (i >= records - undone ? 0x100u : 0u);
+        record.name = rows[size_t(i)].name;
+        record.chosen = currentUtcTime();
+        writeMeritRecord(record, RegistryView::Bits64);
+    }
 }
 
 struct StartUp {
@@ -192,16 +267,22 @@ public:
                   clock.start();
                   DWORD_PTR result = 0;
                   SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result);
-                  longest = std::max(longest.load(), double(clock.nsecsElapsed()) / 1e6);
+                  if (!stop) // a question sent while the action ended is the probe's own wait
+                      longest = std::max(longest.load(), double(clock.nsecsElapsed()) / 1e6);
                   Sleep(50);
               }
+              ended = true;
           })
     {
     }
     ~AnswerProbe() { finish(); }
+    // The window's thread keeps answering while the probe ends: a join alone
+    // would leave the probe's last question unanswered until its timeout.
     double finish()
     {
         stop = true;
+        while (thread.joinable() && !ended)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         if (thread.joinable())
             thread.join();
         return longest;
@@ -209,6 +290,7 @@ public:
 
 private:
     std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false};
     std::atomic<double> longest{0};
     std::thread thread;
 };
@@ -298,6 +380,45 @@ int main(int argc, char **argv)
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
+    // Remembered choices for the window's check of them at start.
+    writeChoiceRecords(10, 3);
+
+    // pivora-cli.exe list beside reg query of the category, alternately.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::string listFile = std::string(temp) + "kestrane-list.txt";
+    const std::string queryFile = std::string(temp) + "kestrane-query.txt";
+    const std::string cliLine = "\"" + folder + "pivora-cli.exe\" list";
+    const std::string queryLine = "reg.exe query \"HKCR\\CLSID\\{083863F1-70DE-11D0-BD40-00A0C911CE86}\\Instance\" /s";
+    const bool listed = timedRun(cliLine, listFile.c_str()) >= 0 && timedRun(queryLine, queryFile.c_str()) >= 0;
+    const int cliFilters = linesHolding(listFile, "{");
+    const int queryFilters = linesHolding(queryFile, "\\Instance\\");
+    std::vector<double> cliMs, queryMs, qtMs;
+    for (int run = 0; run < 2 * rounds + 1; ++run) {
+        cliMs.push_back(timedRun(cliLine, "NUL"));
+        queryMs.push_back(timedRun(queryLine, "NUL"));
+        qtMs.push_back(timedRun("\"" + folder + "qtcore_start.exe\"", "NUL"));
+    }
+    const bool cliFailed = !listed || *std::min_element(cliMs.begin(), cliMs.end()) < 0 ||
+                           *std::min_element(queryMs.begin(), queryMs.end()) < 0;
+
+    // The check of the remembered choices, in process.
+    size_t undoneCount = 0;
+    std::vector<double> checkMs;
+    {
+        FilterCatalogue *catalogue = nullptr;
+        buildCatalogue(catalogue);
+        const FilterActions actions(catalogue, RegistryView::Bits64);
+        undoneCount = actions.undoneChoices().size();
+        for (int run = 0; run < 101; ++run) {
+            QElapsedTimer clock;
+            clock.start();
+            actions.undoneChoices();
+            checkMs.push_back(clock.nsecsElapsed() / 1e6);
+        }
+        releaseCatalogue(catalogue);
+    }
+    const size_t recordCount = readMeritRecords(RegistryView::Bits64).size();
 
     PivoraCentral *window = new PivoraCentral;
     const int rows = window->findChild<QTableWidget *>()->rowCount();
@@ -382,5 +503,15 @@ int main(int argc, char **argv)
            toolTips.empty() ? 0.0 : *std::max_element(toolTips.begin(), toolTips.end()),
            bare.empty() ? 0.0 : *std::max_element(bare.begin(), bare.end()), "");
     printf("(target: under 300 ms; %d of %zu tooltips shown)\n", shown, toolTips.size());
+    printf("pivora-cli list (%d filters) median %.0f ms   reg query /s of the category (%d keys) median %.0f ms   "
+           "ratio %.2f (target <= 1.5; process start to exit, %zu runs each)%s\n",
+           cliFilters, median(cliMs), queryFilters, median(queryMs), median(cliMs) / median(queryMs), cliMs.size(),
+           cliFailed ? "  A RUN FAILED" : "");
+    printf("  of which the start of a QtCore program doing nothing (qtcore_start.exe) median %.0f ms: the list "
+           "itself %.0f ms\n", median(qtMs), median(cliMs) - median(qtMs));
+    const double start = median(pivoraMs), check = median(checkMs);
+    printf("drift check at start: undoneChoices() (%zu recorded choices, %zu undone) median %.2f ms; start to "
+           "filled window shown with it %.0f ms, without it %.0f ms, ratio %.3f (target <= 1.05)\n",
+           recordCount, undoneCount, check, start, start - check, start / (start - check));
     return 0;
 }
