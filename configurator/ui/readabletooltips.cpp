@@ -32,6 +32,11 @@ double contrastRatio(const QColor &a, const QColor &b)
 
 void makeToolTipsReadable()
 {
+    // A tooltip that fades in is a translucent window until the fade ends;
+    // under Wine the fade stops part way and leaves the text pale. Tooltips
+    // appear at once instead, as with Windows' own setting turned off.
+    QApplication::setEffectEnabled(Qt::UI_FadeTooltip, false);
+    QApplication::setEffectEnabled(Qt::UI_AnimateTooltip, false);
     // The style, made when first asked for, sets the tooltips' palette from
     // the system's theme: it must exist before that palette is mended, or it
     // puts the unreadable one back.
