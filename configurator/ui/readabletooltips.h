@@ -5,12 +5,19 @@
 #define READABLETOOLTIPS_H
 
 class QColor;
+class QPalette;
 
 // The contrast ratio of two colours, as the accessibility guidelines
 // define it: from 1 (the same luminance) to 21 (black on white).
 double contrastRatio(const QColor &a, const QColor &b);
 
-// Call once the application object exists.
+// The palette with readable tooltip text: as given, or with black text
+// (white on a dark background) where the given text reads too poorly.
+QPalette readableToolTipPalette(QPalette palette);
+
+// Call once the application object exists: tooltips then show at once, and
+// every tooltip's palette is made readable, also after the visual style
+// gave it the theme's colours.
 void makeToolTipsReadable();
 
 #endif
