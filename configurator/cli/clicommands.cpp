@@ -100,8 +100,13 @@ void CliCommands::printError(const QString &line)
 
 std::vector<NamedFilter> CliCommands::readNames()
 {
+    return readNames(actions.registeredFilters());
+}
+
+std::vector<NamedFilter> CliCommands::readNames(const std::vector<FilterRow> &rows)
+{
     std::vector<NamedFilter> filters;
-    for (const FilterRow &row : actions.registeredFilters()) {
+    for (const FilterRow &row : rows) {
         NamedFilter filter;
         filter.slot = row.slot;
         filter.clsid = row.clsid;
@@ -230,9 +235,10 @@ int CliCommands::finish(const Tally &tally)
 int CliCommands::list()
 {
     const std::map<QString, MeritRecord> records = recordsOf(request.view);
-    readNames();
+    const std::vector<FilterRow> rows = actions.registeredFilters(); // read once: the registry is read per row
+    readNames(rows);
     std::vector<ListedFilter> listed;
-    for (const FilterRow &row : actions.registeredFilters()) {
+    for (const FilterRow &row : rows) {
         ListedFilter filter;
         filter.clsid = QString::fromLatin1(row.clsid.c_str());
         filter.name = nameOf(row.slot);

@@ -47,6 +47,7 @@ private:
     // The registered filters with their names, kept for the lines printed
     // after an action that may remove some.
     std::vector<NamedFilter> readNames();
+    std::vector<NamedFilter> readNames(const std::vector<FilterRow> &rows);
     QString nameOf(int slot) const;
     QString clsidOf(int slot) const;
     // The slot the FILTER argument names, or -1 after saying why not.
