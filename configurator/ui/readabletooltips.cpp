@@ -3,7 +3,8 @@
 #include <QApplication>
 #include <QColor>
 #include <QPalette>
-#include <QProxyStyle>
+#include <QEvent>
+#include <QWidget>
 #include <QToolTip>
 
 #include <cmath>
@@ -50,23 +51,25 @@ QPalette readableToolTipPalette(QPalette palette)
 namespace {
 
 // Windows' visual styles give each tooltip the theme's own text colour when
-// they polish it, after any application palette: the tooltip is mended then.
-class ReadableToolTipStyle : public QProxyStyle
+// they polish it, after any application palette: each tooltip is mended as
+// it is shown, which comes after its polish.
+class ToolTipMender : public QObject
 {
 public:
-    using QProxyStyle::QProxyStyle;
-    using QProxyStyle::polish;
+    using QObject::QObject;
 
-    void polish(QWidget *widget) override
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        QProxyStyle::polish(widget);
-        if (widget->inherits("QTipLabel")) {
-            QPalette palette = widget->palette();
-            // The label draws its text in the tooltip roles and in its own.
+        if (event->type() == QEvent::Show && watched->inherits("QTipLabel")) {
+            QWidget *tip = static_cast<QWidget *>(watched);
+            QPalette palette = tip->palette();
+            // The label draws its text on its own background role.
             for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-                palette.setColor(group, QPalette::ToolTipBase, palette.color(group, widget->backgroundRole()));
-            widget->setPalette(readableToolTipPalette(palette));
+                palette.setColor(group, QPalette::ToolTipBase, palette.color(group, tip->backgroundRole()));
+            tip->setPalette(readableToolTipPalette(palette));
         }
+        return false;
     }
 };
 
@@ -78,9 +81,10 @@ void makeToolTipsReadable()
     // tooltips appear at once instead, as with Windows' own setting turned off.
     QApplication::setEffectEnabled(Qt::UI_FadeTooltip, false);
     QApplication::setEffectEnabled(Qt::UI_AnimateTooltip, false);
-    // The style, made when first asked for, sets the tooltips' palette from
-    // the system's theme: it wraps the system's style, and the palette is
-    // mended after it.
-    QApplication::setStyle(new ReadableToolTipStyle(QApplication::style()->objectName()));
     QToolTip::setPalette(readableToolTipPalette(QToolTip::palette()));
+    static ToolTipMender *mender = 0;
+    if (!mender) {
+        mender = new ToolTipMender(qApp);
+        qApp->installEventFilter(mender);
+    }
 }

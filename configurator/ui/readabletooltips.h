@@ -16,8 +16,8 @@ double contrastRatio(const QColor &a, const QColor &b);
 QPalette readableToolTipPalette(QPalette palette);
 
 // Call once the application object exists: tooltips then show at once, and
-// every tooltip's palette is made readable, also after the visual style
-// gave it the theme's colours.
+// every tooltip's palette is made readable as it is shown, also after the
+// visual style gave it the theme's colours.
 void makeToolTipsReadable();
 
 #endif
