@@ -7,7 +7,8 @@
 
 namespace {
 
-const DWORD kWaitMs = 200; // how soon the watcher sees that it is to stop
+const DWORD kWaitMs = 100;  // how soon the watcher sees that it is to stop
+const int kSettleMs = 500;  // after a change, before the watch is armed again
 
 } // namespace
 
@@ -23,8 +24,16 @@ ExternalChangeLine::ExternalChangeLine(QWidget *parent, std::function<bool()> ow
         while (!stopping) {
             if (!watch.changed(kWaitMs))
                 continue;
-            watch.arm(); // Windows tells of one change per request
             QMetaObject::invokeMethod(this, "slotChanged", Qt::QueuedConnection);
+            // A registration writes many values one after the other: asking
+            // again after each would keep the registry busy with requests
+            // while it works. One notice a half second is enough to know.
+            for (int waited = 0; waited < kSettleMs && !stopping; waited += int(kWaitMs))
+                QThread::msleep(kWaitMs);
+            watch.arm(); // Windows tells of one change per request
+            // A change in that half second is after the notice just given;
+            // only when that notice was of the window's own change does a
+            // change of another program's in it pass unnoticed.
         }
     });
     watcher->start();
