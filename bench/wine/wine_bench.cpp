@@ -354,8 +354,8 @@ void registerThroughTheDialog(PivoraCentral *window, const QStringList &files, c
             quoted << "\"" + file + "\"";
         if (QLineEdit *name = dialog->findChild<QLineEdit *>("fileNameEdit"))
             name->setText(quoted.join(' '));
-        accepted();
         QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+        accepted(); // after the accept, whose queued call comes first
     });
     timer.start(20);
     QMetaObject::invokeMethod(window, "slotRegister");
