@@ -125,7 +125,7 @@ TEST_F(DralvicLaunch, OpeningTheItemStartsFenwarl)
     EXPECT_EQ(std::vector<std::string>{"CPlApplet: CPL_DBLCLK"}, sent.traces);
     EXPECT_TRUE(sent.boxes.empty());
     ASSERT_TRUE(testsupport::waitForFile(marker, 5000));
-    const std::string ran = testsupport::readTextFile(marker);
+    const std::string ran = testsupport::readWrittenLine(marker, 5000);
     EXPECT_EQ(0u, ran.find("arguments=0 ")) << ran;
     if (testsupport::regsvr32Traces()) { // the stand-in passes the show command on
         EXPECT_NE(std::string::npos, ran.find("show=1")) << ran;

@@ -90,7 +90,8 @@ TEST(DralvicControlPanel, ControlExeLoadsTheAppletAndStartsFenwarl)
     testsupport::setEnvironment("FENWARL_MARKER", nullptr);
     EXPECT_TRUE(ran) << "fenwarl did not run";
     if (ran) {
-        EXPECT_EQ(0u, testsupport::readTextFile(marker).find("arguments=0 "));
+        const std::string text = testsupport::readWrittenLine(marker, 10000);
+        EXPECT_EQ(0u, text.find("arguments=0 ")) << text;
     }
     testsupport::removeTree(folder);
 }

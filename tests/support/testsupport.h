@@ -51,6 +51,9 @@ std::string makeTempFolder();
 void removeTree(const std::string &folder);
 std::string readTextFile(const std::string &path);
 bool waitForFile(const std::string &path, int timeoutMs);
+// What a file another process writes holds once it holds a whole line (a
+// file that exists may not be written yet), or after `timeoutMs`.
+std::string readWrittenLine(const std::string &path, int timeoutMs);
 // Narrow text as wide text, byte by byte (ASCII and Latin-1).
 std::wstring widen(const std::string &text);
 void setEnvironment(const char *name, const char *value);

@@ -26,6 +26,17 @@ bool waitForFile(const std::string &path, int timeoutMs)
     return std::ifstream(path).good();
 }
 
+std::string readWrittenLine(const std::string &path, int timeoutMs)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::string text = readTextFile(path);
+    while (text.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        sleepMs(20);
+        text = readTextFile(path);
+    }
+    return text;
+}
+
 UiCapture::~UiCapture()
 {
     if (!finished)
