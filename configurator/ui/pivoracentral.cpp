@@ -143,7 +143,7 @@ void PivoraCentral::slotReset()
         callbacks.removeStaleRegistration = [&](const FilterRow &filter) {
             return background->ask([&] { return askToRemoveStaleRegistration(this, names.value(filter.slot)); });
         };
-        FilterActions &actions = filterActions();
+        FilterActions &actions = workerActions();
         ResetReport report;
         background->run([&] { report = actions.reset(listed, callbacks); });
         for (const FilterResult &result : report.filters)
@@ -259,7 +259,7 @@ void PivoraCentral::slotRegister()
                            done, total);
     };
     callbacks.cancelled = [&] { return background->cancelled(); };
-    FilterActions &actions = filterActions();
+    FilterActions &actions = workerActions();
     RegistrationReport report;
     {
         const OverrideCursor wait(Qt::WaitCursor);
@@ -603,6 +603,15 @@ void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
 FilterActions &PivoraCentral::filterActions()
 {
     actions->setOwnerWindow(nativeWindow(this));
+    return *actions;
+}
+
+// For the worker thread: its regsvr32 runs have no owner window. A window
+// of this thread would make the shell wait on this thread for each run, and
+// regsvr32's own boxes are windows of its own process.
+FilterActions &PivoraCentral::workerActions()
+{
+    actions->setOwnerWindow(nullptr);
     return *actions;
 }
 

@@ -71,6 +71,7 @@ protected:
 
 private:
     FilterActions &filterActions();
+    FilterActions &workerActions();
     void unregisterRow(int row, bool confirm);
     void changeMerit(int index, int row, const QString &merit);
     PendingAction pendingAction(PendingAction::Kind kind, int index, const QString &merit = QString()) const;
