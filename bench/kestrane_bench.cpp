@@ -22,6 +22,7 @@
 //    process, as a share of the start-up above: the start-up with it beside
 //    the start-up without it (the start-up less that check).
 // Run it on an otherwise idle machine; QT_QPA_PLATFORM=offscreen needs no display.
+#include "choicerecords.h"
 #include "filteractions.h"
 #include "filterdata.h"
 #include "filterregistrystore.h"
@@ -184,25 +185,6 @@ double benchRefresh(const std::string &registry, BenchWindow *window)
                 "registry share +%.0f%% (target <= 30%%; the reads alone %.3f ms)\n",
                 refresh / 1000.0, constant / 1000.0, 100.0 * (refresh - constant) / constant, reads / 1000.0);
     return refresh;
-}
-
-// Records a merit choice for the first `records` registered filters; the
-// last `undone` of them record a merit the registry does not hold, as if a
-// re-registration had written the built-in merit back over the choice.
-void writeChoiceRecords(int records, int undone)
-{
-    FilterCatalogue *catalogue = nullptr;
-    buildCatalogue(catalogue);
-    const std::vector<FilterRow> rows = FilterActions(catalogue, RegistryView::Bits64).registeredFilters();
-    releaseCatalogue(catalogue);
-    for (int i = 0; i < records && i < int(rows.size()); ++i) {
-        MeritRecord record;
-        record.clsid = rows[size_t(i)].clsid;
-        record.merit = rows[size_t(i)].merit + (i >= records - undone ? 0x100u : 0u);
-        record.name = rows[size_t(i)].name;
-        record.chosen = currentUtcTime();
-        writeMeritRecord(record, RegistryView::Bits64);
-    }
 }
 
 // The check of the remembered choices in the window's start: its median in

@@ -19,6 +19,7 @@
 //   process, as a share of pivora.exe's start-up: the start-up with it beside
 //   the start-up less it.
 // Registers every sample server beside it first, with regsvr32 /s.
+#include "../choicerecords.h"
 #include "filteractions.h"
 #include "filterdatareader.h"
 #include "knownfilterrows.h"
@@ -127,25 +128,6 @@ int linesHolding(const std::string &file, const char *text)
         fclose(f);
     }
     return count;
-}
-
-// Records a merit choice for the first `records` registered filters; the
-// last `undone` of them record a merit the registry does not hold, as if a
-// re-registration had written the built-in merit back over the choice.
-void writeChoiceRecords(int records, int undone)
-{
-    FilterCatalogue *catalogue = nullptr;
-    buildCatalogue(catalogue);
-    const std::vector<FilterRow> rows = FilterActions(catalogue, RegistryView::Bits64).registeredFilters();
-    releaseCatalogue(catalogue);
-    for (int i = 0; i < records && i < int(rows.size()); ++i) {
-        MeritRecord record;
-        record.clsid = rows[size_t(i)].clsid;
-        record.merit = rows[size_t(i)].merit + (i >= records - undone ? 0x100u : 0u);
-        record.name = rows[size_t(i)].name;
-        record.chosen = currentUtcTime();
-        writeMeritRecord(record, RegistryView::Bits64);
-    }
 }
 
 struct StartUp {

@@ -122,9 +122,7 @@ void PivoraCentral::slotReset()
     if (!table)
         return;
     const ButtonSignalsBlocked blocked(this);
-    refusedAction = PendingAction();
-    refusedAction.kind = PendingAction::Reset;
-    refusedAction.view = filterActions().view();
+    refusedAction = pendingAction(PendingAction::Reset, -1);
     if (!registrationToolPresent())
         return;
     QStringList kept; // the filters whose reset was refused
@@ -408,9 +406,7 @@ void PivoraCentral::slotPutBack()
     if (!table)
         return;
     const ButtonSignalsBlocked blocked(this);
-    refusedAction = PendingAction();
-    refusedAction.kind = PendingAction::PutBack;
-    refusedAction.view = actions->view();
+    refusedAction = pendingAction(PendingAction::PutBack, -1);
     QStringList kept;
     for (const FilterResult &result : filterActions().putBack())
         if (result.outcome == FilterOutcome::Refused)
