@@ -37,9 +37,11 @@ KnownFilter *FilterActions::entryAt(int slot) const
 std::vector<FilterRow> FilterActions::registeredFilters() const
 {
     std::vector<FilterRow> rows;
-    for (int slot = 0; entryAt(slot); ++slot)
-        if (isRegistered(slot))
-            rows.push_back(row(slot));
+    for (int slot = 0; entryAt(slot); ++slot) {
+        const FilterRow filter = row(slot);
+        if (filter.registered)
+            rows.push_back(filter);
+    }
     return rows;
 }
 
@@ -49,14 +51,17 @@ FilterRow FilterActions::row(int slot) const
     KnownFilter *entry = entryAt(slot);
     if (!entry)
         return row;
+    const RegisteredFilter registration = readRegisteredFilter(entry, shownView);
     row.slot = slot;
     row.clsid = entry->clsid;
-    row.hasName = readFriendlyName(entry, shownView);
+    row.registered = registration.registered;
+    row.hasName = registration.hasName;
     if (row.hasName)
         row.name = entry->friendlyName;
-    row.merit = readFilterMerit(entry, nullptr, shownView);
+    row.nameUtf8 = registration.nameUtf8;
+    row.merit = registration.merit;
     row.defaultMerit = entry->defaultMerit;
-    row.serverPath = readServerPath(entry, nullptr, shownView);
+    row.serverPath = registration.serverPath;
     row.serverExists = !row.serverPath.empty() && fileExists(pathInView(row.serverPath, shownView).c_str());
     return row;
 }

@@ -25,8 +25,10 @@
 struct FilterRow {
     int slot = -1;             // catalogue slot
     std::string clsid;         // registry form
+    bool registered = false;   // its instance key is there
     bool hasName = false;      // false when no FriendlyName could be read
     std::string name;          // FriendlyName through the narrow functions (the ANSI code page)
+    std::string nameUtf8;      // FriendlyName through the wide functions, in UTF-8; empty without one
     uint32_t merit = 0;        // from FilterData; 0 when it cannot be read
     uint32_t defaultMerit = 0; // the catalogue's
     std::wstring serverPath;   // InprocServer32; empty when the class key names none

@@ -111,7 +111,7 @@ std::vector<NamedFilter> CliCommands::readNames(const std::vector<FilterRow> &ro
         filter.slot = row.slot;
         filter.clsid = row.clsid;
         // The wide FriendlyName, so that a name in any script comes whole.
-        filter.name = QString::fromUtf8(registeredFilterName(row.clsid.c_str(), request.view).c_str());
+        filter.name = QString::fromUtf8(row.nameUtf8.c_str());
         if (filter.name.isEmpty() && row.hasName)
             filter.name = QString::fromLatin1(row.name.c_str());
         names[row.slot] = filter.name;

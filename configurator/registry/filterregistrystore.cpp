@@ -1,5 +1,7 @@
 #include "filterregistrystore.h"
 
+#include "widetext.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -98,22 +100,15 @@ const char *filterClsid(const KnownFilter *entry, const char *clsid)
     return length == 0 || length >= size_t(clsidStringSize) ? nullptr : id;
 }
 
-int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expectedType, BYTE *destination,
-                          DWORD *size, RegistryView view)
+namespace {
+
+// readRegistryValue's reading, on a key already open.
+int32_t readOpenValue(HKEY key, const char *valueName, DWORD expectedType, BYTE *destination, DWORD *size)
 {
-    if (!subKey || !valueName || !destination || !size)
-        return ERROR_BAD_ARGUMENTS;
-    if (expectedType != REG_BINARY && expectedType != REG_SZ)
-        return statusWrongValueType;
     const DWORD capacity = *size;
-    HKEY key = nullptr;
-    LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ | viewAccess(view), &key);
-    if (rc != ERROR_SUCCESS)
-        return rc;
     std::unique_ptr<BYTE[]> work;
     DWORD count = 0;
-    rc = queryExpected(key, valueName, expectedType, capacity, work, count);
-    RegCloseKey(key);
+    const LONG rc = queryExpected(key, valueName, expectedType, capacity, work, count);
     if (rc != ERROR_SUCCESS)
         return rc;
     if (expectedType == REG_BINARY) {
@@ -136,6 +131,59 @@ int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expec
     std::memcpy(destination, work.get(), length);
     destination[length] = 0;
     return ERROR_SUCCESS;
+}
+
+// The entry's cached FriendlyName, from an open instance key.
+bool readOpenFriendlyName(HKEY key, KnownFilter *entry)
+{
+    BYTE name[registryTextSize] = {};
+    DWORD size = sizeof name;
+    if (readOpenValue(key, kFriendlyName, REG_SZ, name, &size) != ERROR_SUCCESS)
+        return false;
+    char *copy = static_cast<char *>(std::malloc(size));
+    if (!copy)
+        return false;
+    std::memcpy(copy, name, size);
+    std::free(entry->friendlyName);
+    entry->friendlyName = copy;
+    return true;
+}
+
+// The merit in bytes 4..7 of FilterData, from an open instance key; 0 when
+// it cannot be read.
+uint32_t readOpenMerit(HKEY key)
+{
+    BYTE bytes[4] = {};
+    DWORD size = sizeof bytes;
+    if (readOpenValue(key, kFilterData, REG_BINARY, bytes, &size) != ERROR_SUCCESS)
+        return 0;
+    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
+}
+
+LONG openInstanceKey(const KnownFilter *entry, const char *clsid, RegistryView view, HKEY &key)
+{
+    char path[registryTextSize];
+    if (!instanceKeyPath(entry, clsid, path))
+        return ERROR_BAD_ARGUMENTS;
+    return RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | viewAccess(view), &key);
+}
+
+} // namespace
+
+int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expectedType, BYTE *destination,
+                          DWORD *size, RegistryView view)
+{
+    if (!subKey || !valueName || !destination || !size)
+        return ERROR_BAD_ARGUMENTS;
+    if (expectedType != REG_BINARY && expectedType != REG_SZ)
+        return statusWrongValueType;
+    HKEY key = nullptr;
+    const LONG rc = RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ | viewAccess(view), &key);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    const int32_t status = readOpenValue(key, valueName, expectedType, destination, size);
+    RegCloseKey(key);
+    return status;
 }
 
 int32_t patchRegistryBlob(const char *subKey, const char *valueName, const BYTE *source, DWORD sizeHint,
@@ -191,46 +239,68 @@ int hexToMeritBytes(const char *text, BYTE bytes[4])
 
 bool isFilterRegistered(const KnownFilter *entry, const char *clsid, RegistryView view)
 {
-    char path[registryTextSize];
-    if (!instanceKeyPath(entry, clsid, path))
-        return false;
     HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | viewAccess(view), &key) != ERROR_SUCCESS)
+    if (openInstanceKey(entry, clsid, view, key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
 }
 
+RegisteredFilter readRegisteredFilter(KnownFilter *entry, RegistryView view)
+{
+    RegisteredFilter filter;
+    if (!entry)
+        return filter;
+    HKEY key = nullptr;
+    if (openInstanceKey(entry, nullptr, view, key) == ERROR_SUCCESS) {
+        filter.registered = true;
+        filter.hasName = readOpenFriendlyName(key, entry);
+        filter.nameUtf8 = readFriendlyNameUtf8(key);
+        filter.merit = readOpenMerit(key);
+        RegCloseKey(key);
+    }
+    // A class key can outlive its category entry; its server is still the
+    // one to register again.
+    filter.serverPath = readServerPath(entry, nullptr, view);
+    return filter;
+}
+
+std::string readFriendlyNameUtf8(HKEY key)
+{
+    // The wide functions: the narrow ones give the ANSI code page's question
+    // marks for other scripts. A longer name reads as none.
+    const size_t capacity = 1024;
+    WCHAR text[capacity] = {};
+    DWORD size = sizeof text;
+    DWORD type = REG_NONE;
+    if (RegQueryValueExW(key, L"FriendlyName", nullptr, &type, reinterpret_cast<BYTE *>(text), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return std::string();
+    size_t length = 0;
+    while (length < capacity && text[length] != 0)
+        ++length;
+    return utf8FromWide(std::wstring(text, length));
+}
+
 bool readFriendlyName(KnownFilter *entry, RegistryView view)
 {
-    char path[registryTextSize];
-    if (!entry || !instanceKeyPath(entry, nullptr, path))
+    HKEY key = nullptr;
+    if (!entry || openInstanceKey(entry, nullptr, view, key) != ERROR_SUCCESS)
         return false;
-    BYTE name[registryTextSize] = {};
-    DWORD size = sizeof name;
-    if (readRegistryValue(path, kFriendlyName, REG_SZ, name, &size, view) != ERROR_SUCCESS)
-        return false;
-    char *copy = static_cast<char *>(std::malloc(size));
-    if (!copy)
-        return false;
-    std::memcpy(copy, name, size);
-    std::free(entry->friendlyName);
-    entry->friendlyName = copy;
-    return true;
+    const bool read = readOpenFriendlyName(key, entry);
+    RegCloseKey(key);
+    return read;
 }
 
 uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid, RegistryView view)
 {
-    char path[registryTextSize];
-    if (!instanceKeyPath(entry, clsid, path))
+    HKEY key = nullptr;
+    if (openInstanceKey(entry, clsid, view, key) != ERROR_SUCCESS)
         return 0;
-    BYTE bytes[4] = {};
-    DWORD size = sizeof bytes;
-    if (readRegistryValue(path, kFilterData, REG_BINARY, bytes, &size, view) != ERROR_SUCCESS)
-        return 0;
-    char text[9];
-    meritBytesToHex(bytes, text);
-    return uint32_t(std::strtoul(text, nullptr, 16));
+    const uint32_t merit = readOpenMerit(key);
+    RegCloseKey(key);
+    return merit;
 }
 
 std::wstring readServerPath(const KnownFilter *entry, const char *clsid, RegistryView view)

@@ -44,6 +44,21 @@ bool isFilterRegistered(const KnownFilter *entry, const char *clsid = nullptr, R
 bool readFriendlyName(KnownFilter *entry, RegistryView view = defaultView);
 uint32_t readFilterMerit(const KnownFilter *entry, const char *clsid = nullptr, RegistryView view = defaultView);
 std::wstring readServerPath(const KnownFilter *entry, const char *clsid = nullptr, RegistryView view = defaultView);
+// What a table row shows of one filter, read with one open of its instance
+// key and one of its class key rather than one open per value.
+struct RegisteredFilter {
+    bool registered = false; // its instance key opens
+    bool hasName = false;    // readFriendlyName's result: the entry's name was read
+    std::string nameUtf8;    // the FriendlyName through the wide functions; empty without one
+    uint32_t merit = 0;      // readFilterMerit's
+    std::wstring serverPath; // readServerPath's
+};
+RegisteredFilter readRegisteredFilter(KnownFilter *entry, RegistryView view = defaultView);
+
+// The FriendlyName of an open instance key through the wide functions, in
+// UTF-8; empty without one.
+std::string readFriendlyNameUtf8(HKEY key);
+
 int32_t writeFilterMerit(uint32_t merit, const KnownFilter *entry, const char *clsid = nullptr,
                          RegistryView view = defaultView);
 

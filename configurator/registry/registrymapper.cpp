@@ -2,7 +2,6 @@
 
 #include "filterregistrystore.h"
 #include "knownfilterrows.h"
-#include "widetext.h"
 #include "win32api.h"
 
 #include <algorithm>
@@ -10,25 +9,6 @@
 #include <new>
 
 namespace {
-
-const int kNameCapacity = 1024; // WCHARs; a longer FriendlyName reads as none
-
-// The FriendlyName through the wide functions, as UTF-8: the narrow ones
-// would give the ANSI code page's question marks for other scripts.
-std::string readName(HKEY key)
-{
-    WCHAR text[kNameCapacity] = {};
-    DWORD size = sizeof text;
-    DWORD type = REG_NONE;
-    if (RegQueryValueExW(key, L"FriendlyName", nullptr, &type, reinterpret_cast<BYTE *>(text), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-        return std::string();
-    size_t length = 0;
-    while (length < size_t(kNameCapacity) && text[length] != 0)
-        ++length;
-    return utf8FromWide(std::wstring(text, length));
-}
 
 int32_t readContents(HKEY key, FilterDataContents &contents)
 {
@@ -98,7 +78,7 @@ std::vector<MappedFilter> registryMatchingFilters(const PinMediaType &type, Regi
         FilterDataContents contents;
         if (!instance || readContents(instance.get(), contents) != ERROR_SUCCESS || !takesType(contents, type))
             continue;
-        found.push_back(MappedFilter{name, readName(instance.get()), contents.merit});
+        found.push_back(MappedFilter{name, readFriendlyNameUtf8(instance.get()), contents.merit});
     }
     std::stable_sort(found.begin(), found.end(),
                      [](const MappedFilter &a, const MappedFilter &b) { return a.merit > b.merit; });
@@ -116,5 +96,5 @@ std::string registeredFilterName(const char *instance, RegistryView view)
 {
     Key category = openCategory(view);
     Key key = category && instance && *instance ? openKey(category.get(), instance, view) : Key();
-    return key ? readName(key.get()) : std::string();
+    return key ? readFriendlyNameUtf8(key.get()) : std::string();
 }
