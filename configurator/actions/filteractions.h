@@ -32,7 +32,7 @@ struct FilterRow {
     uint32_t merit = 0;        // from FilterData; 0 when it cannot be read
     uint32_t defaultMerit = 0; // the catalogue's
     std::wstring serverPath;   // InprocServer32; empty when the class key names none
-    bool serverExists = false; // the server file opens for reading
+    bool serverExists = false; // the server file is there
 };
 
 enum class FilterOutcome {

@@ -12,8 +12,9 @@ int main(int argc, char **argv)
 {
     QCoreApplication application(argc, argv);
     useUtf8Text();
-    QTextStream out(stdout);
-    QTextStream err(stderr);
+    // Text mode: "\r\n" at each line's end on Windows (consoleoutput.h).
+    QTextStream out(stdout, QIODevice::WriteOnly | QIODevice::Text);
+    QTextStream err(stderr, QIODevice::WriteOnly | QIODevice::Text);
     out.setCodec("UTF-8");
     err.setCodec("UTF-8");
 

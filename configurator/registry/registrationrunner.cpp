@@ -25,13 +25,13 @@ const wchar_t *parameterPrefix(bool registerServer, bool silent)
 
 bool fileExists(const wchar_t *path)
 {
-    if (!path)
+    // The attributes, not an open: an open costs a round trip to the file
+    // system per filter row (a tenth of a millisecond under Wine), and
+    // regsvr32 reports a file it cannot read itself.
+    if (!path || !*path)
         return false;
-    FILE *file = nullptr;
-    if (_wfopen_s(&file, path, L"r") != 0 || !file)
-        return false;
-    std::fclose(file);
-    return true;
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silent, DWORD *exitCode,

@@ -45,7 +45,7 @@ int runRegsvr32(HWND owner, bool registerServer, const wchar_t *path, bool silen
 int32_t removeFilterRegistration(const KnownFilter *entry, const char *clsid = nullptr,
                                  RegistryView view = RegistryView::Bits64);
 
-// True when the file opens for reading.
+// True when a file (not a folder) is there by that name.
 bool fileExists(const wchar_t *path);
 
 #endif

@@ -676,6 +676,29 @@ TEST(FileContract, WideOpenReadsFilesButNotFolders)
     testsupport::removeTree(folder);
 }
 
+TEST(FileContract, AttributesTellFilesFromFoldersAndMissingOnes)
+{
+    const std::string folder = testsupport::makeTempFolder();
+    const std::string file = folder + "server.ax";
+    std::fclose(std::fopen(file.c_str(), "w"));
+    const std::wstring wideFolder = testsupport::widen(folder.substr(0, folder.size() - 1));
+
+    const DWORD fileAttributes = GetFileAttributesW((wideFolder + L"\\server.ax").c_str());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, fileAttributes);
+    EXPECT_EQ(0u, fileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    const DWORD folderAttributes = GetFileAttributesW(wideFolder.c_str());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, folderAttributes);
+    EXPECT_NE(0u, folderAttributes & FILE_ATTRIBUTE_DIRECTORY);
+
+    SetLastError(0xDEADBEEF);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((wideFolder + L"\\missing.ax").c_str()));
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), GetLastError());
+    SetLastError(0xDEADBEEF);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((wideFolder + L"\\missing\\server.ax").c_str()));
+    EXPECT_EQ(DWORD(ERROR_PATH_NOT_FOUND), GetLastError());
+    testsupport::removeTree(folder);
+}
+
 TEST(FileContract, WideOpenTakesCharactersBeyondTheBmp)
 {
     const std::string folder = testsupport::makeTempFolder();

@@ -180,7 +180,7 @@ TEST_F(RunnerTest, ToolStillRunningAfterThreeSecondsIsLeftRunning)
     EXPECT_TRUE(waitForRegistrations(1, 8000));
 }
 
-TEST(FileExists, OnlyFilesThatOpenForReading)
+TEST(FileExists, OnlyFilesNotFolders)
 {
     EXPECT_FALSE(fileExists(nullptr));
     EXPECT_FALSE(fileExists(L""));

@@ -258,5 +258,10 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
 // C runtime
 errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode);
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_READONLY 0x00000001u
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010u
+#define FILE_ATTRIBUTE_ARCHIVE 0x00000020u
+DWORD GetFileAttributesW(LPCWSTR lpFileName);
 
 #endif

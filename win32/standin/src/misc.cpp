@@ -50,6 +50,36 @@ namespace {
 thread_local DWORD lastError = 0;
 } // namespace
 
+// Windows: the attributes, FILE_ATTRIBUTE_DIRECTORY for a folder and
+// FILE_ATTRIBUTE_ARCHIVE for a file (with FILE_ATTRIBUTE_READONLY where it
+// cannot be written); INVALID_FILE_ATTRIBUTES for a missing one, with
+// ERROR_FILE_NOT_FOUND, or ERROR_PATH_NOT_FOUND when its folder is missing
+// too. Separators as _wfopen_s takes them.
+DWORD GetFileAttributesW(LPCWSTR lpFileName)
+{
+    if (!lpFileName || !*lpFileName) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    const std::string given = standin::wideToUtf8(lpFileName);
+    std::string path = given;
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 && (path == given || ::stat(given.c_str(), &st) != 0)) {
+        const size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+        SetLastError(::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                             : ERROR_PATH_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    DWORD attributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+    if (!(st.st_mode & S_IWUSR))
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    return attributes;
+}
+
 DWORD GetLastError(void)
 {
     return lastError;
