@@ -289,8 +289,9 @@ void benchReset(BenchWindow *window, const std::string &server)
 
     // The window's answer time during a reset: a probe in its event loop
     // every 10 ms; the longest gap between two of its turns is the longest
-    // the window did not answer. The baseline is the same reset run by the
-    // actions alone, as the window once ran it, blocking.
+    // the window did not answer. The baseline is the same reset run
+    // blocking, as the window once ran it on its own thread: the actions'
+    // reset, then the table read again.
     double longestGap = 0;
     QElapsedTimer sinceLast;
     QTimer probe;
@@ -304,7 +305,10 @@ void benchReset(BenchWindow *window, const std::string &server)
     FilterCatalogue *catalogue = nullptr;
     buildCatalogue(catalogue);
     FilterActions actions(catalogue, RegistryView::Bits64);
-    const double blocking = medianMicroseconds(3, [&] { actions.reset(order, ActionCallbacks()); });
+    const double blocking = medianMicroseconds(3, [&] {
+        actions.reset(order, ActionCallbacks());
+        QMetaObject::invokeMethod(window, "slotRefresh");
+    });
     releaseCatalogue(catalogue);
     for (int round = 0; round < 3; ++round) {
         bool done = false;
@@ -319,7 +323,7 @@ void benchReset(BenchWindow *window, const std::string &server)
             QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
     }
     std::printf("  longest time the window did not answer during a reset: %.1f ms (target <= 200 ms; "
-                "the reset itself %.1f ms, the same reset blocking the actions alone %.1f ms, ratio %.2f "
+                "the reset itself %.1f ms, the same reset blocking (reset, then the table read again) %.1f ms, ratio %.2f "
                 "(target <= 1.05))\n", longestGap, reset / 1000.0, blocking / 1000.0, reset / blocking);
 }
 

@@ -1,9 +1,11 @@
 # The Debian packages the project needs, written once: sourced by
 # scripts/kestrane, which installs what a command needs, and by .ci/run,
-# which installs them all.
+# which installs all that the tests need (all_packages).
 native_packages=(cmake g++ make qtbase5-dev qtbase5-dev-tools googletest libgtest-dev
                  xvfb xauth x11-utils imagemagick)
 check_packages=(clang libclang-rt-14-dev)
 windows_packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                   wine wine64 dpkg-dev perl xz-utils nsis)
+# The Wine bench's window manager (scripts/wine-bench).
+bench_packages=(openbox)
 all_packages=("${native_packages[@]}" "${check_packages[@]}" "${windows_packages[@]}")

@@ -76,10 +76,19 @@ TEST_F(FilterActionsTest, RowsHoldTheRegistrysValues)
     EXPECT_EQ(std::string(knownFilterRows[hevc].name), rows[1].name);
     EXPECT_EQ(testsupport::widen(serverFile(knownFilterRows[hevc].server)), rows[1].serverPath);
     EXPECT_TRUE(rows[1].serverExists);
+    EXPECT_EQ(rows[1].name, rows[1].nameUtf8);
     EXPECT_EQ(matroska, rows[4].slot);
     EXPECT_FALSE(rows[4].serverExists);
     EXPECT_FALSE(rows[4].serverPath.empty());
     EXPECT_EQ(-1, actions->row(knownFilterRowCount).slot); // the first empty slot
+
+    // A class key outlives its category entry: the filter is no longer
+    // listed, but its row still names the server to register again.
+    const std::string instance = std::string(legacyFilterInstancePrefix) + knownFilterRows[hevc].clsid;
+    ASSERT_EQ(ERROR_SUCCESS, LONG(SHDeleteKeyA(HKEY_CLASSES_ROOT, instance.c_str())));
+    EXPECT_FALSE(actions->row(hevc).registered);
+    EXPECT_EQ(rows[1].serverPath, actions->row(hevc).serverPath);
+    EXPECT_EQ(rows.size() - 1, actions->registeredFilters().size());
 }
 
 TEST_F(FilterActionsTest, MeritChangesKeepTheLinkedPartnerAndNameTheServersOtherFilters)

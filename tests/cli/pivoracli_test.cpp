@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTextCodec>
 
 #include <map>
@@ -26,7 +27,8 @@ const int h264 = 0, hevc = 2, vp9 = 8, mpeg2Video = 40, mpeg2VideoTwin = 42;
 
 struct CliRun {
     int exitCode = -1;
-    QString out, err;
+    QString out, err;  // line ends as "\n"
+    QByteArray rawOut; // as written
 };
 
 QString clsid(int slot)
@@ -82,7 +84,8 @@ protected:
         if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
             return run;
         run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput()).remove(QLatin1Char('\r'));
+        run.rawOut = process.readAllStandardOutput();
+        run.out = QString::fromUtf8(run.rawOut).remove(QLatin1Char('\r'));
         run.err = QString::fromUtf8(process.readAllStandardError()).remove(QLatin1Char('\r'));
         return run;
     }
@@ -129,6 +132,11 @@ TEST_F(PivoraCliTest, SetIsListedWithItsRecordedChoice)
     run = cli({"list"});
     ASSERT_EQ(0, run.exitCode);
     EXPECT_EQ(5, run.out.count(QLatin1Char('\n'))); // one line per filter, no header
+    // Each line ends as the system's text files do, once.
+    const QByteArray lineEnd = QSysInfo::kernelType() == QLatin1String("winnt") ? "\r\n" : "\n";
+    EXPECT_EQ(5, run.rawOut.count(lineEnd));
+    EXPECT_EQ(run.rawOut.count('\n'), run.rawOut.count(lineEnd));
+    EXPECT_FALSE(run.rawOut.contains("\r\r"));
     const QStringList row = lineOf(run.out, hevc);
     ASSERT_EQ(10, row.size());
     EXPECT_EQ(QStringList({"High", "0xFFFFFFFF", "0x00800000"}), row.mid(2, 3));
