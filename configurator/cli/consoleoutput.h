@@ -3,9 +3,9 @@
 // arguments. On Windows the console's output code page is set to UTF-8 and
 // standard output and error become binary streams whose line ends the
 // QTextStreams' text mode writes, in one write (the arguments come as wide
-// text already; consoleoutput_windows.cpp); with the
-// stand-in, whose system speaks UTF-8 throughout, the arguments are read as
-// UTF-8 whatever the locale says (consoleoutput_standin.cpp).
+// text already; consoleoutput_windows.cpp); with the stand-in, whose system
+// speaks UTF-8 throughout, the arguments are read as UTF-8 whatever the
+// locale says (consoleoutput_standin.cpp).
 #ifndef CONSOLEOUTPUT_H
 #define CONSOLEOUTPUT_H
 

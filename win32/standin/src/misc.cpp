@@ -23,10 +23,7 @@ errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode)
     if (!filename || !mode)
         return EINVAL;
     const std::string given = standin::wideToUtf8(filename), openMode = standin::wideToUtf8(mode);
-    std::string path = given;
-    for (char &c : path)
-        if (c == '\\')
-            c = '/';
+    const std::string path = standin::withSlashes(given);
     FILE *f = std::fopen(path.c_str(), openMode.c_str());
     if (!f && path != given) {
         const int separatorError = errno;
@@ -62,10 +59,7 @@ DWORD GetFileAttributesW(LPCWSTR lpFileName)
         return INVALID_FILE_ATTRIBUTES;
     }
     const std::string given = standin::wideToUtf8(lpFileName);
-    std::string path = given;
-    for (char &c : path)
-        if (c == '\\')
-            c = '/';
+    const std::string path = standin::withSlashes(given);
     struct stat st;
     if (::stat(path.c_str(), &st) != 0 && (path == given || ::stat(given.c_str(), &st) != 0)) {
         const size_t slash = path.rfind('/');

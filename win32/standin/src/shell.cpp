@@ -108,14 +108,6 @@ std::string systemFolder()
     return path;
 }
 
-std::string withSlashes(std::string path)
-{
-    for (char &c : path)
-        if (c == '\\')
-            c = '/';
-    return path;
-}
-
 bool findProgramNamed(const std::string &file, std::string &found)
 {
     if (file.empty())
@@ -146,7 +138,7 @@ bool findProgramNamed(const std::string &file, std::string &found)
 // (POSIX allows it) is still found by that name.
 bool findProgram(const std::string &name, std::string &found)
 {
-    const std::string file = withSlashes(name);
+    const std::string file = standin::withSlashes(name);
     return findProgramNamed(file, found) || (file != name && findProgramNamed(name, found));
 }
 
@@ -280,7 +272,7 @@ INT_PTR execute(const std::string &verb, const std::string &file, const std::str
             return SE_ERR_ACCESSDENIED;
         }
     }
-    const pid_t pid = launch(program, file, parameters, withSlashes(directory), show, elevated);
+    const pid_t pid = launch(program, file, parameters, standin::withSlashes(directory), show, elevated);
     if (pid < 0)
         return SE_ERR_FNF;
     if (pidOut)

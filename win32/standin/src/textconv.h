@@ -1,7 +1,7 @@
 // The stand-in's text conversions, in one place: UTF-8 (file names and the
 // registry file's text), UTF-16 (the registry's strings, as Windows holds
-// them), the platform's 32-bit wide text, and the registry's and the shell's
-// case rule.
+// them), the platform's 32-bit wide text, the registry's and the shell's
+// case rule, and Windows' folder separator in paths.
 #ifndef STANDIN_TEXTCONV_H
 #define STANDIN_TEXTCONV_H
 
@@ -70,6 +70,15 @@ std::vector<uint8_t> utf16Bytes(const std::u16string &units);
 // ASCII letters fold to lower case, every other byte stays as it is.
 inline char foldAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 std::string foldAscii(std::string text);
+
+// A Windows path as POSIX opens it: each backslash a folder separator.
+inline std::string withSlashes(std::string path)
+{
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
 
 } // namespace standin
 
