@@ -1,13 +1,17 @@
 #include "filteractions.h"
 
+#include "elevation.h"
 #include "filterregistrystore.h"
 #include "filterpins.h"
 #include "knownfilterrows.h"
+#include "meritwords.h"
 #include "registrationrunner.h"
 #include "registrymapper.h"
+#include "widetext.h"
 
 #include <algorithm>
 #include <cwctype>
+#include <map>
 #include <set>
 
 namespace {
@@ -19,7 +23,26 @@ bool samePath(const std::wstring &a, const std::wstring &b)
            std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) { return std::towlower(wint_t(x)) == std::towlower(wint_t(y)); });
 }
 
+HWND windowOf(void *owner)
+{
+    return static_cast<HWND>(owner);
+}
+
 } // namespace
+
+RegistrationFailure registrationFailure(uint32_t exitCode, bool finished)
+{
+    if (!finished)
+        return RegistrationFailure::DidNotFinish;
+    switch (exitCode) {
+    case 0: return RegistrationFailure::None;
+    case 1: return RegistrationFailure::BadArguments;
+    case 3: return RegistrationFailure::NotLoaded;
+    case 4: return RegistrationFailure::NoEntryPoint;
+    case 5: return RegistrationFailure::RegistrationFailed;
+    default: return RegistrationFailure::OtherExit;
+    }
+}
 
 FilterActions::FilterActions(FilterCatalogue *catalogue, RegistryView view) : catalogue(catalogue), shownView(view) {}
 
@@ -34,13 +57,33 @@ KnownFilter *FilterActions::entryAt(int slot) const
     return catalogueEntry(catalogue, slot);
 }
 
-std::vector<FilterRow> FilterActions::registeredFilters() const
+std::vector<FilterRow> FilterActions::registeredFilters(int32_t *status) const
 {
     std::vector<FilterRow> rows;
+    const int32_t readable = filterCategoryStatus(shownView);
+    if (status)
+        *status = readable;
+    if (readable != ERROR_SUCCESS)
+        return rows;
+    std::map<std::string, MeritRecord> records; // by CLSID in registry form
+    for (const MeritRecord &record : readMeritRecords(shownView)) {
+        std::string clsid;
+        if (parseClsid(record.clsid, &clsid))
+            records[clsid] = record;
+    }
     for (int slot = 0; entryAt(slot); ++slot) {
-        const FilterRow filter = row(slot);
-        if (filter.registered)
-            rows.push_back(filter);
+        FilterRow filter = row(slot);
+        if (!filter.registered)
+            continue;
+        std::string clsid;
+        const auto record = parseClsid(filter.clsid, &clsid) ? records.find(clsid) : records.end();
+        if (record != records.end()) {
+            filter.recorded = true;
+            filter.recordedMerit = record->second.merit;
+            filter.recordedAt = record->second.chosen;
+            filter.undone = record->second.merit != filter.merit;
+        }
+        rows.push_back(filter);
     }
     return rows;
 }
@@ -103,21 +146,49 @@ std::vector<int> FilterActions::registeredSlots(RegistryView view) const
     return slots;
 }
 
-int32_t FilterActions::registerSilently(const FilterRow &row) const
+// Re-registers the filter's server silently, unless it was registered
+// already for another filter it serves. With `toDefault` the server's own
+// registration must have put the filter's default merit back.
+FilterActions::Reregistration FilterActions::reregister(const FilterRow &row, bool toDefault,
+                                                        bool serverRegistered) const
 {
-    return runRegsvr32(ownerWindow, true, row.serverPath.c_str(), true, nullptr, shownView);
+    Reregistration done;
+    if (!serverRegistered) {
+        DWORD exitCode = STILL_ACTIVE;
+        done.status = runRegsvr32(windowOf(ownerWindow), true, row.serverPath.c_str(), true, &exitCode, shownView);
+        if (done.status != ERROR_SUCCESS)
+            return done;
+        done.exitCode = exitCode;
+        done.failure = registrationFailure(exitCode, exitCode != STILL_ACTIVE);
+    }
+    const bool meritStuck = toDefault && row.merit != row.defaultMerit &&
+                            readFilterMerit(entryAt(row.slot), nullptr, shownView) == row.merit;
+    if (done.failure == RegistrationFailure::None && meritStuck)
+        done.failure = RegistrationFailure::DefaultNotWritten;
+    return judgeFailure(row, done);
 }
 
-// Re-registers the server so that its own registration writes the filter's
-// default merit, unless it was registered already for another filter it
-// serves. A registration that changed nothing although the merit was not the
-// default was refused: regsvr32 reports no such failure of its own.
-int32_t FilterActions::restoreDefaultMerit(const FilterRow &row, bool serverRegistered) const
+// regsvr32 cannot say "access denied": when it failed, the registry is
+// asked whether it refuses a write of the filter's key. Only then is the
+// outcome a refusal; otherwise regsvr32's own reason stands.
+FilterActions::Reregistration FilterActions::judgeFailure(const FilterRow &row, Reregistration done) const
 {
-    const int32_t status = serverRegistered ? ERROR_SUCCESS : registerSilently(row);
-    if (status == ERROR_SUCCESS && row.merit != row.defaultMerit && readFilterMerit(entryAt(row.slot), nullptr, shownView) == row.merit)
-        return ERROR_ACCESS_DENIED;
-    return status;
+    if (done.status != ERROR_SUCCESS || done.failure == RegistrationFailure::None)
+        return done;
+    done.status = filterKeyWriteStatus(entryAt(row.slot), nullptr, shownView) == ERROR_ACCESS_DENIED
+                      ? int32_t(ERROR_ACCESS_DENIED)
+                      : statusRegistrationFailed;
+    return done;
+}
+
+FilterResult FilterActions::resultOf(int slot, const Reregistration &done, uint32_t meritBefore) const
+{
+    FilterResult result = resultOf(slot, done.status, meritBefore);
+    if (done.status == statusRegistrationFailed) {
+        result.registration = done.failure;
+        result.exitCode = done.exitCode;
+    }
+    return result;
 }
 
 // What a status means for one filter, with its merit read again.
@@ -157,11 +228,22 @@ std::vector<FilterResult> FilterActions::setMerit(int slot, uint32_t merit)
     return changeMerit(slot, true, merit);
 }
 
+std::vector<FilterResult> FilterActions::applyMerit(int slot, uint32_t merit, bool chosen)
+{
+    const KnownFilter *entry = entryAt(slot);
+    if (!chosen && entry && merit == entry->defaultMerit)
+        return changeMerit(slot, false, 0);
+    return changeMerit(slot, true, merit);
+}
+
 std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, uint32_t merit)
 {
     KnownFilter *entry = entryAt(slot);
     if (!entry)
         return {resultOf(slot, ERROR_BAD_ARGUMENTS, 0)};
+    const ActionLock lock(lockWait);
+    if (!lock.held())
+        return {resultOf(slot, lock.status(), readFilterMerit(entry, nullptr, shownView))};
     const FilterRow target = row(slot);
 
     // Re-registering the server puts every filter it serves back to its own
@@ -175,14 +257,15 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
     for (int other : serverCompanions(slot))
         others.emplace_back(other, readFilterMerit(entryAt(other), nullptr, shownView));
 
-    int32_t status = writeMerit ? registerSilently(target) : restoreDefaultMerit(target);
-    if (status == ERROR_SUCCESS && writeMerit)
-        status = writeFilterMerit(merit, entry, nullptr, shownView);
+    Reregistration done = reregister(target, !writeMerit);
+    if (done.status == ERROR_SUCCESS && writeMerit)
+        done.status = writeFilterMerit(merit, entry, nullptr, shownView);
+    const int32_t status = done.status;
     int32_t partnerStatus = ERROR_SUCCESS;
     if (status == ERROR_SUCCESS && partnerListed)
         partnerStatus = writeFilterMerit(partnerBefore, entryAt(partnerSlot), nullptr, shownView);
 
-    std::vector<FilterResult> results{resultOf(slot, status, target.merit)};
+    std::vector<FilterResult> results{resultOf(slot, done, target.merit)};
     // The user's choice is remembered once the registry holds it; Default
     // forgets it.
     if (status == ERROR_SUCCESS)
@@ -195,13 +278,21 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
 
 ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCallbacks &callbacks)
 {
+    ResetReport report;
+    LockWait wait = lockWait;
+    if (callbacks.cancelled)
+        wait.cancelled = callbacks.cancelled;
+    const ActionLock lock(wait);
+    if (!lock.held()) {
+        report.status = lock.status();
+        return report;
+    }
     // Every merit is read before any server is registered again: a server
     // that serves several listed filters is registered once, for the first,
     // and puts back the defaults of all of them.
     std::vector<FilterRow> targets;
     for (int slot : slots)
         targets.push_back(row(slot));
-    ResetReport report;
     // Without the view's regsvr32.exe nothing is reset, and no stale
     // registration is removed on the way.
     if (!missingRegistrationTool().empty()) {
@@ -223,10 +314,11 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
         if (callbacks.progress)
             callbacks.progress(done, total, target.slot);
         const bool again = target.serverExists && registered.count(target.serverPath);
-        const int32_t status = restoreDefaultMerit(target, again);
+        const Reregistration reregistered = reregister(target, true, again);
+        const int32_t status = reregistered.status;
         if (status == ERROR_SUCCESS && target.serverExists)
             registered.insert(target.serverPath);
-        FilterResult result = resultOf(target.slot, status, target.merit);
+        FilterResult result = resultOf(target.slot, reregistered, target.merit);
         if (status == ERROR_SUCCESS)
             result.recordStatus = forgetChoice(target.slot);
         if (status == ERROR_FILE_NOT_FOUND && result.outcome == FilterOutcome::ServerMissing &&
@@ -238,9 +330,17 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
 }
 
 RegistrationReport FilterActions::registerServers(const std::vector<std::wstring> &paths,
-                                                  const ActionCallbacks &callbacks)
+                                                  const ActionCallbacks &callbacks, bool silent)
 {
     RegistrationReport report;
+    LockWait wait = lockWait;
+    if (callbacks.cancelled)
+        wait.cancelled = callbacks.cancelled;
+    const ActionLock lock(wait);
+    if (!lock.held()) {
+        report.status = lock.status();
+        return report;
+    }
     const int total = int(paths.size());
     for (int done = 0; done < total; ++done) {
         if (callbacks.cancelled && callbacks.cancelled()) {
@@ -258,14 +358,31 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
             report.files.push_back(file);
             continue;
         }
-        const std::vector<int> before = registeredSlots(file.view);
-        file.status = runRegsvr32(ownerWindow, true, file.path.c_str(), false, &file.exitCode, file.view);
+        std::map<int, uint32_t> before; // slot -> merit
+        for (int slot : registeredSlots(file.view))
+            before[slot] = readFilterMerit(entryAt(slot), nullptr, file.view);
+        DWORD exitCode = STILL_ACTIVE;
+        file.status = runRegsvr32(windowOf(ownerWindow), true, file.path.c_str(), silent, &exitCode, file.view);
+        file.exitCode = exitCode;
+        file.failure = registrationFailure(exitCode, exitCode != STILL_ACTIVE);
+        // regsvr32 cannot say "access denied"; the registry can.
+        file.refused = file.status == ERROR_SUCCESS && file.failure == RegistrationFailure::RegistrationFailed &&
+                       !filterCategoryWritable(file.view);
         for (int slot : registeredSlots(file.view)) {
-            if (std::find(before.begin(), before.end(), slot) == before.end())
+            const auto was = before.find(slot);
+            if (was == before.end())
                 file.added.push_back(slot);
-            if (samePath(readServerPath(entryAt(slot), nullptr, file.view), file.path))
-                file.listed = true;
+            if (!samePath(readServerPath(entryAt(slot), nullptr, file.view), file.path))
+                continue;
+            ServedFilter served;
+            served.slot = slot;
+            served.name = registeredFilterName(entryAt(slot)->clsid, file.view);
+            served.wasRegistered = was != before.end();
+            served.meritBefore = served.wasRegistered ? was->second : 0;
+            served.meritAfter = readFilterMerit(entryAt(slot), nullptr, file.view);
+            file.served.push_back(served);
         }
+        file.listed = !file.served.empty();
         report.files.push_back(file);
     }
     return report;
@@ -273,18 +390,32 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
 
 std::vector<FilterResult> FilterActions::unregister(int slot)
 {
-    const FilterRow target = row(slot);
-    if (target.slot < 0)
+    if (!entryAt(slot))
         return {resultOf(slot, ERROR_BAD_ARGUMENTS, 0)};
+    const ActionLock lock(lockWait);
+    if (!lock.held())
+        return {resultOf(slot, lock.status(), readFilterMerit(entryAt(slot), nullptr, shownView))};
+    const FilterRow target = row(slot);
     if (!target.serverExists)
         return {resultOf(slot, ERROR_FILE_NOT_FOUND, target.merit)};
-    const std::vector<int> before = registeredSlots(shownView);
-    int32_t status = runRegsvr32(ownerWindow, false, target.serverPath.c_str(), true, nullptr, shownView);
-    // A silent unregistration that left the filter registered was refused.
-    if (status == ERROR_SUCCESS && isRegistered(slot))
-        status = ERROR_ACCESS_DENIED;
-    if (status != ERROR_SUCCESS)
-        return {resultOf(slot, status, target.merit)};
+    std::map<int, uint32_t> before; // slot -> merit
+    for (int other : registeredSlots(shownView))
+        before[other] = readFilterMerit(entryAt(other), nullptr, shownView);
+    Reregistration done;
+    DWORD exitCode = STILL_ACTIVE;
+    done.status = runRegsvr32(windowOf(ownerWindow), false, target.serverPath.c_str(), true, &exitCode, shownView);
+    if (done.status == ERROR_SUCCESS) {
+        done.exitCode = exitCode;
+        done.failure = registrationFailure(exitCode, exitCode != STILL_ACTIVE);
+        // A silent unregistration that left the filter registered failed.
+        if (done.failure == RegistrationFailure::None && isRegistered(slot))
+            done.failure = RegistrationFailure::OtherExit;
+        done = judgeFailure(target, done);
+        if (done.status == ERROR_SUCCESS && isRegistered(slot))
+            done.status = statusRegistrationFailed;
+    }
+    if (done.status != ERROR_SUCCESS)
+        return {resultOf(slot, done, target.merit)};
 
     // A server unregisters every filter it serves.
     std::vector<FilterResult> results;
@@ -293,11 +424,11 @@ std::vector<FilterResult> FilterActions::unregister(int slot)
     removed.outcome = FilterOutcome::Removed;
     removed.meritBefore = target.merit;
     results.push_back(removed);
-    for (int other : before) {
-        if (other == slot || isRegistered(other))
+    for (const auto &other : before) {
+        if (other.first == slot || isRegistered(other.first))
             continue;
-        removed.slot = other;
-        removed.meritBefore = 0;
+        removed.slot = other.first;
+        removed.meritBefore = other.second;
         results.push_back(removed);
     }
     for (FilterResult &result : results)
@@ -308,6 +439,9 @@ std::vector<FilterResult> FilterActions::unregister(int slot)
 FilterResult FilterActions::removeRegistration(int slot)
 {
     const KnownFilter *entry = entryAt(slot);
+    const ActionLock lock(lockWait);
+    if (!lock.held())
+        return resultOf(slot, lock.status(), entry ? readFilterMerit(entry, nullptr, shownView) : 0);
     const uint32_t merit = entry ? readFilterMerit(entry, nullptr, shownView) : 0;
     const int32_t status = entry ? removeFilterRegistration(entry, nullptr, shownView) : ERROR_BAD_ARGUMENTS;
     FilterResult result = resultOf(slot, status, merit);
@@ -353,6 +487,13 @@ std::vector<UndoneChoice> FilterActions::undoneChoices() const
 std::vector<FilterResult> FilterActions::putBack()
 {
     std::vector<FilterResult> results;
+    const ActionLock lock(lockWait);
+    if (!lock.held()) {
+        FilterResult waited;
+        waited.outcome = FilterOutcome::Failed;
+        waited.status = lock.status();
+        return {waited};
+    }
     for (const UndoneChoice &choice : undoneChoices()) {
         if (!choice.registered || choice.slot < 0)
             continue;

@@ -11,10 +11,10 @@
 #ifndef FILTERACTIONS_H
 #define FILTERACTIONS_H
 
+#include "actionlock.h"
 #include "filtercatalogue.h"
 #include "meritrecords.h"
 #include "registryview.h"
-#include "win32api.h"
 
 #include <cstdint>
 #include <functional>
@@ -33,12 +33,38 @@ struct FilterRow {
     uint32_t defaultMerit = 0; // the catalogue's
     std::wstring serverPath;   // InprocServer32; empty when the class key names none
     bool serverExists = false; // the server file is there
+    // The merit the user chose for it, when one is recorded (meritrecords.h).
+    bool recorded = false;
+    uint32_t recordedMerit = 0;
+    std::string recordedAt;    // UTC, as recorded; may be empty
+    bool undone = false;       // recorded, and the registry no longer holds it
 };
+
+// What regsvr32.exe said of a server file, read from its exit code.
+enum class RegistrationFailure {
+    None,               // 0: done
+    BadArguments,       // 1: it did not take its arguments
+    NotLoaded,          // 3: the file could not be loaded
+    NoEntryPoint,       // 4: no DllRegisterServer (or DllUnregisterServer)
+    RegistrationFailed, // 5: the server's own registration failed
+    DidNotFinish,       // still running after the runner's wait
+    OtherExit,          // any other exit code
+    DefaultNotWritten   // 0, but the filter's merit is not back at its default
+};
+RegistrationFailure registrationFailure(uint32_t exitCode, bool finished);
+
+// The status of a filter whose re-registration regsvr32 reported as failed
+// (ERROR_FUNCTION_FAILED); FilterResult::registration says how.
+const int32_t statusRegistrationFailed = 1627;
+// The status of an action that waited for another tool's too long
+// (WAIT_TIMEOUT) or whose wait the user cancelled (ERROR_CANCELLED).
+const int32_t statusOtherToolBusy = 258;
+const int32_t statusWaitCancelled = 1223;
 
 enum class FilterOutcome {
     Changed,       // the filter's registration changed as asked
     Unchanged,     // nothing needed to change, or the filter was only looked at
-    Refused,       // access denied (5): by the registry, or a re-registration that changed nothing
+    Refused,       // access denied (5): the registry refused a write of the filter's keys
     ServerMissing, // still registered, but its server file does not open
     NotRegistered, // not registered (any more)
     Removed,       // its registration is gone
@@ -54,6 +80,9 @@ struct FilterResult {
     // The record of the user's choice (meritrecords.h) could not be written
     // or removed: the registry's status. The merit change itself stands.
     int32_t recordStatus = 0;
+    // With statusRegistrationFailed: what regsvr32.exe said.
+    RegistrationFailure registration = RegistrationFailure::None;
+    uint32_t exitCode = 0;
 };
 
 // A merit the user chose that the registry no longer holds: a
@@ -65,25 +94,42 @@ struct UndoneChoice {
     uint32_t merit = 0;      // what the registry holds now
 };
 
+// A catalogue filter a server file serves after its registration.
+struct ServedFilter {
+    int slot = -1;
+    std::string name;          // FriendlyName in UTF-8, as registered now
+    bool wasRegistered = false;
+    uint32_t meritBefore = 0;  // when it was registered before
+    uint32_t meritAfter = 0;
+};
+
 // One server file of a registration.
 struct ServerFileResult {
     std::wstring path;
     ServerImage image = ServerImage::Unreadable; // what its header says
     RegistryView view = RegistryView::Bits64;   // the view it was registered in
     int32_t status = 0;            // the runner's: 0 once regsvr32.exe ran; statusNotAServer: not run
-    DWORD exitCode = STILL_ACTIVE; // regsvr32's, when it ended within the runner's wait
+    uint32_t exitCode = 0;         // regsvr32's, when it ended within the runner's wait
+    RegistrationFailure failure = RegistrationFailure::DidNotFinish; // with status 0: what the exit code says
     std::vector<int> added;        // catalogue slots registered by this file in `view` that were not before
-    bool listed = false;           // some catalogue filter registered in `view` is served by this file
+    std::vector<ServedFilter> served; // the catalogue filters registered in `view` with this server
+    bool listed = false;           // `served` is not empty
+    bool refused = false;          // its registration failed where the registry refuses writes
+    bool registered() const { return status == 0 && failure == RegistrationFailure::None; }
 };
 
+// `status`: 0, or why the action did not start (statusOtherToolBusy,
+// statusWaitCancelled, or the system's status of the lock).
 struct RegistrationReport {
     std::vector<ServerFileResult> files; // in the order given; those after a cancel are left out
     bool cancelled = false;
+    int32_t status = 0;
 };
 
 struct ResetReport {
     std::vector<FilterResult> filters;   // one per slot reached
     bool cancelled = false;
+    int32_t status = 0;
 };
 
 // Called between servers, never during one: a long action reports where it
@@ -109,11 +155,15 @@ public:
     // (SysWOW64's where no 32-bit program runs), else empty.
     std::wstring missingRegistrationTool() const;
 
-    // The owner window of regsvr32.exe's own messages.
-    void setOwnerWindow(HWND owner) { ownerWindow = owner; }
+    // The owner window of regsvr32.exe's own messages: a native window handle.
+    void setOwnerWindow(void *owner) { ownerWindow = owner; }
+    // How a writing action waits for another tool's (actionlock.h).
+    void setLockWait(const LockWait &wait) { lockWait = wait; }
 
-    // Every registered catalogue filter, in slot order.
-    std::vector<FilterRow> registeredFilters() const;
+    // Every registered catalogue filter, in slot order, with its recorded
+    // choice. `status`: 0, also when the view has no filter category at all;
+    // else why the registrations cannot be read, and the list is empty.
+    std::vector<FilterRow> registeredFilters(int32_t *status = nullptr) const;
     // How many catalogue filters `view` holds.
     int registeredCount(RegistryView view) const { return int(registeredSlots(view).size()); }
     // One catalogue filter, registered or not; slot -1 for an empty slot.
@@ -134,21 +184,28 @@ public:
     std::vector<FilterResult> setDefaultMerit(int slot);
     // Re-registers the filter's server silently, then writes the merit.
     std::vector<FilterResult> setMerit(int slot, uint32_t merit);
+    // A merit as a merits file gives it: one that is no choice (`chosen`
+    // false) and equals the filter's default stays the server's own, so the
+    // filter goes back to its default and no choice is recorded.
+    std::vector<FilterResult> applyMerit(int slot, uint32_t merit, bool chosen);
 
     // Re-registers the server of each filter in the order given, silently,
     // each server once. A filter whose server file is gone while it is still
     // registered is offered to removeStaleRegistration.
     ResetReport reset(const std::vector<int> &slots, const ActionCallbacks &callbacks);
 
-    // Runs regsvr32.exe on each file, not silently: it shows its own result.
+    // Runs regsvr32.exe on each file; not silent, it shows its own result.
     // A Windows image of the other bitness goes to the view it belongs to,
     // with that view's regsvr32.exe; a file that is no program image is
     // not given to regsvr32.exe at all.
-    RegistrationReport registerServers(const std::vector<std::wstring> &paths, const ActionCallbacks &callbacks);
+    RegistrationReport registerServers(const std::vector<std::wstring> &paths, const ActionCallbacks &callbacks,
+                                       bool silent = false);
 
     // Unregisters the filter's server silently. A filter still registered
-    // afterwards counts as refused. On success the filter comes first,
-    // followed by every other catalogue filter the unregistration removed.
+    // afterwards was refused where the registry refuses a write of its key,
+    // else regsvr32 failed. On success the filter comes first, followed by
+    // every other catalogue filter the unregistration removed, each with the
+    // merit it had.
     std::vector<FilterResult> unregister(int slot);
 
     // Deletes the filter's instance and class keys outright, for a
@@ -164,9 +221,17 @@ public:
     std::vector<FilterResult> putBack();
 
 private:
+    // A silent re-registration and what became of it.
+    struct Reregistration {
+        int32_t status = 0;
+        RegistrationFailure failure = RegistrationFailure::None;
+        uint32_t exitCode = 0;
+    };
+
     KnownFilter *entryAt(int slot) const;
-    int32_t registerSilently(const FilterRow &row) const;
-    int32_t restoreDefaultMerit(const FilterRow &row, bool serverRegistered = false) const;
+    Reregistration reregister(const FilterRow &row, bool toDefault, bool serverRegistered = false) const;
+    Reregistration judgeFailure(const FilterRow &row, Reregistration done) const;
+    FilterResult resultOf(int slot, const Reregistration &done, uint32_t meritBefore) const;
     std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit);
     FilterResult resultOf(int slot, int32_t status, uint32_t meritBefore) const;
     std::vector<int> registeredSlots(RegistryView view) const;
@@ -175,7 +240,8 @@ private:
 
     FilterCatalogue *catalogue;
     RegistryView shownView;
-    HWND ownerWindow = nullptr;
+    void *ownerWindow = nullptr;
+    LockWait lockWait;
 };
 
 #endif

@@ -1,7 +1,6 @@
 #include "cliarguments.h"
 
 #include <QCommandLineParser>
-#include <QRegExp>
 
 namespace {
 
@@ -39,24 +38,6 @@ ParsedArguments badUse(const QString &error)
 
 } // namespace
 
-bool parseMeritChoice(const QString &given, MeritChoice *choice)
-{
-    const QString word = given.toLower();
-    MeritChoice chosen;
-    if (word == QLatin1String("default"))
-        chosen.isDefault = true;
-    else if (word == QLatin1String("disable"))
-        chosen.value = 0x00200000u;
-    else if (word == QLatin1String("high"))
-        chosen.value = 0xFFFFFFFFu;
-    else if (QRegExp(text("0x[0-9a-f]{1,8}")).exactMatch(word))
-        chosen.value = word.mid(2).toUInt(nullptr, 16);
-    else
-        return false;
-    *choice = chosen;
-    return true;
-}
-
 ParsedArguments parseArguments(const QStringList &arguments, bool twoViews)
 {
     QCommandLineParser parser;
@@ -66,15 +47,44 @@ ParsedArguments parseArguments(const QStringList &arguments, bool twoViews)
     const QCommandLineOption quiet(QStringList() << text("q") << text("quiet"));
     const QCommandLineOption format(text("format"), QString(), text("format"));
     const QCommandLineOption yes(text("yes"));
-    parser.addOptions({help, version, view, quiet, format, yes});
+    const QCommandLineOption wait(text("wait"), QString(), text("seconds"));
+    parser.addOptions({help, version, view, quiet, format, yes, wait});
+    ParsedArguments parsed;
+    // "/?" is how Windows programs are asked for their help.
+    if (arguments.contains(text("/?"))) {
+        parsed.finished = true;
+        parsed.output = helpText();
+        return parsed;
+    }
     if (!parser.parse(QStringList() << text("pivora-cli") << arguments))
         return badUse(parser.errorText());
 
-    ParsedArguments parsed;
     if (parser.isSet(help) || parser.isSet(version)) {
         parsed.finished = true;
         parsed.output = parser.isSet(help) ? helpText() : versionText();
         return parsed;
+    }
+
+    // An option's value is checked first: "--view list" took the command as
+    // the view, and the command is then missing for that reason.
+    CliRequest &request = parsed.request;
+    if (parser.isSet(view)) {
+        const QString bits = parser.value(view);
+        if (bits == QLatin1String("64"))
+            request.view = RegistryView::Bits64;
+        else if (bits == QLatin1String("32") && twoViews)
+            request.view = RegistryView::Bits32;
+        else if (bits == QLatin1String("32"))
+            return badUse(text("This Windows has one registry of filters: only --view 64 is accepted."));
+        else
+            return badUse(text("--view takes 32 or 64, not \"%1\".").arg(bits));
+    }
+    if (parser.isSet(wait)) {
+        bool number = false;
+        const int seconds = parser.value(wait).toInt(&number);
+        if (!number || seconds < 0 || seconds > 86400)
+            return badUse(text("--wait takes a number of seconds from 0 to 86400, not \"%1\".").arg(parser.value(wait)));
+        request.waitSeconds = seconds;
     }
 
     const QStringList positional = parser.positionalArguments();
@@ -90,22 +100,10 @@ ParsedArguments parseArguments(const QStringList &arguments, bool twoViews)
     if (count < form->fewest || (form->most >= 0 && count > form->most))
         return badUse(text("Usage: pivora-cli %1").arg(text(form->usage)));
 
-    CliRequest &request = parsed.request;
     request.command = form->command;
     request.quiet = parser.isSet(quiet);
     const QStringList operands = positional.mid(1);
 
-    if (parser.isSet(view)) {
-        const QString bits = parser.value(view);
-        if (bits == QLatin1String("64"))
-            request.view = RegistryView::Bits64;
-        else if (bits == QLatin1String("32") && twoViews)
-            request.view = RegistryView::Bits32;
-        else if (bits == QLatin1String("32"))
-            return badUse(text("This Windows has one registry of filters: only --view 64 is accepted."));
-        else
-            return badUse(text("--view takes 32 or 64, not \"%1\".").arg(bits));
-    }
     if (parser.isSet(format)) {
         if (request.command != CliCommand::List)
             return badUse(text("--format belongs to list only."));
@@ -126,7 +124,7 @@ ParsedArguments parseArguments(const QStringList &arguments, bool twoViews)
     switch (request.command) {
     case CliCommand::Set:
         request.filter = operands[0];
-        if (!parseMeritChoice(operands[1], &request.merit))
+        if (!parseMeritChoice(operands[1].toStdString(), &request.merit))
             return badUse(text("\"%1\" is no merit: give default, disable, high or 0x with 1 to 8 hexadecimal digits.")
                               .arg(operands[1]));
         break;
@@ -148,7 +146,7 @@ QString versionText()
 QString helpText()
 {
     return text(
-        "Usage: pivora-cli [--view 32|64] [-q] COMMAND [ARGUMENTS]\n"
+        "Usage: pivora-cli [--view 32|64] [-q] [--wait SECONDS] COMMAND [ARGUMENTS]\n"
         "\n"
         "Reads and sets the DirectShow merits of Kestrane's decoder and demultiplexer\n"
         "filters. Changes need an elevated prompt (Run as administrator).\n"
@@ -169,14 +167,17 @@ QString helpText()
         "  restore                        writes back every recorded choice a\n"
         "                                 re-registration undid\n"
         "\n"
-        "FILTER is a CLSID ({...}, any case) or a filter's exact name; for a name that\n"
-        "is unknown or names several filters the near matches are listed.\n"
+        "FILTER is a CLSID (any case, with or without the braces) or a filter's name,\n"
+        "exactly or in any case when that names one filter; for a name that is\n"
+        "unknown or names several filters the near matches are listed.\n"
         "\n"
         "Options:\n"
         "  --view 32|64   the filters of 32-bit or of 64-bit players (default 64;\n"
         "                 32 only on 64-bit Windows)\n"
         "  -q, --quiet    errors only (list and export still write what they read)\n"
-        "  --help         this text\n"
+        "  --wait SECONDS how long a change waits while another Kestrane filter tool\n"
+        "                 changes filters (default 30); then it gives up, exit 4\n"
+        "  -h, --help, /? this text\n"
         "  --version      the program's version\n"
         "\n"
         "list columns, tab-separated, one line per filter (csv: the same columns,\n"
@@ -200,7 +201,8 @@ QString helpText()
         "  1  bad use or bad input file (nothing changed)\n"
         "  2  a filter or file named was not found (nothing changed)\n"
         "  3  partly done (the filters not done are listed), or check found differences\n"
-        "  4  any other failure\n"
+        "  4  any other failure: the filter registrations cannot be read, another\n"
+        "     Kestrane filter tool kept working past --wait, a file cannot be read\n"
         "  5  access denied, nothing changed: run it from an elevated prompt\n"
         "\n"
         "Examples:\n"

@@ -4,6 +4,7 @@
 #ifndef CLIARGUMENTS_H
 #define CLIARGUMENTS_H
 
+#include "meritwords.h"
 #include "registryview.h"
 
 #include <QString>
@@ -16,21 +17,12 @@ const int exitDone = 0;
 const int exitBadUse = 1;      // bad arguments or a bad input file
 const int exitNotFound = 2;    // a filter or file named was not found
 const int exitPartly = 3;      // some filters were not done, or `check` found differences
-const int exitFailed = 4;      // any other failure
+const int exitFailed = 4;      // any other failure: the registrations cannot be read, another tool kept
+                               // working past --wait, a file cannot be read, ...
 const int exitAccessDenied = 5; // every filter touched was refused; nothing changed
 
 enum class CliCommand { List, Set, Reset, Register, Unregister, Export, Apply, Check, Restore };
 enum class ListFormat { Text, Csv, Json };
-
-// A merit as `set` takes it: the filter's default, or a value.
-struct MeritChoice {
-    bool isDefault = false;
-    uint32_t value = 0;
-};
-
-// "default", "disable", "high" (any case) or "0x" with 1 to 8 hexadecimal
-// digits; false for anything else.
-bool parseMeritChoice(const QString &text, MeritChoice *choice);
 
 struct CliRequest {
     CliCommand command = CliCommand::List;
@@ -41,6 +33,7 @@ struct CliRequest {
     MeritChoice merit;                    // set
     QStringList files;                    // register: one or more; export, apply, check: at most one
     bool yes = false;                     // unregister
+    int waitSeconds = 30;                 // how long a change waits for another tool's
 };
 
 struct ParsedArguments {

@@ -1,12 +1,8 @@
 #include "clicommands.h"
 
 #include "clioutput.h"
-#include "elevation.h"
-#include "filterregistrystore.h"
 #include "meritexport.h"
-#include "meritrecords.h"
 #include "registrationrunner.h"
-#include "registrymapper.h"
 #include "widetext.h"
 
 #include <QDir>
@@ -32,31 +28,16 @@ QString viewName(RegistryView view)
     return text(view == RegistryView::Bits32 ? "32-bit" : "64-bit");
 }
 
-// The recorded choices of a view by CLSID in upper case.
-std::map<QString, MeritRecord> recordsOf(RegistryView view)
+// The changes a command makes; the others only read.
+bool writes(CliCommand command)
 {
-    std::map<QString, MeritRecord> records;
-    for (const MeritRecord &record : readMeritRecords(view))
-        records[QString::fromLatin1(record.clsid.c_str()).toUpper()] = record;
-    return records;
-}
-
-const MeritRecord *recordFor(const std::map<QString, MeritRecord> &records, const std::string &clsid)
-{
-    const auto found = records.find(QString::fromLatin1(clsid.c_str()).toUpper());
-    return found == records.end() ? nullptr : &found->second;
-}
-
-// What regsvr32.exe's exit code says of a server file.
-QString regsvr32Failure(DWORD exitCode)
-{
-    switch (exitCode) {
-    case 1: return text("regsvr32.exe did not take its arguments");
-    case 3: return text("the file could not be loaded");
-    case 4: return text("the file has no registration entry point");
-    case 5: return text("its registration failed");
-    case STILL_ACTIVE: return text("regsvr32.exe did not finish within %1 seconds").arg(regsvr32WaitMs / 1000);
-    default: return text("regsvr32.exe ended with %1").arg(exitCode);
+    switch (command) {
+    case CliCommand::List:
+    case CliCommand::Export:
+    case CliCommand::Check:
+        return false;
+    default:
+        return true;
     }
 }
 
@@ -68,6 +49,31 @@ CliCommands::CliCommands(FilterCatalogue *catalogue, const CliRequest &request, 
 }
 
 int CliCommands::run()
+{
+    // A command that changes filters holds the machine-wide action lock for
+    // all it does, so that its reading and writing see no other tool's in
+    // between; the actions it runs take the same lock at once.
+    if (!writes(request.command))
+        return runCommand();
+    LockWait wait;
+    wait.limitMs = request.waitSeconds * 1000;
+    wait.waiting = [this] {
+        printError(text("Waiting for another Kestrane filter tool to finish\xE2\x80\xA6"));
+    };
+    const ActionLock lock(wait);
+    if (!lock.held()) {
+        if (lock.result() == ActionLock::Busy)
+            printError(text("Another Kestrane filter tool was still changing filters after %1 seconds. Nothing was "
+                            "changed; try again, or give --wait a longer time.").arg(request.waitSeconds));
+        else
+            printError(text("The lock that keeps Kestrane filter tools apart cannot be taken: %1. Nothing was changed.")
+                           .arg(statusWords(lock.status())));
+        return exitFailed;
+    }
+    return runCommand();
+}
+
+int CliCommands::runCommand()
 {
     switch (request.command) {
     case CliCommand::List: return list();
@@ -98,9 +104,16 @@ void CliCommands::printError(const QString &line)
     err.flush();
 }
 
-std::vector<NamedFilter> CliCommands::readNames()
+std::vector<FilterRow> CliCommands::readRows()
 {
-    return readNames(actions.registeredFilters());
+    int32_t status = 0;
+    std::vector<FilterRow> rows = actions.registeredFilters(&status);
+    if (status != 0) {
+        printError(text("The filter registrations cannot be read: %1").arg(statusWords(status)));
+        unreadable = true;
+    }
+    readNames(rows);
+    return rows;
 }
 
 std::vector<NamedFilter> CliCommands::readNames(const std::vector<FilterRow> &rows)
@@ -125,7 +138,7 @@ QString CliCommands::nameOf(int slot) const
     const auto found = names.find(slot);
     if (found != names.end())
         return found->second;
-    return QString::fromUtf8(registeredFilterName(clsidOf(slot).toLatin1().constData(), request.view).c_str());
+    return QString::fromUtf8(actions.row(slot).nameUtf8.c_str());
 }
 
 QString CliCommands::clsidOf(int slot) const
@@ -136,17 +149,26 @@ QString CliCommands::clsidOf(int slot) const
 
 int CliCommands::findFilter()
 {
-    const std::vector<NamedFilter> registered = readNames();
+    const std::vector<NamedFilter> registered = readNames(readRows());
+    if (unreadable)
+        return -1;
     const FilterLookup lookup = lookUpFilter(request.filter, registered);
+    const QString clsid = QString::fromLatin1(lookup.clsid.c_str());
     switch (lookup.kind) {
     case FilterLookup::Found:
         return lookup.slot;
-    case FilterLookup::NotRegistered:
-        if (actions.slotOf(request.filter.toLatin1().constData()) >= 0)
-            printError(text("%1 is not registered for %2 players.").arg(request.filter, viewName(request.view)));
+    case FilterLookup::NotRegistered: {
+        const int slot = actions.slotOf(lookup.clsid.c_str());
+        const RegistryView other = request.view == RegistryView::Bits64 ? RegistryView::Bits32 : RegistryView::Bits64;
+        if (slot >= 0 && systemHasTwoViews() && FilterActions(catalogue, other).isRegistered(slot))
+            printError(text("%1 is registered for %2 players only: give --view %3.")
+                           .arg(clsid, viewName(other), viewText(other)));
+        else if (slot >= 0)
+            printError(text("%1 is not registered for %2 players.").arg(clsid, viewName(request.view)));
         else
-            printError(text("No Kestrane filter this program knows has the CLSID %1.").arg(request.filter));
+            printError(text("No Kestrane filter this program knows has the CLSID %1.").arg(clsid));
         return -1;
+    }
     case FilterLookup::Ambiguous:
         printError(text("\"%1\" names %2 filters; give the CLSID of one:").arg(request.filter).arg(lookup.nearMatches.size()));
         break;
@@ -172,6 +194,24 @@ int CliCommands::missingRegistrationTool()
 
 void CliCommands::report(const FilterResult &result, Tally &tally, bool companion)
 {
+    if (result.slot < 0) { // the action did not start
+        ++tally.failed;
+        printError(reasonText(result));
+        return;
+    }
+    // A record that could not be updated is the filter's failure: check and
+    // restore would act on it. Where the registry refused it and nothing else
+    // changed, the filter was refused like any other.
+    if (result.recordStatus != 0 && !companion) {
+        const QString reason = text("its merit choice could not be recorded: %1").arg(statusWords(result.recordStatus));
+        if (result.outcome == FilterOutcome::Unchanged && result.recordStatus == ERROR_ACCESS_DENIED) {
+            ++tally.refused;
+            notDone(clsidOf(result.slot), nameOf(result.slot), reason);
+            return;
+        }
+        ++tally.failed;
+        notDone(clsidOf(result.slot), nameOf(result.slot), text("the merit stands, but ") + reason);
+    }
     const bool touched = result.outcome != FilterOutcome::Unchanged;
     if (!companion || touched) {
         const bool gone = result.outcome == FilterOutcome::Removed || result.outcome == FilterOutcome::NotRegistered;
@@ -189,24 +229,12 @@ void CliCommands::report(const FilterResult &result, Tally &tally, bool companio
         break;
     case FilterOutcome::Refused:
         ++tally.refused;
-        notDone(clsidOf(result.slot), nameOf(result.slot), reasonText(result.outcome, result.status));
+        notDone(clsidOf(result.slot), nameOf(result.slot), reasonText(result));
         return;
     default:
         ++tally.failed;
-        notDone(clsidOf(result.slot), nameOf(result.slot), reasonText(result.outcome, result.status));
+        notDone(clsidOf(result.slot), nameOf(result.slot), reasonText(result));
         return;
-    }
-    if (result.recordStatus == 0 || companion)
-        return;
-    // A record that could not be updated matters when it is missing after a
-    // merit was set, or says another merit than the registry now holds: check
-    // and restore would act on it.
-    const std::map<QString, MeritRecord> records = recordsOf(request.view);
-    const MeritRecord *record = recordFor(records, clsidOf(result.slot).toStdString());
-    if (record ? record->merit != result.meritAfter : recording) {
-        ++tally.failed;
-        notDone(clsidOf(result.slot), nameOf(result.slot),
-                text("the merit stands, but its record could not be updated (error %1)").arg(result.recordStatus));
     }
 }
 
@@ -234,9 +262,9 @@ int CliCommands::finish(const Tally &tally)
 
 int CliCommands::list()
 {
-    const std::map<QString, MeritRecord> records = recordsOf(request.view);
-    const std::vector<FilterRow> rows = actions.registeredFilters(); // read once: the registry is read per row
-    readNames(rows);
+    const std::vector<FilterRow> rows = readRows(); // read once: the registry is read per row
+    if (unreadable)
+        return exitFailed;
     std::vector<ListedFilter> listed;
     for (const FilterRow &row : rows) {
         ListedFilter filter;
@@ -246,12 +274,10 @@ int CliCommands::list()
         filter.defaultMerit = row.defaultMerit;
         filter.server = fromWide(row.serverPath);
         filter.serverExists = row.serverExists;
-        if (const MeritRecord *record = recordFor(records, row.clsid)) {
-            filter.recorded = true;
-            filter.recordedMerit = record->merit;
-            filter.chosen = QString::fromUtf8(record->chosen.c_str());
-            filter.undone = record->merit != row.merit;
-        }
+        filter.recorded = row.recorded;
+        filter.recordedMerit = row.recordedMerit;
+        filter.chosen = QString::fromUtf8(row.recordedAt.c_str());
+        filter.undone = row.undone;
         listed.push_back(filter);
     }
     out << formatList(listed, request.format, request.view);
@@ -266,9 +292,8 @@ int CliCommands::setMerit()
         return exitNotFound;
     if (const int missing = missingRegistrationTool())
         return missing;
-    recording = !request.merit.isDefault;
-    const std::vector<FilterResult> results = recording ? actions.setMerit(slot, request.merit.value)
-                                                        : actions.setDefaultMerit(slot);
+    const std::vector<FilterResult> results = request.merit.isDefault ? actions.setDefaultMerit(slot)
+                                                                      : actions.setMerit(slot, request.merit.value);
     Tally tally;
     for (size_t i = 0; i < results.size(); ++i)
         report(results[i], tally, i > 0);
@@ -278,12 +303,18 @@ int CliCommands::setMerit()
 int CliCommands::reset()
 {
     std::vector<int> registered;
-    for (const NamedFilter &filter : readNames())
-        registered.push_back(filter.slot);
+    for (const FilterRow &row : readRows())
+        registered.push_back(row.slot);
+    if (unreadable)
+        return exitFailed;
     if (const int missing = missingRegistrationTool())
         return missing;
     ActionCallbacks callbacks; // a stale registration is reported, never removed unasked
     const ResetReport done = actions.reset(registered, callbacks);
+    if (done.status != 0) {
+        printError(text("Nothing was reset: %1").arg(statusWords(done.status)));
+        return exitFailed;
+    }
     Tally tally;
     for (const FilterResult &result : done.filters)
         report(result, tally);
@@ -317,83 +348,78 @@ int CliCommands::registerFiles()
         if (!QFileInfo(file).isFile())
             missing << file;
     for (const QString &file : missing)
-        printError(text("File not found: %1").arg(file));
+        printError(text(QFileInfo(file).isDir() ? "%1 is a folder, not a filter server" : "File not found: %1").arg(file));
     if (!missing.isEmpty()) {
         printError(text("Nothing was registered."));
         return exitNotFound;
     }
-
-    // Each server is registered silently into the view of its own bitness,
-    // so a script never meets a box of regsvr32.exe's.
-    Tally tally;
+    // Silently, so that a script never meets a box of regsvr32.exe's; each
+    // server in the view of its own bitness.
+    std::vector<std::wstring> paths;
+    QStringList shownPaths;
     for (const QString &file : request.files) {
-        const QString shownPath = QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
-        const std::wstring path = wideFromUtf8(shownPath.toUtf8().constData());
-        const ServerImage image = readServerImage(pathInView(path, request.view));
-        if (image == ServerImage::NotAnImage) {
+        shownPaths << QDir::toNativeSeparators(QFileInfo(file).absoluteFilePath());
+        paths.push_back(wideFromUtf8(shownPaths.back().toUtf8().constData()));
+    }
+    const RegistrationReport done = actions.registerServers(paths, ActionCallbacks(), true);
+    if (done.status != 0) {
+        printError(text("Nothing was registered: %1").arg(statusWords(done.status)));
+        return exitFailed;
+    }
+    Tally tally;
+    for (size_t i = 0; i < done.files.size(); ++i) {
+        const ServerFileResult &file = done.files[i];
+        const QString &shownPath = shownPaths[int(i)];
+        if (file.status == statusNotAServer) {
             ++tally.failed;
             printError(text("%1\tnot a filter server: the file is no program image").arg(shownPath));
             continue;
         }
-        const RegistryView view = viewForImage(image, request.view);
-        FilterActions there(catalogue, view);
-        const std::wstring tool = there.missingRegistrationTool();
-        if (!tool.empty()) {
+        if (file.status == statusRegistrationToolMissing) {
             ++tally.failed;
-            printError(text("%1\t%2 is missing").arg(shownPath, fromWide(tool)));
+            printError(text("%1\t%2 is missing").arg(shownPath, fromWide(regsvr32Path(file.view))));
             continue;
         }
-        if (view != request.view && !request.quiet)
-            printError(text("%1 is a %2 server: registered for %2 players").arg(shownPath, viewName(view)));
-
-        std::map<int, uint32_t> before;
-        for (const FilterRow &row : there.registeredFilters())
-            before[row.slot] = row.merit;
-        DWORD exitCode = STILL_ACTIVE;
-        const int32_t status = runRegsvr32(nullptr, true, path.c_str(), true, &exitCode, view);
-
-        bool any = false;
-        for (const FilterRow &row : there.registeredFilters()) {
-            const auto was = before.find(row.slot);
-            if (was != before.end() && QString::fromStdWString(row.serverPath).compare(
-                                           QString::fromStdWString(path), Qt::CaseInsensitive) != 0)
-                continue;
-            any = true;
-            const QString name = QString::fromUtf8(registeredFilterName(row.clsid.c_str(), view).c_str());
-            print(resultLine(QString::fromLatin1(row.clsid.c_str()), name, text("registered"),
-                             was == before.end() ? noMerit : int64_t(was->second), row.merit));
-        }
-        if (status != 0) {
+        if (file.status != 0) {
             ++tally.failed;
-            printError(text("%1\tregsvr32.exe could not be started (error %2)").arg(shownPath).arg(status));
-        } else if (exitCode == 5 && !filterCategoryWritable(view)) {
+            printError(text("%1\tregsvr32.exe could not be run: %2").arg(shownPath, statusWords(file.status)));
+            continue;
+        }
+        if (file.refused) {
             ++tally.refused;
             printError(text("%1\taccess denied").arg(shownPath));
-        } else if (exitCode != 0) {
-            ++tally.failed;
-            printError(text("%1\t%2").arg(shownPath, regsvr32Failure(exitCode)));
-        } else {
-            ++tally.changed;
-            if (!any && !request.quiet)
-                printError(text("%1 registered no Kestrane filter this program lists").arg(shownPath));
+            continue;
         }
+        if (!file.registered()) {
+            ++tally.failed;
+            printError(text("%1\t%2").arg(shownPath, registrationFailureText(file.failure, file.exitCode)));
+            continue;
+        }
+        ++tally.changed;
+        if (file.view != request.view && !request.quiet)
+            printError(text("%1 is a %2 server: registered for %2 players").arg(shownPath, viewName(file.view)));
+        for (const ServedFilter &filter : file.served)
+            print(resultLine(clsidOf(filter.slot), QString::fromUtf8(filter.name.c_str()), text("registered"),
+                             filter.wasRegistered ? int64_t(filter.meritBefore) : noMerit, filter.meritAfter));
+        if (file.served.empty() && !request.quiet)
+            printError(text("%1 registered no Kestrane filter this program lists").arg(shownPath));
     }
     return finish(tally);
 }
 
 int CliCommands::exportMerits()
 {
-    const std::map<QString, MeritRecord> records = recordsOf(request.view);
-    readNames();
+    const std::vector<FilterRow> rows = readRows();
+    if (unreadable)
+        return exitFailed; // no file is written
     MeritFile file;
     file.view = request.view;
-    for (const FilterRow &row : actions.registeredFilters()) {
+    for (const FilterRow &row : rows) {
         MeritEntry entry;
         entry.clsid = row.clsid;
         entry.name = nameOf(row.slot);
         entry.merit = row.merit;
-        const MeritRecord *record = recordFor(records, row.clsid);
-        entry.recorded = record && record->merit == row.merit;
+        entry.recorded = row.recorded && !row.undone;
         file.filters.push_back(entry);
     }
     const QByteArray data = writeMeritFile(file);
@@ -416,17 +442,33 @@ int CliCommands::exportMerits()
 
 int CliCommands::readMeritFileArgument(const QString &path, MeritFile *file)
 {
-    QFile input(path);
-    if (!QFileInfo(path).isFile()) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
         printError(text("File not found: %1").arg(path));
         return exitNotFound;
     }
-    if (!input.open(QIODevice::ReadOnly)) {
-        printError(text("%1 could not be read: %2").arg(path, input.errorString()));
+    if (info.isDir()) {
+        printError(text("%1 is a folder, not a merits file. Nothing was changed.").arg(path));
+        return exitBadUse;
+    }
+    // Read to its end, so that a pipe (a FIFO, a process substitution) reads whole.
+    QFile input(path);
+    QByteArray data;
+    bool read = input.open(QIODevice::ReadOnly);
+    while (read) {
+        const QByteArray chunk = input.read(1 << 16);
+        if (chunk.isEmpty()) {
+            read = input.error() == QFileDevice::NoError;
+            break;
+        }
+        data += chunk;
+    }
+    if (!read) {
+        printError(text("%1 could not be read: %2. Nothing was changed.").arg(path, input.errorString()));
         return exitFailed;
     }
     QString error;
-    if (!readMeritFile(input.readAll(), file, &error)) {
+    if (!readMeritFile(data, file, &error)) {
         printError(text("%1: %2. Nothing was changed.").arg(path, error));
         return exitBadUse;
     }
@@ -438,36 +480,31 @@ int CliCommands::readMeritFileArgument(const QString &path, MeritFile *file)
     return exitDone;
 }
 
-std::vector<FilterResult> CliCommands::applyEntry(int slot, uint32_t merit, bool recorded)
-{
-    // A server's own merit that was no choice stays the server's: the filter
-    // goes back to its default and no choice is recorded for it.
-    recording = recorded || merit != actions.row(slot).defaultMerit;
-    return recording ? actions.setMerit(slot, merit) : actions.setDefaultMerit(slot);
-}
-
 int CliCommands::apply()
 {
     MeritFile file;
     if (const int status = readMeritFileArgument(request.files[0], &file))
         return status;
-    readNames();
+    std::map<int, FilterRow> rows;
+    for (const FilterRow &row : readRows())
+        rows[row.slot] = row;
+    if (unreadable)
+        return exitFailed;
     if (const int missing = missingRegistrationTool())
         return missing;
-    const std::map<QString, MeritRecord> records = recordsOf(request.view);
     Tally tally;
     for (const MeritEntry &entry : file.filters) {
         const int slot = actions.slotOf(entry.clsid.c_str());
-        if (slot < 0 || !actions.isRegistered(slot)) {
+        const auto found = rows.find(slot);
+        if (found == rows.end()) {
             ++tally.skipped;
             notDone(QString::fromLatin1(entry.clsid.c_str()), entry.name, text("not registered"));
             continue;
         }
         // Nothing to do when the registry and the record already say what
         // the file says.
-        const FilterRow row = actions.row(slot);
-        const MeritRecord *record = recordFor(records, row.clsid);
-        const bool recordedAsInFile = entry.recorded ? record && record->merit == entry.merit : !record;
+        const FilterRow &row = found->second;
+        const bool recordedAsInFile = entry.recorded ? row.recorded && row.recordedMerit == entry.merit : !row.recorded;
         if (row.merit == entry.merit && recordedAsInFile) {
             FilterResult same;
             same.slot = slot;
@@ -475,7 +512,7 @@ int CliCommands::apply()
             report(same, tally);
             continue;
         }
-        const std::vector<FilterResult> results = applyEntry(slot, entry.merit, entry.recorded);
+        const std::vector<FilterResult> results = actions.applyMerit(slot, entry.merit, entry.recorded);
         for (size_t i = 0; i < results.size(); ++i)
             report(results[i], tally, i > 0);
     }
@@ -485,6 +522,11 @@ int CliCommands::apply()
 int CliCommands::check()
 {
     int differences = 0;
+    std::map<int, FilterRow> rows;
+    for (const FilterRow &row : readRows())
+        rows[row.slot] = row;
+    if (unreadable)
+        return exitFailed;
     if (request.files.isEmpty()) {
         for (const UndoneChoice &choice : actions.undoneChoices()) {
             ++differences;
@@ -496,11 +538,11 @@ int CliCommands::check()
         MeritFile file;
         if (const int status = readMeritFileArgument(request.files[0], &file))
             return status;
-        readNames();
         for (const MeritEntry &entry : file.filters) {
-            const int slot = actions.slotOf(entry.clsid.c_str());
-            const bool registered = slot >= 0 && actions.isRegistered(slot);
-            const uint32_t merit = registered ? actions.row(slot).merit : 0;
+            const auto found = rows.find(actions.slotOf(entry.clsid.c_str()));
+            const bool registered = found != rows.end();
+            const int slot = registered ? found->first : -1;
+            const uint32_t merit = registered ? found->second.merit : 0;
             if (registered && merit == entry.merit)
                 continue;
             ++differences;
@@ -514,7 +556,9 @@ int CliCommands::check()
 
 int CliCommands::restore()
 {
-    readNames();
+    readRows();
+    if (unreadable)
+        return exitFailed;
     Tally tally;
     // putBack() writes the choices of registered filters; the others are said here.
     for (const UndoneChoice &choice : actions.undoneChoices()) {

@@ -25,6 +25,7 @@ public:
     int run();
 
 private:
+    int runCommand();
     // What became of the filters an action touched.
     struct Tally {
         int changed = 0;  // changed, removed or registered
@@ -44,9 +45,10 @@ private:
     int check();
     int restore();
 
-    // The registered filters with their names, kept for the lines printed
-    // after an action that may remove some.
-    std::vector<NamedFilter> readNames();
+    // The registered filters, their names kept for the lines printed after
+    // an action that may remove some. Where they cannot be read, says so and
+    // sets `unreadable`.
+    std::vector<FilterRow> readRows();
     std::vector<NamedFilter> readNames(const std::vector<FilterRow> &rows);
     QString nameOf(int slot) const;
     QString clsidOf(int slot) const;
@@ -56,8 +58,6 @@ private:
     int missingRegistrationTool();
     // Reads and checks the file of apply or check; an exit code, 0 when read.
     int readMeritFileArgument(const QString &path, MeritFile *file);
-    // The merit an entry of a merits file asks for, through the actions.
-    std::vector<FilterResult> applyEntry(int slot, uint32_t merit, bool recorded);
 
     // Prints the result line of a filter (a companion only when something
     // happened to it) and counts it; a filter not done goes to standard error.
@@ -74,9 +74,7 @@ private:
     QTextStream &out;
     QTextStream &err;
     std::map<int, QString> names; // slot -> FriendlyName, from readNames()
-    // The action being reported records the choice (a merit set), rather
-    // than forgetting it (Default, reset, unregister).
-    bool recording = false;
+    bool unreadable = false;      // the registrations could not be read
 };
 
 #endif

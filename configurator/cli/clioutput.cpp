@@ -1,7 +1,9 @@
 #include "clioutput.h"
 
 #include "meritexport.h"
+#include "meritwords.h"
 #include "registrationrunner.h"
+#include "statustext.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,12 +19,15 @@ QString text(const char *latin1)
 
 QString meritColumn(int64_t merit)
 {
-    return merit < 0 ? text("-") : meritHexText(uint32_t(merit));
+    return merit < 0 ? text("-") : hexText(uint32_t(merit));
 }
 
-// A field of RFC 4180 CSV: quoted when it holds a comma, a quote or a line break.
+// A field of RFC 4180 CSV: quoted when it holds a comma, a quote or a line
+// break; "-" where there is none.
 QString csvField(const QString &field)
 {
+    if (field.isEmpty())
+        return text("-");
     if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
         !field.contains(QLatin1Char('\n')) && !field.contains(QLatin1Char('\r')))
         return field;
@@ -50,15 +55,42 @@ QString yesNo(bool value)
 
 } // namespace
 
+QString hexText(uint32_t merit)
+{
+    return QString::fromStdString(meritHex(merit));
+}
+
+QString statusWords(int32_t status)
+{
+    return QString::fromUtf8(statusText(status).c_str());
+}
+
 QString meritName(uint32_t merit, uint32_t defaultMerit)
 {
-    if (merit == defaultMerit)
-        return text("Default");
-    if (merit == 0x00200000u)
-        return text("Disable");
-    if (merit == 0xFFFFFFFFu)
-        return text("High");
-    return meritHexText(merit);
+    switch (meritKind(merit, defaultMerit)) {
+    case MeritKind::Default: return text("Default");
+    case MeritKind::Disable: return text("Disable");
+    case MeritKind::High: return text("High");
+    case MeritKind::Custom: break;
+    }
+    return hexText(merit);
+}
+
+QString registrationFailureText(RegistrationFailure failure, uint32_t exitCode)
+{
+    switch (failure) {
+    case RegistrationFailure::None: return QString();
+    case RegistrationFailure::BadArguments: return text("regsvr32.exe did not take its arguments");
+    case RegistrationFailure::NotLoaded: return text("the server file could not be loaded");
+    case RegistrationFailure::NoEntryPoint: return text("the server file has no registration entry point");
+    case RegistrationFailure::RegistrationFailed: return text("the server's registration failed");
+    case RegistrationFailure::DidNotFinish:
+        return text("regsvr32.exe did not finish within %1 seconds").arg(regsvr32WaitMs / 1000);
+    case RegistrationFailure::OtherExit: break;
+    case RegistrationFailure::DefaultNotWritten:
+        return text("the server's registration did not write the default merit");
+    }
+    return text("regsvr32.exe ended with %1").arg(exitCode);
 }
 
 QString outcomeWord(FilterOutcome outcome)
@@ -75,9 +107,10 @@ QString outcomeWord(FilterOutcome outcome)
     return text("failed");
 }
 
-QString reasonText(FilterOutcome outcome, int32_t status)
+QString reasonText(const FilterResult &result)
 {
-    switch (outcome) {
+    const int32_t status = result.status;
+    switch (result.outcome) {
     case FilterOutcome::Refused:
         return text("access denied");
     case FilterOutcome::ServerMissing:
@@ -89,7 +122,11 @@ QString reasonText(FilterOutcome outcome, int32_t status)
     }
     if (status == statusRegistrationToolMissing)
         return text("regsvr32.exe of this registry view is missing");
-    return text("failed (error %1)").arg(status);
+    if (status == statusRegistrationFailed)
+        return registrationFailureText(result.registration, result.exitCode);
+    if (status == statusOtherToolBusy)
+        return text("another Kestrane filter tool kept changing filters");
+    return text("failed: %1").arg(statusWords(status));
 }
 
 QString resultLine(const QString &clsid, const QString &name, const QString &outcome, int64_t before, int64_t after)
@@ -107,11 +144,11 @@ QString formatList(const std::vector<ListedFilter> &filters, ListFormat format, 
             row.insert(text("clsid"), filter.clsid);
             row.insert(text("name"), filter.name);
             row.insert(text("merit"), meritName(filter.merit, filter.defaultMerit));
-            row.insert(text("meritHex"), meritHexText(filter.merit));
-            row.insert(text("defaultMerit"), meritHexText(filter.defaultMerit));
+            row.insert(text("meritHex"), hexText(filter.merit));
+            row.insert(text("defaultMerit"), hexText(filter.defaultMerit));
             row.insert(text("server"), filter.server);
             row.insert(text("serverExists"), filter.serverExists);
-            row.insert(text("recordedMerit"), filter.recorded ? QJsonValue(meritHexText(filter.recordedMerit)) : QJsonValue());
+            row.insert(text("recordedMerit"), filter.recorded ? QJsonValue(hexText(filter.recordedMerit)) : QJsonValue());
             row.insert(text("recordedAt"), filter.recorded ? QJsonValue(filter.chosen) : QJsonValue());
             row.insert(text("undone"), filter.undone);
             rows.append(row);
@@ -130,11 +167,11 @@ QString formatList(const std::vector<ListedFilter> &filters, ListFormat format, 
         const QStringList fields = {filter.clsid,
                                     filter.name,
                                     meritName(filter.merit, filter.defaultMerit),
-                                    meritHexText(filter.merit),
-                                    meritHexText(filter.defaultMerit),
+                                    hexText(filter.merit),
+                                    hexText(filter.defaultMerit),
                                     filter.server,
                                     yesNo(filter.serverExists),
-                                    filter.recorded ? meritHexText(filter.recordedMerit) : QString(),
+                                    filter.recorded ? hexText(filter.recordedMerit) : QString(),
                                     filter.recorded ? filter.chosen : QString(),
                                     yesNo(filter.undone)};
         QStringList shown;

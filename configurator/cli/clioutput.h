@@ -23,7 +23,13 @@ QString meritName(uint32_t merit, uint32_t defaultMerit);
 // "removed" or "failed".
 QString outcomeWord(FilterOutcome outcome);
 // Why a filter was not done, for standard error.
-QString reasonText(FilterOutcome outcome, int32_t status);
+QString reasonText(const FilterResult &result);
+// What regsvr32.exe's exit code says of a server file.
+QString registrationFailureText(RegistrationFailure failure, uint32_t exitCode);
+// A Windows status in words, with its number (statustext.h).
+QString statusWords(int32_t status);
+// "0x" and eight upper-case hexadecimal digits.
+QString hexText(uint32_t merit);
 
 // `CLSID <tab> name <tab> outcome <tab> merit before <tab> merit after`.
 QString resultLine(const QString &clsid, const QString &name, const QString &outcome, int64_t before,

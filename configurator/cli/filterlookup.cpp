@@ -1,21 +1,14 @@
 #include "filterlookup.h"
 
-#include <QRegExp>
-
-bool isClsidText(const QString &text)
-{
-    static const QRegExp form(QString::fromLatin1(
-        "\\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}"));
-    return form.exactMatch(text);
-}
+#include "meritwords.h"
 
 FilterLookup lookUpFilter(const QString &given, const std::vector<NamedFilter> &registered)
 {
     FilterLookup lookup;
-    if (isClsidText(given)) {
+    if (parseClsid(given.toStdString(), &lookup.clsid)) {
         lookup.kind = FilterLookup::NotRegistered;
         for (const NamedFilter &filter : registered) {
-            if (QString::fromLatin1(filter.clsid.c_str()).compare(given, Qt::CaseInsensitive) == 0) {
+            if (filter.clsid == lookup.clsid) {
                 lookup.kind = FilterLookup::Found;
                 lookup.slot = filter.slot;
             }
@@ -23,19 +16,23 @@ FilterLookup lookUpFilter(const QString &given, const std::vector<NamedFilter> &
         return lookup;
     }
 
-    std::vector<NamedFilter> exact;
-    for (const NamedFilter &filter : registered)
-        if (filter.name == given)
-            exact.push_back(filter);
-    if (exact.size() == 1) {
-        lookup.kind = FilterLookup::Found;
-        lookup.slot = exact.front().slot;
-        return lookup;
-    }
-    if (!exact.empty()) {
-        lookup.kind = FilterLookup::Ambiguous;
-        lookup.nearMatches = exact;
-        return lookup;
+    // The exact name first; a name in another case only where it names one filter.
+    for (Qt::CaseSensitivity sensitivity : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        std::vector<NamedFilter> same;
+        for (const NamedFilter &filter : registered)
+            if (filter.name.compare(given, sensitivity) == 0)
+                same.push_back(filter);
+        if (same.size() == 1) {
+            lookup.kind = FilterLookup::Found;
+            lookup.slot = same.front().slot;
+            lookup.clsid = same.front().clsid;
+            return lookup;
+        }
+        if (!same.empty()) {
+            lookup.kind = FilterLookup::Ambiguous;
+            lookup.nearMatches = same;
+            return lookup;
+        }
     }
     const QString part = given.trimmed();
     if (!part.isEmpty())

@@ -1,11 +1,11 @@
 #include "meritexport.h"
 
-#include "filterlookup.h"
+#include "meritwords.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegExp>
+#include <QTextCodec>
 
 #include <set>
 
@@ -20,20 +20,6 @@ QString key(const char *name)
 
 } // namespace
 
-bool parseMeritText(const QString &text, uint32_t *merit)
-{
-    static const QRegExp form(QString::fromLatin1("0[xX][0-9A-Fa-f]{1,8}"));
-    if (!form.exactMatch(text))
-        return false;
-    *merit = text.mid(2).toUInt(nullptr, 16);
-    return true;
-}
-
-QString meritHexText(uint32_t merit)
-{
-    return key("0x") + QString::fromLatin1("%1").arg(merit, 8, 16, QLatin1Char('0')).toUpper();
-}
-
 QString viewText(RegistryView view)
 {
     return key(view == RegistryView::Bits32 ? "32" : "64");
@@ -46,7 +32,7 @@ QByteArray writeMeritFile(const MeritFile &file)
         QJsonObject filter;
         filter.insert(key("clsid"), QString::fromLatin1(entry.clsid.c_str()));
         filter.insert(key("name"), entry.name);
-        filter.insert(key("merit"), meritHexText(entry.merit));
+        filter.insert(key("merit"), QString::fromStdString(meritHex(entry.merit)));
         filter.insert(key("recorded"), entry.recorded);
         filters.append(filter);
     }
@@ -61,8 +47,11 @@ QByteArray writeMeritFile(const MeritFile &file)
 bool readMeritFile(const QByteArray &data, MeritFile *file, QString *error)
 {
     error->clear();
+    QByteArray utf8 = data;
+    if (data.startsWith("\xFF\xFE") || data.startsWith("\xFE\xFF"))
+        utf8 = QTextCodec::codecForUtfText(data)->toUnicode(data).toUtf8();
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(data, &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(utf8, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         *error = QString::fromLatin1("not JSON: %1 at offset %2").arg(parseError.errorString()).arg(parseError.offset);
         return false;
@@ -89,19 +78,19 @@ bool readMeritFile(const QByteArray &data, MeritFile *file, QString *error)
         return false;
     }
     const QJsonArray filters = top.value(key("filters")).toArray();
-    std::set<QString> seen;
+    std::set<std::string> seen;
     for (int index = 0; index < filters.size(); ++index) {
         const QString place = QString::fromLatin1("filters[%1]: ").arg(index);
         const QJsonObject filter = filters.at(index).toObject();
-        const QString clsid = filter.value(key("clsid")).toString();
+        std::string clsid;
         MeritEntry entry;
         if (!filters.at(index).isObject()) {
             *error = place + key("not an object");
-        } else if (!isClsidText(clsid)) {
+        } else if (!parseClsid(filter.value(key("clsid")).toString().toStdString(), &clsid)) {
             *error = place + key("\"clsid\" is no CLSID of the form {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}");
-        } else if (!seen.insert(clsid.toUpper()).second) {
+        } else if (!seen.insert(clsid).second) {
             *error = place + key("the same CLSID as an earlier entry");
-        } else if (!parseMeritText(filter.value(key("merit")).toString(), &entry.merit)) {
+        } else if (!parseMeritHex(filter.value(key("merit")).toString().toStdString(), &entry.merit)) {
             *error = place + key("\"merit\" is not 0x and 1 to 8 hexadecimal digits");
         } else if (filter.contains(key("name")) && !filter.value(key("name")).isString()) {
             *error = place + key("\"name\" is not text");
@@ -110,7 +99,7 @@ bool readMeritFile(const QByteArray &data, MeritFile *file, QString *error)
         }
         if (!error->isEmpty())
             return false;
-        entry.clsid = clsid.toLatin1().constData();
+        entry.clsid = clsid;
         entry.name = filter.value(key("name")).toString();
         entry.recorded = filter.value(key("recorded")).toBool();
         read.filters.push_back(entry);

@@ -22,7 +22,7 @@ extern const char meritFileFormat[]; // "kestrane-pivora-merits"
 const int meritFileVersion = 1;
 
 struct MeritEntry {
-    std::string clsid; // as the file has it
+    std::string clsid; // registry form
     QString name;      // empty when the file names none
     uint32_t merit = 0;
     bool recorded = false;
@@ -38,12 +38,9 @@ QByteArray writeMeritFile(const MeritFile &file);
 
 // False with `error` saying what is wrong and where: the parse error's
 // offset for text that is no JSON, else the index of the filter entry.
+// UTF-8 with or without a byte order mark; UTF-16 in either byte order with
+// one, as Windows PowerShell 5 writes a redirected output.
 bool readMeritFile(const QByteArray &data, MeritFile *file, QString *error);
-
-// "0x" (either case) and 1 to 8 hexadecimal digits.
-bool parseMeritText(const QString &text, uint32_t *merit);
-// "0x" and exactly eight upper-case hexadecimal digits.
-QString meritHexText(uint32_t merit);
 
 QString viewText(RegistryView view); // "64" or "32"
 

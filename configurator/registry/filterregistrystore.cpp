@@ -160,15 +160,37 @@ uint32_t readOpenMerit(HKEY key)
     return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24;
 }
 
-LONG openInstanceKey(const KnownFilter *entry, const char *clsid, RegistryView view, HKEY &key)
+LONG openInstanceKey(const KnownFilter *entry, const char *clsid, RegistryView view, HKEY &key,
+                     REGSAM access = KEY_READ)
 {
     char path[registryTextSize];
     if (!instanceKeyPath(entry, clsid, path))
         return ERROR_BAD_ARGUMENTS;
-    return RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, KEY_READ | viewAccess(view), &key);
+    return RegOpenKeyExA(HKEY_CLASSES_ROOT, path, 0, access | viewAccess(view), &key);
 }
 
 } // namespace
+
+int32_t filterCategoryStatus(RegistryView view)
+{
+    // The prefix ends in a backslash, which a key name may not.
+    std::string path = legacyFilterInstancePrefix;
+    path.pop_back();
+    HKEY key = nullptr;
+    const LONG status = RegOpenKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | viewAccess(view), &key);
+    if (status == ERROR_SUCCESS)
+        RegCloseKey(key);
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
+int32_t filterKeyWriteStatus(const KnownFilter *entry, const char *clsid, RegistryView view)
+{
+    HKEY key = nullptr;
+    const LONG status = openInstanceKey(entry, clsid, view, key, KEY_READ | KEY_WRITE);
+    if (status == ERROR_SUCCESS)
+        RegCloseKey(key);
+    return status;
+}
 
 int32_t readRegistryValue(const char *subKey, const char *valueName, DWORD expectedType, BYTE *destination,
                           DWORD *size, RegistryView view)

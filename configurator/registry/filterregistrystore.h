@@ -55,6 +55,14 @@ struct RegisteredFilter {
 };
 RegisteredFilter readRegisteredFilter(KnownFilter *entry, RegistryView view = defaultView);
 
+// Whether the view's filter category can be read: 0 when its Instance key
+// opens or does not exist (a system with no such filters), else the
+// registry's status (5 access denied, 1009 a damaged registry, ...).
+int32_t filterCategoryStatus(RegistryView view = defaultView);
+// The registry's answer to a write-open of the filter's instance key: 0,
+// 5 where a write would be refused, 2 where the filter is not registered.
+int32_t filterKeyWriteStatus(const KnownFilter *entry, const char *clsid = nullptr, RegistryView view = defaultView);
+
 // The FriendlyName of an open instance key through the wide functions, in
 // UTF-8; empty without one.
 std::string readFriendlyNameUtf8(HKEY key);

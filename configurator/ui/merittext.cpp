@@ -1,6 +1,7 @@
 #include "merittext.h"
 
 #include "appconstants.h"
+#include "meritwords.h"
 
 QString meritIdText(int id)
 {
@@ -15,7 +16,7 @@ QString meritIdText(int id)
 
 QString meritHexText(quint32 value)
 {
-    return QString::fromLatin1("0x") + QString::fromLatin1("%1").arg(QString::number(value, 16), 8, QLatin1Char('0')).toUpper();
+    return QString::fromStdString(meritHex(value));
 }
 
 QString meritText(quint32 merit, quint32 defaultMerit)
@@ -33,10 +34,9 @@ QString meritText(quint32 merit, quint32 defaultMerit)
 
 quint32 parseMeritHex(const QString &text)
 {
-    QString digits = text;
-    if (digits.startsWith(QLatin1String("0x"), Qt::CaseSensitive))
-        digits.remove(0, 2);
-    return digits.toUInt(0, 16);
+    const QString prefixed = text.startsWith(QLatin1String("0x")) ? text : QLatin1String("0x") + text;
+    uint32_t merit = 0;
+    return ::parseMeritHex(prefixed.toStdString(), &merit) ? merit : 0;
 }
 
 int meritIdOf(quint32 merit, quint32 defaultMerit)

@@ -183,11 +183,12 @@ void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult
             entries << tr("%1 is no program image, so it is no filter server: it was not registered.").arg(name);
             continue;
         }
-        if (file.status != 0 || file.exitCode == STILL_ACTIVE) // refused before, or still showing its own result
+        if (file.status != 0 || file.failure == RegistrationFailure::DidNotFinish) // refused before, or still showing its own result
             continue;
         QString line;
-        switch (file.exitCode) {
-        case 0:
+        switch (file.failure) {
+        case RegistrationFailure::None:
+        case RegistrationFailure::DefaultNotWritten:
             if (file.view != shown)
                 line = tr("%1 is a %2-bit server: registered for %3")
                            .arg(name, file.view == RegistryView::Bits32 ? tr("32") : tr("64"),
@@ -195,20 +196,21 @@ void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult
             else if (file.added.empty() && !file.listed)
                 line = tr("%1 was registered, but it registers no filter this table lists.").arg(name);
             break;
-        case 1:
+        case RegistrationFailure::BadArguments:
             line = tr("%1: regsvr32.exe did not take the file name.").arg(name);
             break;
-        case 3:
+        case RegistrationFailure::NotLoaded:
             line = tr("%1 could not be loaded: it is no filter server, or not one for this version of Windows.")
                        .arg(name);
             break;
-        case 4:
+        case RegistrationFailure::NoEntryPoint:
             line = tr("%1 has no registration entry point (DllRegisterServer): it is no filter server.").arg(name);
             break;
-        case 5:
+        case RegistrationFailure::RegistrationFailed:
             line = tr("%1: its own registration failed.").arg(name);
             break;
-        default:
+        case RegistrationFailure::DidNotFinish:
+        case RegistrationFailure::OtherExit:
             line = tr("%1: regsvr32.exe ended with code %2.").arg(name).arg(file.exitCode);
             break;
         }

@@ -1,12 +1,24 @@
 #include "pendingaction.h"
 
+#include "meritwords.h"
+
 #include <QCoreApplication>
-#include <QRegExp>
 
 namespace {
 
-const QRegExp kClsid(QString::fromLatin1("\\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}"));
-const QRegExp kMerit(QString::fromLatin1("default|disable|high|0x[0-9A-Fa-f]{1,8}"));
+// The registry form of a CLSID argument, or a null string.
+QString clsidOf(const QString &given)
+{
+    std::string clsid;
+    return parseClsid(given.toStdString(), &clsid) ? QString::fromStdString(clsid) : QString();
+}
+
+// A merit argument in the form the actions' words write it, or a null string.
+QString meritOf(const QString &given)
+{
+    MeritChoice choice;
+    return parseMeritChoice(given.toStdString(), &choice) ? QString::fromStdString(meritWord(choice)) : QString();
+}
 
 QString tr(const char *text)
 {
@@ -53,11 +65,11 @@ PendingAction PendingAction::fromArguments(const QStringList &given, QString *er
     const QString verb = arguments.value(0);
     const bool understood =
         (viewBits == QLatin1String("32") || viewBits == QLatin1String("64")) &&
-        ((verb == QLatin1String("set") && arguments.size() == 3 && kClsid.exactMatch(arguments[1]) &&
-          kMerit.exactMatch(arguments[2])) ||
+        ((verb == QLatin1String("set") && arguments.size() == 3 && !clsidOf(arguments[1]).isNull() &&
+          !meritOf(arguments[2]).isNull()) ||
          (verb == QLatin1String("reset") && arguments.size() == 1) ||
          (verb == QLatin1String("restore") && arguments.size() == 1) ||
-         (verb == QLatin1String("unregister") && arguments.size() == 3 && kClsid.exactMatch(arguments[1]) &&
+         (verb == QLatin1String("unregister") && arguments.size() == 3 && !clsidOf(arguments[1]).isNull() &&
           arguments[2] == QLatin1String("--yes")));
     if (!understood) {
         if (error)
@@ -71,8 +83,8 @@ PendingAction PendingAction::fromArguments(const QStringList &given, QString *er
                   : verb == QLatin1String("reset")   ? Reset
                   : verb == QLatin1String("restore") ? PutBack
                                                      : Unregister;
-    action.clsid = arguments.value(1).toUpper();
-    action.merit = action.kind == SetMerit ? arguments.value(2).toLower() : QString();
+    action.clsid = action.kind == SetMerit || action.kind == Unregister ? clsidOf(arguments[1]) : QString();
+    action.merit = action.kind == SetMerit ? meritOf(arguments[2]) : QString();
     action.view = viewBits == QLatin1String("32") ? RegistryView::Bits32 : RegistryView::Bits64;
     return action;
 }

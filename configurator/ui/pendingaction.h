@@ -18,7 +18,7 @@ struct PendingAction {
     enum Kind { None, SetMerit, Reset, Unregister, PutBack };
     Kind kind = None;
     QString clsid; // registry form
-    QString merit; // "default", "disable", "high" or "0x" and eight hexadecimal digits
+    QString merit; // the actions' merit words (meritwords.h)
     RegistryView view = RegistryView::Bits64;
 
     QStringList arguments() const;

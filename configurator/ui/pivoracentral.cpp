@@ -5,6 +5,7 @@
 #include "backgroundaction.h"
 #include "filtertable.h"
 #include "merittext.h"
+#include "meritwords.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
 #include "outcomemessages.h"
@@ -37,10 +38,10 @@ const int kButtonMaximumWidth = 120;
 const int kWindowWidthExtra = 22;   // frame and scroll bar beside the columns
 const int kWindowColumnMargin = 72; // what the window is wider than its six columns
 
-// Windows HWND of a widget, for the shell calls that take an owner window.
-HWND nativeWindow(QWidget *widget)
+// The native window of a widget, for the shell calls that take an owner window.
+void *nativeWindow(QWidget *widget)
 {
-    return reinterpret_cast<HWND>(static_cast<quintptr>(widget->winId()));
+    return reinterpret_cast<void *>(static_cast<quintptr>(widget->winId()));
 }
 
 std::wstring toWide(const QString &text)
@@ -231,7 +232,7 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
     const int row = rowOfSender(ColumnCustomMerit);
     if (row < 0)
         return;
-    changeMerit(index, row, meritHexText(parseMeritHex(text)));
+    changeMerit(index, row, text.startsWith(QLatin1String("0x")) ? text : QLatin1String("0x") + text);
 }
 
 void PivoraCentral::slotRegister()
@@ -354,21 +355,19 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
     updateUndoneChoices();
 }
 
-// Writes a merit named as a pending action names it ("default", "disable",
-// "high" or the hexadecimal form), and shows the outcome.
+// Writes a merit named in the actions' words (meritwords.h), as a pending
+// action names it, and shows the outcome.
 void PivoraCentral::changeMerit(int index, int row, const QString &merit)
 {
+    MeritChoice choice;
+    if (!parseMeritChoice(merit.toStdString(), &choice)) {
+        qDebug("PivoraCentral::changeMerit: no merit: %s", qPrintable(merit));
+        return;
+    }
     const ButtonSignalsBlocked blocked(this);
-    refusedAction = pendingAction(PendingAction::SetMerit, index, merit);
-    std::vector<FilterResult> results;
-    if (merit == QLatin1String("default"))
-        results = filterActions().setDefaultMerit(index);
-    else if (merit == QLatin1String("disable"))
-        results = filterActions().setMerit(index, meritDisable);
-    else if (merit == QLatin1String("high"))
-        results = filterActions().setMerit(index, meritHigh);
-    else
-        results = filterActions().setMerit(index, parseMeritHex(merit));
+    refusedAction = pendingAction(PendingAction::SetMerit, index, QString::fromStdString(meritWord(choice)));
+    const std::vector<FilterResult> results =
+        choice.isDefault ? filterActions().setDefaultMerit(index) : filterActions().setMerit(index, choice.value);
     showMeritChange(results, row);
     if (results.front().recordStatus != 0)
         showChoiceNotRemembered(this, FilterTable::nameText(filterActions().row(index)), results.front().recordStatus);

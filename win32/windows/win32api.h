@@ -12,6 +12,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <sddl.h>
 #include <cpl.h>
 #include <cstdio>
 

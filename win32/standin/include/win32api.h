@@ -129,11 +129,15 @@ typedef HICON__ *HICON;
 #define SE_ERR_NOASSOC 31
 #define SE_ERR_ACCESSDENIED 5
 #define ERROR_CANCELLED 1223L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_NOT_OWNER 288L
 
 // Waiting (winbase.h).
 #define INFINITE 0xFFFFFFFFu
 #define WAIT_OBJECT_0 0x00000000u
 #define WAIT_TIMEOUT 0x00000102u
+#define WAIT_ABANDONED 0x00000080u
 #define WAIT_FAILED 0xFFFFFFFFu
 #define STILL_ACTIVE 259u
 
@@ -234,13 +238,29 @@ HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpP
                         LPCSTR lpDirectory, INT nShowCmd);
 
 // kernel32
-// Events: WaitForSingleObject and CloseHandle take them as well as process
-// handles.
-typedef void *LPSECURITY_ATTRIBUTES;
+// Events and mutexes: WaitForSingleObject and CloseHandle take them as well
+// as process handles.
+typedef void *PSECURITY_DESCRIPTOR;
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 HANDLE CreateEventW(LPSECURITY_ATTRIBUTES lpEventAttributes, BOOL bManualReset, BOOL bInitialState, LPCWSTR lpName);
 BOOL SetEvent(HANDLE hEvent);
 BOOL ResetEvent(HANDLE hEvent);
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds);
+// Named mutexes reach across processes through a lock file per name beside
+// the registry file: a mutex whose holder died holding it is handed to the
+// next waiter with WAIT_ABANDONED, as Windows does. Ownership is per thread
+// and counted: the owner's waits succeed at once, each needs its release.
+// Unnamed mutexes are not modelled (ERROR_INVALID_PARAMETER). The security
+// attributes are taken and not enforced.
+#define SYNCHRONIZE 0x00100000L
+#define MUTEX_MODIFY_STATE 0x0001
+#define CREATE_MUTEX_INITIAL_OWNER 0x00000001
+HANDLE CreateMutexExW(LPSECURITY_ATTRIBUTES lpMutexAttributes, LPCWSTR lpName, DWORD dwFlags, DWORD dwDesiredAccess);
+BOOL ReleaseMutex(HANDLE hMutex);
 BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode);
 BOOL CloseHandle(HANDLE hObject);
 void OutputDebugStringA(LPCSTR lpOutputString);
@@ -252,6 +272,20 @@ DWORD GetLastError(void);
 UINT GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize);
 UINT GetSystemWow64DirectoryW(LPWSTR lpBuffer, UINT uSize);
 void SetLastError(DWORD dwErrCode);
+// The system's text for an error number, English only; for the numbers this
+// system meets, in Wine's words. Zero with ERROR_MR_MID_NOT_FOUND for others.
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define ERROR_MR_MID_NOT_FOUND 317L
+DWORD FormatMessageW(DWORD dwFlags, const void *lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
+                     DWORD nSize, void *Arguments);
+// A security descriptor from its text form: the stand-in keeps none, and
+// hands out a block for LocalFree.
+#define SDDL_REVISION_1 1
+BOOL ConvertStringSecurityDescriptorToSecurityDescriptorW(LPCWSTR StringSecurityDescriptor, DWORD StringSDRevision,
+                                                          PSECURITY_DESCRIPTOR *SecurityDescriptor,
+                                                          ULONG *SecurityDescriptorSize);
+void *LocalFree(void *hMem);
 
 // user32
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);

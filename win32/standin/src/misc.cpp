@@ -119,3 +119,60 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
     }
     return IDOK;
 }
+
+// The texts of the error numbers this system reports, as Wine words them.
+DWORD FormatMessageW(DWORD dwFlags, const void *, DWORD dwMessageId, DWORD, LPWSTR lpBuffer, DWORD nSize, void *)
+{
+    static const struct {
+        DWORD id;
+        const wchar_t *text;
+    } messages[] = {
+        {ERROR_FILE_NOT_FOUND, L"File not found.\r\n"},
+        {ERROR_PATH_NOT_FOUND, L"Path not found.\r\n"},
+        {ERROR_ACCESS_DENIED, L"Access denied.\r\n"},
+        {ERROR_INVALID_HANDLE, L"Invalid handle.\r\n"},
+        {ERROR_INVALID_DATA, L"Invalid data.\r\n"},
+        {ERROR_INVALID_PARAMETER, L"Invalid parameter.\r\n"},
+        {ERROR_BAD_EXE_FORMAT, L"Bad EXE format.\r\n"},
+        {ERROR_BADDB, L"Registry corrupted.\r\n"},
+        {ERROR_CANCELLED, L"The operation was canceled by the user.\r\n"},
+    };
+    if (!(dwFlags & FORMAT_MESSAGE_FROM_SYSTEM) || !lpBuffer) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    for (const auto &message : messages) {
+        if (message.id != dwMessageId)
+            continue;
+        const std::wstring text = message.text;
+        if (text.size() + 1 > nSize) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        text.copy(lpBuffer, text.size());
+        lpBuffer[text.size()] = L'\0';
+        return DWORD(text.size());
+    }
+    SetLastError(ERROR_MR_MID_NOT_FOUND);
+    return 0;
+}
+
+BOOL ConvertStringSecurityDescriptorToSecurityDescriptorW(LPCWSTR StringSecurityDescriptor, DWORD,
+                                                          PSECURITY_DESCRIPTOR *SecurityDescriptor,
+                                                          ULONG *SecurityDescriptorSize)
+{
+    if (!StringSecurityDescriptor || !SecurityDescriptor) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *SecurityDescriptor = std::malloc(1);
+    if (SecurityDescriptorSize)
+        *SecurityDescriptorSize = 1;
+    return *SecurityDescriptor != nullptr;
+}
+
+void *LocalFree(void *hMem)
+{
+    std::free(hMem);
+    return nullptr;
+}

@@ -343,7 +343,8 @@ HINSTANCE ShellExecuteA(HWND hwnd, LPCSTR lpOperation, LPCSTR lpFile, LPCSTR lpP
 DWORD WaitForSingleObject(HANDLE hHandle, DWORD dwMilliseconds)
 {
     DWORD eventResult = WAIT_FAILED;
-    if (standin::waitForEvent(hHandle, dwMilliseconds, eventResult))
+    if (standin::waitForEvent(hHandle, dwMilliseconds, eventResult) ||
+        standin::waitForMutex(hHandle, dwMilliseconds, eventResult))
         return eventResult;
     ProcessHandle *process = static_cast<ProcessHandle *>(hHandle);
     if (!process || process->magic != kProcessMagic)
@@ -404,7 +405,7 @@ BOOL GetExitCodeProcess(HANDLE hProcess, LPDWORD lpExitCode)
 BOOL CloseHandle(HANDLE hObject)
 {
     BOOL eventResult = FALSE;
-    if (standin::closeEvent(hObject, eventResult))
+    if (standin::closeEvent(hObject, eventResult) || standin::closeMutex(hObject, eventResult))
         return eventResult;
     ProcessHandle *process = static_cast<ProcessHandle *>(hObject);
     if (!process || process->magic != kProcessMagic)
