@@ -72,6 +72,13 @@ protected:
     {
         return qobject_cast<MeritTWLineEdit *>(table->cellWidget(row, ColumnCustomMerit));
     }
+    // The catalogue slot of the row's filter, or -1 for a row without a
+    // selector and for no row (-1, as rowAt gives for a place in no row).
+    int slotOfRow(int row)
+    {
+        MeritTWComboBox *box = selector(row);
+        return box ? box->index() : -1;
+    }
     int rowOfSlot(int slot)
     {
         for (int r = 0; r < table->rowCount(); ++r)

@@ -205,6 +205,7 @@ void PivoraCentralTest::viewSwitchShowsEachRegistryViewsFilters()
 
     QCOMPARE(removeFilterRegistration(nullptr, knownFilterRows[h264].clsid, RegistryView::Bits64), 0);
     PivoraCentral only32;
+    QVERIFY(only32.findChild<RegistryViewSwitch *>() && only32.findChild<QTableWidget *>());
     QCOMPARE(int(only32.findChild<RegistryViewSwitch *>()->view()), int(RegistryView::Bits32));
     QCOMPARE(only32.findChild<QTableWidget *>()->rowCount(), 1);
 }
@@ -264,7 +265,9 @@ void PivoraCentralTest::windowsSeeEachOthersChangesButNotTheirOwn()
 
     windowButton(&second, "Re&fresh")->click();
     QVERIFY(!secondLine->isVisible());
-    QCOMPARE(second.findChild<QTableWidget *>()->item(0, ColumnCurrentMerit)->text(), QString("High"));
+    const QTableWidget *secondTable = second.findChild<QTableWidget *>();
+    QVERIFY(secondTable && secondTable->item(0, ColumnCurrentMerit));
+    QCOMPARE(secondTable->item(0, ColumnCurrentMerit)->text(), QString("High"));
 }
 
 QTEST_MAIN(PivoraCentralTest)
