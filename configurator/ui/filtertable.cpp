@@ -159,6 +159,17 @@ void FilterTable::restorePlace(const Place &place)
     horizontalScrollBar()->setValue(place.horizontalScroll);
 }
 
+QSize FilterTable::minimumSizeHint() const
+{
+    // The base class reserves the vertical scroll bar's arrows alone, which
+    // a tall font's header may take whole: the view then shows no row.
+    const QSize least = QTableWidget::minimumSizeHint();
+    const int header = horizontalHeader()->isHidden() ? 0 : horizontalHeader()->sizeHint().height();
+    const int rows = leastVisibleRows * verticalHeader()->defaultSectionSize();
+    const int height = 2 * frameWidth() + header + rows + horizontalScrollBar()->sizeHint().height();
+    return QSize(least.width(), qMax(least.height(), height));
+}
+
 // The slot is read from the row's own selector, not from the widget found at
 // the row's place in the viewport: after a row is removed from a scrolled
 // table, the viewport settles its scroll offset between two such look-ups,

@@ -72,6 +72,12 @@ public:
     // (an icon, and the choice first in the tooltip); clears the others.
     void markUndoneChoices(const std::vector<UndoneChoice> &undone);
 
+    // The header, leastVisibleRows rows at the row height of the table's
+    // font, the horizontal scroll bar and the frame: the window's layout
+    // keeps the window tall enough for them at any font size.
+    QSize minimumSizeHint() const override;
+    static const int leastVisibleRows = 3;
+
 private:
     RegistryView rowsView = RegistryView::Bits64;
     QWidget *window;

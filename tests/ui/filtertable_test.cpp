@@ -1,12 +1,15 @@
 // The filter table against a registry that the sample servers filled.
 #include "filterregistrystore.h"
+#include "filtertable.h"
 #include "filtertablefixture.h"
 #include "knownfilterrows.h"
 #include "testkeys.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -29,6 +32,20 @@ HKEY createKey(const std::string &path)
     return key;
 }
 
+// Sets the application's font for the widgets made while it lives, and puts
+// the former one back.
+class ApplicationFont
+{
+public:
+    explicit ApplicationFont(const QFont &font) : saved(QApplication::font()) { QApplication::setFont(font); }
+    ~ApplicationFont() { QApplication::setFont(saved); }
+    ApplicationFont(const ApplicationFont &) = delete;
+    ApplicationFont &operator=(const ApplicationFont &) = delete;
+
+private:
+    const QFont saved;
+};
+
 } // namespace
 
 class FilterTableTest : public QObject, private FilterTableFixture
@@ -45,7 +62,8 @@ private slots:
     void refreshRebuildsWithNewCellWidgets();
     void emptiesWhenEverythingWasUnregisteredElsewhere();
     void windowIsSeventyTwoPixelsWiderThanItsColumns();
-
+    void lowestWindowShowsWholeRowsAtAnyTextSize_data();
+    void lowestWindowShowsWholeRowsAtAnyTextSize();
 };
 
 void FilterTableTest::listsEveryRegisteredCatalogueFilterSortedByName()
@@ -224,6 +242,58 @@ void FilterTableTest::windowIsSeventyTwoPixelsWiderThanItsColumns()
     const int maximizedWidth = window->width();
     refresh();
     QCOMPARE(window->width(), maximizedWidth);
+}
+
+void FilterTableTest::lowestWindowShowsWholeRowsAtAnyTextSize_data()
+{
+    QTest::addColumn<QString>("family");
+    QTest::addColumn<qreal>("scale");
+    QTest::newRow("the application's font") << QString() << qreal(1);
+    // Windows' "Make text bigger" goes up to 225%.
+    QTest::newRow("text at 225%") << QString() << qreal(2.25);
+    // A machine without the dialog font may fall back to a face whose line
+    // is several times its size under Windows, which takes the line from
+    // the face's Windows ascent and descent: a header and buttons to match.
+    QTest::newRow("a face with a tall line") << QString("DejaVu Math TeX Gyre") << qreal(1);
+    QTest::newRow("a face with a tall line at 225%") << QString("DejaVu Math TeX Gyre") << qreal(2.25);
+}
+
+void FilterTableTest::lowestWindowShowsWholeRowsAtAnyTextSize()
+{
+    QFETCH(QString, family);
+    QFETCH(qreal, scale);
+    QFont font = QApplication::font();
+    if (!family.isEmpty())
+        font.setFamily(family);
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * scale);
+    else
+        font.setPixelSize(qRound(font.pixelSize() * scale));
+    const ApplicationFont applicationFont(font);
+    registerFilters(videoDecoders);
+    open();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    window->resize(1, 1);
+    QTRY_COMPARE(window->size(), window->minimumSize());
+
+    // The rows are as high as the font's line, and the lowest window shows
+    // the first three whole, below the header, the horizontal scroll bar
+    // beneath them where the narrowest window needs it.
+    QVERIFY(table->rowHeight(0) >= table->fontMetrics().height());
+    QCOMPARE(table->rowAt(0), 0);
+    const QRect shown = table->viewport()->rect();
+    for (int row = 0; row < FilterTable::leastVisibleRows; ++row) {
+        const QRect cell = table->visualRect(table->model()->index(row, ColumnName));
+        QVERIFY2(cell.top() >= shown.top() && cell.bottom() <= shown.bottom(),
+                 qPrintable(QString("row %1 at %2..%3 of a view %4 high, the line %5 high")
+                                .arg(row)
+                                .arg(cell.top())
+                                .arg(cell.bottom())
+                                .arg(shown.height())
+                                .arg(table->fontMetrics().height())));
+    }
+    QVERIFY(table->horizontalScrollBar()->isVisible());
 }
 
 QTEST_MAIN(FilterTableTest)
