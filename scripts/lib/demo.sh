@@ -136,7 +136,11 @@ wine_copy_into_32bit_view() { # <CLSID> <merit, 8 hex digits> ...
 prepare_wine_demo() { # <bin>
     local bin=$1 server views i=0 merits=() only32=() clsid
     wine_use_prefix "${KESTRANE_DEMO_WINEPREFIX:-$(dirname "$(demo_registry)")/wineprefix}"
-    [ -e "$WINEPREFIX/kestrane-demo-ready" ] && return 0
+    if [ -e "$WINEPREFIX/kestrane-demo-ready" ]; then
+        # A demo prefix made before the dialog fonts were pinned gets them.
+        wine_dialog_font_is "$(wine_dialog_font)" || wine_pin_dialog_font "$(wine_dialog_font)"
+        return 0
+    fi
     say "creating the demo Wine prefix $WINEPREFIX"
     wine_create_prefix
     for server in $(demo_servers "$bin"); do

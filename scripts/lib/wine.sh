@@ -22,7 +22,43 @@ wine_use_prefix() { # <absolute folder>
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winealsa.drv=d"
 }
 
-# Creates the prefix of wine_use_prefix afresh and waits until it is on disk.
+# The face that prefixes made from here on show their dialogs in:
+# $KESTRANE_WINE_DIALOG_FONT, otherwise DejaVu Sans (Debian's fonts-dejavu-core).
+wine_dialog_font() {
+    echo "${KESTRANE_WINE_DIALOG_FONT:-DejaVu Sans}"
+}
+
+# Makes the dialog fonts of the prefix of wine_use_prefix <face>. Programs
+# ask for "MS Shell Dlg 2" (Qt's default font) or "MS Shell Dlg", older
+# dialog resources for "MS Sans Serif", and Wine derives its message, menu
+# and status fonts (Qt's message boxes, menus and tooltips) from Tahoma.
+# Wine maps the shell dialog names to Tahoma, and where no Tahoma is
+# installed it falls back to whichever face it finds: on some machines one
+# whose line is several times its size. Font substitutes name one face for
+# all of them on every machine. The prefix remembers the face in a file.
+wine_pin_dialog_font() { # <face>
+    local face=$1 file name
+    file=$(mktemp --suffix=.reg)
+    {
+        printf 'REGEDIT4\r\n\r\n'
+        printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+        for name in "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "MS Sans Serif"; do
+            printf '"%s"="%s"\r\n' "$name" "$face"
+        done
+    } >"$file"
+    timeout -k 10 120 wine reg import "Z:${file//\//\\}" </dev/null >/dev/null 2>&1 ||
+        { echo "Wine's reg could not import the dialog font $face" >&2; rm -f "$file"; return 1; }
+    rm -f "$file"
+    echo "$face" >"$WINEPREFIX/kestrane-dialog-font"
+}
+
+# Whether the prefix's dialog fonts are pinned to <face>.
+wine_dialog_font_is() { # <face>
+    [ "$(cat "$WINEPREFIX/kestrane-dialog-font" 2>/dev/null)" = "$1" ]
+}
+
+# Creates the prefix of wine_use_prefix afresh, with the dialog fonts of
+# wine_dialog_font, and waits until it is on disk.
 # --null-graphics: Wine's null graphics driver, whose windows and message
 # boxes exist and block as on Windows, with no X display.
 wine_create_prefix() { # [--null-graphics]
@@ -33,5 +69,6 @@ wine_create_prefix() { # [--null-graphics]
         timeout -k 10 120 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f \
             </dev/null >/dev/null 2>&1
     fi
+    wine_pin_dialog_font "$(wine_dialog_font)"
     timeout 60 wineserver -w || true
 }
