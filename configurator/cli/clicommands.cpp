@@ -289,7 +289,7 @@ int CliCommands::setMerit()
 {
     const int slot = findFilter();
     if (slot < 0)
-        return exitNotFound;
+        return unreadable ? exitFailed : exitNotFound;
     if (const int missing = missingRegistrationTool())
         return missing;
     const std::vector<FilterResult> results = request.merit.isDefault ? actions.setDefaultMerit(slot)
@@ -325,7 +325,7 @@ int CliCommands::unregister()
 {
     const int slot = findFilter();
     if (slot < 0)
-        return exitNotFound;
+        return unreadable ? exitFailed : exitNotFound;
     if (!request.yes) {
         printError(text("unregister removes %1 %2").arg(clsidOf(slot), nameOf(slot)));
         for (int other : actions.serverCompanions(slot))

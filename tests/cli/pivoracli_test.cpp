@@ -184,6 +184,9 @@ TEST_F(PivoraCliTest, NamesInAnyScriptSurviveEveryFormat)
     EXPECT_EQ("Kestrane \"HEVC\", Main 10", filters[1].toObject().value("name").toString());
     EXPECT_TRUE(filters[1].toObject().value("recordedMerit").isNull());
     EXPECT_EQ(1, cli({"set", clsid(h264), "high", "--format", "csv"}).exitCode);
+    const QStringList csv = cli({"list", "--format", "csv"}).out.split('\n');
+    ASSERT_GT(csv.size(), 2);
+    EXPECT_TRUE(csv[2].endsWith(",-,-,no")) << csv[2].toStdString(); // no recorded merit
 }
 
 TEST_F(PivoraCliTest, BadUseUnknownFiltersAndMissingFilesChangeNothing)
@@ -195,11 +198,16 @@ TEST_F(PivoraCliTest, BadUseUnknownFiltersAndMissingFilesChangeNothing)
                                          QStringList{"frobnicate"}, QStringList{"unregister", clsid(h264)}})
         EXPECT_EQ(1, cli(arguments).exitCode) << arguments.join(' ').toStdString();
     EXPECT_TRUE(cli({"unregister", clsid(h264)}).err.contains("--yes"));
+    CliRun run = cli({"--view", "list"}); // the command taken as the view
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_TRUE(run.err.contains("--view takes 32 or 64")) << run.err.toStdString();
+    for (const char *help : {"-h", "/?"})
+        EXPECT_TRUE(cli({help}).out.startsWith("Usage: pivora-cli")) << help;
     EXPECT_TRUE(isFilterRegistered(nullptr, knownFilterRows[h264].clsid));
 
     // One missing file: none of them is registered.
     ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[hevc].server), false));
-    CliRun run = cli({"register", QString::fromStdString(serverFile(knownFilterRows[hevc].server)), folder + "none.ax"});
+    run = cli({"register", QString::fromStdString(serverFile(knownFilterRows[hevc].server)), folder + "none.ax"});
     EXPECT_EQ(2, run.exitCode);
     EXPECT_FALSE(isFilterRegistered(nullptr, knownFilterRows[hevc].clsid));
     EXPECT_EQ(2, cli({"apply", folder + "none.json"}).exitCode);
@@ -213,6 +221,9 @@ TEST_F(PivoraCliTest, BadUseUnknownFiltersAndMissingFilesChangeNothing)
     EXPECT_TRUE(run.err.contains(clsid(hevc) + "\tKestrane HEVC Video Decoder")) << run.err.toStdString();
     EXPECT_FALSE(run.err.contains(clsid(h264)));
     EXPECT_EQ(2, cli({"set", clsid(h264 + 1), "high"}).exitCode); // known, not registered
+    // A CLSID without braces, a name in another case that names one filter.
+    EXPECT_EQ("unchanged", lineOf(cli({"set", clsid(hevc).mid(1, 36).toLower(), "default"}).out, hevc).value(2));
+    EXPECT_EQ("unchanged", lineOf(cli({"set", "kestrane HEVC video DECODER", "default"}).out, hevc).value(2));
     EXPECT_EQ(2, cli({"unregister", "{00000000-0000-0000-0000-000000000000}", "--yes"}).exitCode);
 
     // Two registrations under one name: the name chooses neither.
@@ -306,6 +317,21 @@ TEST_F(PivoraCliTest, RefusedEverywhereIsAccessDeniedWithNothingChanged)
         EXPECT_TRUE(run.err.contains("elevated")) << run.err.toStdString();
     }
     EXPECT_EQ(before, merits());
+
+    // Only a record would go, and it cannot: refused, in words.
+    registry.setFiltersWritable(true);
+    ASSERT_EQ(0, cli({"set", clsid(vp9), "high"}).exitCode);
+    ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[vp9].server), true));
+    ASSERT_TRUE(registry.setFiltersWritable(false));
+    for (const QStringList &arguments : {QStringList{"set", clsid(vp9), "default"}, QStringList{"reset"}}) {
+        const CliRun run = cli(arguments);
+        EXPECT_EQ(5, run.exitCode) << arguments.join(' ').toStdString() << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("(error 5)") && !run.err.contains("denied")) << run.err.toStdString();
+    }
+    // A registration refused prints no "registered" line.
+    const CliRun registration = cli({"register", QString::fromStdString(serverFile(knownFilterRows[vp9 + 1].server))});
+    EXPECT_EQ(5, registration.exitCode) << registration.err.toStdString();
+    EXPECT_FALSE(registration.out.contains("registered")) << registration.out.toStdString();
 }
 
 TEST_F(PivoraCliTest, ReRegistrationIsFoundByCheckAndUndoneByRestore)
@@ -349,9 +375,9 @@ TEST_F(PivoraCliTest, ResetAndUnregisterReportEachFilter)
 
     // The linked pair goes with its server; -q keeps standard output empty.
     ASSERT_EQ(0, cli({"set", clsid(mpeg2VideoTwin), "high"}).exitCode);
-    run = cli({"unregister", clsid(mpeg2Video), "--yes", "-q"});
+    run = cli({"unregister", clsid(mpeg2Video), "--yes"});
     EXPECT_EQ(0, run.exitCode) << run.err.toStdString();
-    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(QStringList({"removed", "0xFFFFFFFF", "-"}), lineOf(run.out, mpeg2VideoTwin).mid(2));
     EXPECT_FALSE(isFilterRegistered(nullptr, knownFilterRows[mpeg2VideoTwin].clsid));
     EXPECT_EQ(0, cli({"check"}).exitCode);
     run = cli({"register", QString::fromStdString(serverFile(knownFilterRows[mpeg2Video].server))});
@@ -383,6 +409,89 @@ TEST_F(PivoraCliTest, ViewsAreKeptApart)
     EXPECT_EQ(tool ? 0 : 4, run.exitCode) << run.err.toStdString();
     EXPECT_EQ(tool ? 0xFFFFFFFFu : 0x00600000u, merit(hevc, RegistryView::Bits32));
     EXPECT_EQ(knownFilterRows[hevc].defaultMerit, merit(hevc));
+}
+
+// Statuses that are failures are never printed as success, nor guessed to be
+// refusals: a server file that is no server any more, a merits file of
+// another encoding or of a folder, a registry that cannot be read.
+TEST_F(PivoraCliTest, FailuresAreSaidAsWhatTheyAre)
+{
+    const QString file = folder + "merits.json";
+    ASSERT_EQ(0, cli({"export", file}).exitCode);
+    QFile exported(file);
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    const QString json = QString::fromUtf8(exported.readAll());
+    // As Windows PowerShell 5 redirects output: UTF-16 with a byte order mark.
+    for (bool littleEndian : {true, false}) {
+        QByteArray utf16;
+        for (QChar c : QString(QChar(0xFEFF)) + json) {
+            const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+            utf16.append(littleEndian ? low : high).append(littleEndian ? high : low);
+        }
+        const CliRun run = cli({"apply", writeFile("utf16.json", utf16)});
+        EXPECT_EQ(0, run.exitCode) << littleEndian << run.err.toStdString();
+    }
+    CliRun run = cli({"apply", folder});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_TRUE(run.err.contains("is a folder")) << run.err.toStdString();
+
+    // A registered server file replaced by one that is no server.
+    const std::string copy = folder.toStdString() + knownFilterRows[vp9].server + ".ax";
+    ASSERT_TRUE(copyServer(knownFilterRows[vp9].server, copy));
+    ASSERT_EQ(0, serverCall(copy, true));
+    {
+        FILE *broken = std::fopen(copy.c_str(), "wb");
+        ASSERT_NE(nullptr, broken);
+        std::fputs("no server", broken);
+        std::fclose(broken);
+    }
+    const std::map<int, uint32_t> before = merits();
+    for (const QStringList &arguments : {QStringList{"set", clsid(vp9), "high"}, QStringList{"set", clsid(vp9), "default"},
+                                         QStringList{"unregister", clsid(vp9), "--yes"}}) {
+        run = cli(arguments);
+        EXPECT_EQ(4, run.exitCode) << arguments.join(' ').toStdString() << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(clsid(vp9)) && run.err.contains("could not be loaded")) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("denied")) << run.err.toStdString();
+    }
+    EXPECT_EQ(before, merits());
+
+    if (registry.file().empty())
+        return; // a registry that cannot be read is the stand-in's to make
+    {
+        FILE *garbage = std::fopen(registry.file().c_str(), "wb");
+        ASSERT_NE(nullptr, garbage);
+        std::fputs("garbage\n", garbage);
+        std::fclose(garbage);
+    }
+    for (const QStringList &arguments : {QStringList{"list"}, QStringList{"export", folder + "none.json"}, QStringList{"check"},
+                                         QStringList{"reset"}, QStringList{"restore"}, QStringList{"set", clsid(h264), "high"}}) {
+        run = cli(arguments);
+        EXPECT_EQ(4, run.exitCode) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains("The filter registrations cannot be read: ")) << run.err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder + "none.json"));
+}
+
+// Two tools setting the merits of the linked pair at once, whose every set
+// re-registers their one server: neither merit is lost, every record holds
+// what the registry holds, and each run's outcome is true.
+TEST_F(PivoraCliTest, TwoToolsAtOnceLoseNothing)
+{
+    const QString base = QString::fromStdString(testsupport::programFolder()) + QLatin1String("pivora-cli");
+    const QString program = QFileInfo::exists(base + ".exe") ? base + ".exe" : base;
+    for (int round = 1; round <= 4; ++round) {
+        const QString first = QString::fromLatin1("0x0060000%1").arg(round);
+        const QString second = QString::fromLatin1("0x0030000%1").arg(round);
+        QProcess one, two;
+        one.start(program, {"set", clsid(mpeg2Video), first});
+        two.start(program, {"set", clsid(mpeg2VideoTwin), second});
+        ASSERT_TRUE(one.waitForFinished(60000) && two.waitForFinished(60000));
+        EXPECT_EQ(0, one.exitCode()) << one.readAllStandardError().toStdString();
+        EXPECT_EQ(0, two.exitCode()) << two.readAllStandardError().toStdString();
+        EXPECT_EQ(first.toUInt(nullptr, 16), merit(mpeg2Video)) << "round " << round;
+        EXPECT_EQ(second.toUInt(nullptr, 16), merit(mpeg2VideoTwin)) << "round " << round;
+        EXPECT_EQ(0, cli({"check"}).exitCode) << "round " << round;
+    }
 }
 
 } // namespace

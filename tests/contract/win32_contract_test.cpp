@@ -12,6 +12,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -731,6 +732,46 @@ TEST(UserOutputContract, DebugOutputAndMessageBoxesCanBeCaptured)
     for (const std::string &line : capture.debugLines())
         seen = seen || line == "Kestrane contract line";
     EXPECT_TRUE(seen);
+}
+
+// Named mutexes, as the action lock uses them: one object per name, owned
+// by a thread and counted, released only by its owner; another thread waits.
+TEST(MutexContract, NamedMutexIsOneObjectOwnedPerThreadAndCounted)
+{
+    const wchar_t name[] = L"Local\\KestraneContractMutex";
+    const DWORD access = SYNCHRONIZE | MUTEX_MODIFY_STATE;
+    HANDLE first = CreateMutexExW(nullptr, name, 0, access);
+    ASSERT_NE(nullptr, first);
+    SetLastError(0xDEADBEEF);
+    HANDLE second = CreateMutexExW(nullptr, name, 0, access);
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(DWORD(ERROR_ALREADY_EXISTS), GetLastError());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(first, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(second, 0)); // the owner's second hold, through the other handle
+
+    DWORD othersWait = WAIT_FAILED, othersRelease = TRUE, othersError = 0;
+    const auto other = [&](DWORD ms) {
+        std::thread([&] {
+            othersRelease = ReleaseMutex(second);
+            othersError = GetLastError();
+            othersWait = WaitForSingleObject(second, ms);
+            if (othersWait == WAIT_OBJECT_0)
+                ReleaseMutex(second);
+        }).join();
+    };
+    other(50);
+    EXPECT_EQ(WAIT_TIMEOUT, othersWait);
+    EXPECT_FALSE(othersRelease);
+    EXPECT_EQ(DWORD(ERROR_NOT_OWNER), othersError);
+    ASSERT_TRUE(ReleaseMutex(first));
+    other(50); // one hold is left
+    EXPECT_EQ(WAIT_TIMEOUT, othersWait);
+    ASSERT_TRUE(ReleaseMutex(first));
+    other(1000);
+    EXPECT_EQ(WAIT_OBJECT_0, othersWait);
+    EXPECT_FALSE(ReleaseMutex(first)); // released by the other thread, owned by nobody
+    EXPECT_TRUE(CloseHandle(second));
+    EXPECT_TRUE(CloseHandle(first));
 }
 
 } // namespace

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -60,6 +63,41 @@ TEST(ShellSearch, SystemFolderComesAfterTheCallersFolderAndBeforePath)
     testsupport::setEnvironment("WIN32_STANDIN_SYSTEM_DIR", nullptr);
     testsupport::setEnvironment("PROBE_OUT", nullptr);
     testsupport::removeTree(folder);
+}
+
+// A process that dies holding a named mutex leaves it abandoned: the next
+// waiter in another process takes it over with WAIT_ABANDONED, and the one
+// after that finds it plainly free. A live holder keeps it from others.
+TEST(StandinMutex, AHolderThatDiesLeavesItAbandonedToTheNextWaiter)
+{
+    testsupport::ScopedRegistry registry; // the lock files lie beside its file
+    const wchar_t name[] = L"Global\\KestraneStandinTest";
+    int ready[2];
+    ASSERT_EQ(0, pipe(ready));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        HANDLE held = CreateMutexExW(nullptr, name, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+        const bool taken = held && WaitForSingleObject(held, 0) == WAIT_OBJECT_0;
+        (void)!write(ready[1], taken ? "1" : "0", 1);
+        sleep(30); // until killed
+        _exit(0);
+    }
+    char taken = 0;
+    ASSERT_EQ(1, read(ready[0], &taken, 1));
+    ASSERT_EQ('1', taken);
+    HANDLE mutex = CreateMutexExW(nullptr, name, 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+    ASSERT_NE(nullptr, mutex);
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(mutex, 50));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(WAIT_ABANDONED, WaitForSingleObject(mutex, 1000));
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(mutex, 0));
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    CloseHandle(mutex);
+    close(ready[0]);
+    close(ready[1]);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -133,6 +134,8 @@ HANDLE CreateMutexExW(LPSECURITY_ATTRIBUTES, LPCWSTR lpName, DWORD dwFlags, DWOR
         std::lock_guard<std::mutex> lock(tableGuard);
         mutex = table[file].lock();
         if (!mutex) {
+            std::error_code ignored; // a missing folder is made, as the registry's writer makes it
+            std::filesystem::create_directories(std::filesystem::path(file).parent_path(), ignored);
             // Not inherited: a child such as regsvr32 must not keep the lock alive.
             const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
             if (fd < 0) {
