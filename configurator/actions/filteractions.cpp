@@ -161,8 +161,13 @@ FilterActions::Reregistration FilterActions::reregister(const FilterRow &row, bo
         done.exitCode = exitCode;
         done.failure = registrationFailure(exitCode, exitCode != STILL_ACTIVE);
     }
-    const bool meritStuck = toDefault && row.merit != row.defaultMerit &&
-                            readFilterMerit(entryAt(row.slot), nullptr, shownView) == row.merit;
+    // A filter already at its default needed no change: a re-registration
+    // that failed for it changed nothing the user asked for.
+    if (toDefault && row.merit == row.defaultMerit) {
+        done.failure = RegistrationFailure::None;
+        return done;
+    }
+    const bool meritStuck = toDefault && readFilterMerit(entryAt(row.slot), nullptr, shownView) == row.merit;
     if (done.failure == RegistrationFailure::None && meritStuck)
         done.failure = RegistrationFailure::DefaultNotWritten;
     return judgeFailure(row, done);

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QProgressBar>
+#include <QLabel>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QThread>
@@ -142,6 +143,13 @@ QProgressDialog *BackgroundAction::progressDialog()
         progress = new QProgressDialog(window);
         progress->setBar(new Steady<QProgressBar>);
         progress->setCancelButton(new Steady<QPushButton>(tr("Cancel")));
+        // One width whatever the label says, so that Cancel stays under the
+        // pointer; a long name wraps onto a second line the label keeps.
+        QLabel *label = new QLabel(progress);
+        label->setWordWrap(true);
+        label->setMinimumHeight(2 * label->fontMetrics().lineSpacing());
+        progress->setLabel(label);
+        progress->setFixedWidth(label->fontMetrics().averageCharWidth() * progressLabelChars);
         progress->setWindowTitle(applicationTitle);
         progress->setWindowModality(Qt::WindowModal);
         progress->setAutoReset(false);

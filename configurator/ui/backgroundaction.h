@@ -40,6 +40,8 @@ public:
     // repaint that a Wine server shares with the action's registrations.
     static const int progressDelayMs = 500;
     static const int progressUpdateMs = 250;
+    // The progress dialog's width, in average characters of its font.
+    static const int progressLabelChars = 64;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

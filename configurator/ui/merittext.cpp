@@ -34,9 +34,10 @@ QString meritText(quint32 merit, quint32 defaultMerit)
 
 quint32 parseMeritHex(const QString &text)
 {
-    const QString prefixed = text.startsWith(QLatin1String("0x")) ? text : QLatin1String("0x") + text;
-    uint32_t merit = 0;
-    return ::parseMeritHex(prefixed.toStdString(), &merit) ? merit : 0;
+    QString digits = text;
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseSensitive))
+        digits.remove(0, 2);
+    return digits.toUInt(0, 16);
 }
 
 int meritIdOf(quint32 merit, quint32 defaultMerit)

@@ -18,3 +18,9 @@ NoticeLine::NoticeLine(QStyle::StandardPixmap icon, const QString &buttonText, Q
     connect(button, SIGNAL(clicked()), this, SIGNAL(buttonClicked()));
     hide();
 }
+
+void NoticeLine::say(const QString &words)
+{
+    text->setText(words);
+    setVisible(!words.isEmpty());
+}

@@ -17,6 +17,9 @@ class NoticeLine : public QWidget
 public:
     NoticeLine(QStyle::StandardPixmap icon, const QString &buttonText, QWidget *parent);
 
+    // Shows the line with `text`, or hides it for an empty one.
+    void say(const QString &text);
+
 signals:
     void buttonClicked();
 

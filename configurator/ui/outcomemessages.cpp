@@ -2,6 +2,7 @@
 
 #include "appconstants.h"
 #include "filteractions.h"
+#include "statustext.h"
 #include "overridecursor.h"
 #include "registrationrunner.h"
 #include "windowsversion.h"
@@ -140,6 +141,67 @@ void showChoiceNotRemembered(QWidget *parent, const QString &filterName, int sta
                     "it cannot tell you when a re-registration undoes it.")
                      .arg(filterName)
                      .arg(status));
+}
+
+QString reregistrationFailureText(const FilterResult &result)
+{
+    switch (result.registration) {
+    case RegistrationFailure::NotLoaded:
+        return tr("its server file could not be loaded: it is no filter server, or not one for this version of Windows");
+    case RegistrationFailure::NoEntryPoint:
+        return tr("its server file has no registration entry point");
+    case RegistrationFailure::RegistrationFailed:
+        return tr("its server's own registration failed");
+    case RegistrationFailure::DidNotFinish:
+        return tr("regsvr32.exe did not finish in time");
+    case RegistrationFailure::DefaultNotWritten:
+        return tr("its server's registration did not write its default merit");
+    default:
+        return tr("regsvr32.exe ended with code %1").arg(result.exitCode);
+    }
+}
+
+void showFailures(QWidget *parent, const std::vector<FilterResult> &failed, const QStringList &names)
+{
+    QStringList lines;
+    for (size_t i = 0; i < failed.size(); ++i) {
+        const FilterResult &result = failed[i];
+        const QString reason = result.status == statusRegistrationFailed ? reregistrationFailureText(result)
+                               : result.status == statusOtherToolBusy
+                                   ? tr("another Kestrane filter tool kept changing filters")
+                                   : QString::fromUtf8(statusText(result.status).c_str());
+        lines << tr("%1: %2.").arg(names.value(int(i)), reason);
+    }
+    if (lines.isEmpty())
+        return;
+    const int named = qMin(int(lines.size()), kFilesNamedAtMost);
+    QString text = tr("These filters keep the merits they had:");
+    for (int i = 0; i < named; ++i)
+        text += QLatin1String("\n") + lines[i];
+    if (lines.size() > named)
+        text += QLatin1String("\n") + tr("And %1 more filters.").arg(lines.size() - named);
+    warn(parent, text);
+}
+
+void showResetStopped(QWidget *parent, int done, int total)
+{
+    warn(parent, tr("Reset stopped after %1 of %2 filters; the others keep their merits.").arg(done).arg(total));
+}
+
+void showRegistrationStopped(QWidget *parent, int done, int total)
+{
+    warn(parent, tr("Registering stopped after %1 of %2 files; the others were not registered.").arg(done).arg(total));
+}
+
+QString registrationsUnreadableText(int status)
+{
+    return tr("The filter registrations cannot be read: %1. Nothing can be changed here until they can.")
+        .arg(QString::fromUtf8(statusText(status).c_str()));
+}
+
+QString waitingForOtherToolText()
+{
+    return tr("Waiting for another Kestrane filter tool to finish\xE2\x80\xA6");
 }
 
 void showUnknownError(QWidget *parent)

@@ -4,6 +4,7 @@
 #ifndef OUTCOMEMESSAGES_H
 #define OUTCOMEMESSAGES_H
 
+#include "filteractions.h"
 #include "registryview.h"
 
 #include <QString>
@@ -12,6 +13,7 @@
 #include <vector>
 
 class QWidget;
+struct FilterResult;
 
 // The access-denial warning, with the advice to run elevated from Windows
 // Vista on, and the filters that kept their merits when some changed. With
@@ -32,6 +34,15 @@ void showNotRegistered(QWidget *parent);
 // a re-registration that undoes it will not be seen.
 void showChoiceNotRemembered(QWidget *parent, const QString &filterName, int status);
 void showUnknownError(QWidget *parent);
+// Filters whose server's re-registration failed, each with regsvr32's reason,
+// or a wait for another tool that ended without the action.
+void showFailures(QWidget *parent, const std::vector<FilterResult> &failed, const QStringList &names);
+// A long action the user stopped: what was done and what was not.
+void showResetStopped(QWidget *parent, int done, int total);
+void showRegistrationStopped(QWidget *parent, int done, int total);
+// Why the table is empty although filters may be registered.
+QString registrationsUnreadableText(int status);
+QString waitingForOtherToolText();
 // The regsvr32.exe of `view` does not exist: nothing can be registered,
 // reset or unregistered in that view (SysWOW64's on a system that runs no
 // 32-bit programs).

@@ -8,6 +8,7 @@
 #include "meritwords.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
+#include "noticeline.h"
 #include "outcomemessages.h"
 #include "overridecursor.h"
 #include "registrationrunner.h"
@@ -82,6 +83,7 @@ PivoraCentral::PivoraCentral(QWidget *parent)
       viewSwitch(0),
       undoneLine(0),
       changeLine(0),
+      readErrorLine(0),
       ownWorkDepth(0),
       ownWorkQuietUntil(0)
 {
@@ -93,6 +95,12 @@ PivoraCentral::PivoraCentral(QWidget *parent)
     }
     actions = new FilterActions(catalogue, RegistryView::Bits64);
     background = new BackgroundAction(this);
+    // Every change runs on the worker: while another Kestrane filter tool
+    // changes filters, the window answers and says what it waits for.
+    LockWait wait;
+    wait.waiting = [this] { background->report(waitingForOtherToolText(), 0, 0); };
+    wait.cancelled = [this] { return background->cancelled(); };
+    actions->setLockWait(wait);
     table = new FilterTable(this);
     createViewSwitch();
     undoneLine = new UndoneChoicesLine(this);
@@ -102,6 +110,8 @@ PivoraCentral::PivoraCentral(QWidget *parent)
         return ownWorkDepth > 0 || QDateTime::currentMSecsSinceEpoch() < ownWorkQuietUntil;
     });
     connect(changeLine, SIGNAL(buttonClicked()), this, SLOT(slotRefresh()));
+    readErrorLine = new NoticeLine(QStyle::SP_MessageBoxCritical, tr("Read &again"), this);
+    connect(readErrorLine, SIGNAL(buttonClicked()), this, SLOT(slotRefresh()));
     QSize size(-1, -1);
     computeWindowSize(size);
     resize(size);
@@ -127,6 +137,9 @@ void PivoraCentral::slotReset()
     if (!registrationToolPresent())
         return;
     QStringList kept; // the filters whose reset was refused
+    std::vector<FilterResult> failed;
+    QStringList failedNames;
+    int stoppedAt = -1, total = 0;
     {
         const OverrideCursor wait(Qt::WaitCursor);
         const std::vector<int> listed = table->listedSlots();
@@ -145,11 +158,21 @@ void PivoraCentral::slotReset()
         FilterActions &actions = workerActions();
         ResetReport report;
         background->run([&] { report = actions.reset(listed, callbacks); });
-        for (const FilterResult &result : report.filters)
+        for (const FilterResult &result : report.filters) {
             if (result.outcome == FilterOutcome::Refused)
                 kept << names.value(result.slot);
+            else if (result.outcome == FilterOutcome::Failed)
+                failed.push_back(result), failedNames << names.value(result.slot);
+        }
+        if (report.status != 0)
+            failed.push_back(FilterResult{-1, FilterOutcome::Failed, report.status}), failedNames << tr("Reset");
+        stoppedAt = report.cancelled ? int(report.filters.size()) : -1;
+        total = int(listed.size());
         slotRefresh();
     }
+    if (stoppedAt >= 0)
+        showResetStopped(this, stoppedAt, total);
+    showFailures(this, failed, failedNames);
     if (!kept.isEmpty())
         warnAccessDenied(kept);
 }
@@ -159,7 +182,9 @@ void PivoraCentral::slotRefresh()
     if (!table)
         return;
     const ButtonSignalsBlocked blocked(this);
-    fillTable(filterActions().registeredFilters());
+    int32_t status = 0;
+    fillTable(filterActions().registeredFilters(&status));
+    readErrorLine->say(status ? registrationsUnreadableText(status) : QString());
     updateViewCounts();
     updateUndoneChoices();
     changeLine->tableRead();
@@ -264,6 +289,10 @@ void PivoraCentral::slotRegister()
         const OverrideCursor wait(Qt::WaitCursor);
         background->run([&] { report = actions.registerServers(paths, callbacks); });
     }
+    if (report.cancelled)
+        showRegistrationStopped(this, int(report.files.size()), int(paths.size()));
+    if (report.status != 0)
+        showFailures(this, {FilterResult{-1, FilterOutcome::Failed, report.status}}, {tr("Register")});
     // regsvr32 shows its own result once it runs; a file the runner refused
     // before starting it would otherwise pass without a word.
     for (const ServerFileResult &file : report.files)
@@ -340,7 +369,9 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
                                QString::fromStdWString(filter.serverPath), companions))
             return;
     }
-    const std::vector<FilterResult> results = filterActions().unregister(index);
+    std::vector<FilterResult> results;
+    runChange(tr("Unregistering %1\xE2\x80\xA6").arg(FilterTable::nameText(filter)),
+              [&](FilterActions &actions) { results = actions.unregister(index); });
     if (results.front().outcome != FilterOutcome::Removed) {
         reportResult(results.front(), row);
         return;
@@ -366,8 +397,11 @@ void PivoraCentral::changeMerit(int index, int row, const QString &merit)
     }
     const ButtonSignalsBlocked blocked(this);
     refusedAction = pendingAction(PendingAction::SetMerit, index, QString::fromStdString(meritWord(choice)));
-    const std::vector<FilterResult> results =
-        choice.isDefault ? filterActions().setDefaultMerit(index) : filterActions().setMerit(index, choice.value);
+    std::vector<FilterResult> results;
+    runChange(tr("Changing the merit of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
+              [&](FilterActions &actions) {
+                  results = choice.isDefault ? actions.setDefaultMerit(index) : actions.setMerit(index, choice.value);
+              });
     showMeritChange(results, row);
     if (results.front().recordStatus != 0)
         showChoiceNotRemembered(this, FilterTable::nameText(filterActions().row(index)), results.front().recordStatus);
@@ -406,11 +440,18 @@ void PivoraCentral::slotPutBack()
         return;
     const ButtonSignalsBlocked blocked(this);
     refusedAction = pendingAction(PendingAction::PutBack, -1);
-    QStringList kept;
-    for (const FilterResult &result : filterActions().putBack())
+    QStringList kept, failedNames;
+    std::vector<FilterResult> results, failed;
+    runChange(tr("Putting back the merits chosen\xE2\x80\xA6"), [&](FilterActions &actions) { results = actions.putBack(); });
+    for (const FilterResult &result : results) {
+        const QString name = result.slot >= 0 ? FilterTable::nameText(filterActions().row(result.slot)) : tr("Put back");
         if (result.outcome == FilterOutcome::Refused)
-            kept << FilterTable::nameText(filterActions().row(result.slot));
+            kept << name;
+        else if (result.outcome == FilterOutcome::Failed)
+            failed.push_back(result), failedNames << name;
+    }
     slotRefresh();
+    showFailures(this, failed, failedNames);
     if (!kept.isEmpty())
         warnAccessDenied(kept);
 }
@@ -422,6 +463,8 @@ void PivoraCentral::slotViewChosen(int view)
     actions->setView(RegistryView(view));
     refusedAction = PendingAction();
     slotRefresh();
+    // The other view's table opens at its top, not where this one was.
+    table->scrollToTop();
 }
 
 bool PivoraCentral::computeWindowSize(QSize &size)
@@ -523,7 +566,8 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
             // With administrator rights the removal is an unregistration
             // that finds the server gone and asks again.
             refusedAction = pendingAction(PendingAction::Unregister, index);
-            const FilterResult removal = filterActions().removeRegistration(index);
+            FilterResult removal;
+            runChange(QString(), [&](FilterActions &actions) { removal = actions.removeRegistration(index); });
             if (removal.outcome == FilterOutcome::Removed) {
                 const int removed = row;
                 --row;
@@ -539,7 +583,9 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
         showNotRegistered(this);
         break;
     case FilterOutcome::Failed:
-        if (result.status == statusPathHasQuote || result.status == statusPathTooLong ||
+        if (result.status == statusRegistrationFailed || result.status == statusOtherToolBusy)
+            showFailures(this, {result}, {FilterTable::nameText(filterActions().row(index))});
+        else if (result.status == statusPathHasQuote || result.status == statusPathTooLong ||
             result.status == statusRegistrationToolMissing)
             showRunnerRefusal(this, QString::fromStdWString(filterActions().row(index).serverPath), result.status,
                               actions->view());
@@ -599,6 +645,15 @@ FilterActions &PivoraCentral::filterActions()
 {
     actions->setOwnerWindow(nativeWindow(this));
     return *actions;
+}
+
+// Runs a change of one filter, or Put back. They are short and run on this
+// thread, so a wait for another tool's change holds the window up to the
+// lock's limit; Reset and Register wait on the worker with their progress.
+void PivoraCentral::runChange(const QString &progressText, const std::function<void(FilterActions &)> &change)
+{
+    Q_UNUSED(progressText);
+    change(filterActions());
 }
 
 // For the worker thread: its regsvr32 runs have no owner window. A window
@@ -690,6 +745,7 @@ void PivoraCentral::createLayout()
     rightsLine = createRightsLine(this, SLOT(slotRestartAsAdministrator()));
     if (rightsLine)
         layout->addWidget(rightsLine);
+    layout->addWidget(readErrorLine);
     layout->addWidget(changeLine);
     layout->addWidget(undoneLine);
     if (viewSwitch)

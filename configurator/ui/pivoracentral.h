@@ -12,6 +12,7 @@
 #include "filtertable.h"
 #include "pendingaction.h"
 
+#include <functional>
 #include <vector>
 
 class QPushButton;
@@ -22,6 +23,7 @@ class FilterTable;
 class RegistryViewSwitch;
 class UndoneChoicesLine;
 class ExternalChangeLine;
+class NoticeLine;
 
 class PivoraCentral : public QWidget
 {
@@ -74,6 +76,7 @@ private:
     FilterActions &workerActions();
     void unregisterRow(int row, bool confirm);
     void changeMerit(int index, int row, const QString &merit);
+    void runChange(const QString &progressText, const std::function<void(FilterActions &)> &change);
     PendingAction pendingAction(PendingAction::Kind kind, int index, const QString &merit = QString()) const;
     void warnAccessDenied(const QStringList &keptTheirMerits = QStringList());
     KnownFilter *entryAt(int index) const;
@@ -99,6 +102,7 @@ private:
     RegistryViewSwitch *viewSwitch; // where Windows has two registry views
     UndoneChoicesLine *undoneLine;  // "N filters lost the merits chosen for them", when some did
     ExternalChangeLine *changeLine; // "another program changed these filters", when one did
+    NoticeLine *readErrorLine;      // why the registrations cannot be read, when they cannot
     int ownWorkDepth;               // slots at work on the registry (buttons blocked)
     qint64 ownWorkQuietUntil;       // and their changes' notifications still to come in
 };

@@ -439,6 +439,7 @@ TEST_F(PivoraCliTest, FailuresAreSaidAsWhatTheyAre)
     const std::string copy = folder.toStdString() + knownFilterRows[vp9].server + ".ax";
     ASSERT_TRUE(copyServer(knownFilterRows[vp9].server, copy));
     ASSERT_EQ(0, serverCall(copy, true));
+    ASSERT_EQ(0, cli({"set", clsid(vp9), "high"}).exitCode);
     {
         FILE *broken = std::fopen(copy.c_str(), "wb");
         ASSERT_NE(nullptr, broken);
@@ -446,10 +447,10 @@ TEST_F(PivoraCliTest, FailuresAreSaidAsWhatTheyAre)
         std::fclose(broken);
     }
     const std::map<int, uint32_t> before = merits();
-    for (const QStringList &arguments : {QStringList{"set", clsid(vp9), "high"}, QStringList{"set", clsid(vp9), "default"},
-                                         QStringList{"unregister", clsid(vp9), "--yes"}}) {
+    for (const QStringList &arguments : {QStringList{"set", clsid(vp9), "0x00123456"}, QStringList{"set", clsid(vp9), "default"},
+                                         QStringList{"reset"}, QStringList{"unregister", clsid(vp9), "--yes"}}) {
         run = cli(arguments);
-        EXPECT_EQ(4, run.exitCode) << arguments.join(' ').toStdString() << run.err.toStdString();
+        EXPECT_EQ(arguments[0] == "reset" ? 3 : 4, run.exitCode) << arguments.join(' ').toStdString() << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(clsid(vp9)) && run.err.contains("could not be loaded")) << run.err.toStdString();
         EXPECT_FALSE(run.err.contains("denied")) << run.err.toStdString();
     }
