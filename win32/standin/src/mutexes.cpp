@@ -28,6 +28,11 @@ namespace {
 const uint32_t kMutexMagic = 0x4D555458; // "MUTX"
 
 struct NamedMutex {
+    ~NamedMutex()
+    {
+        if (fd >= 0)
+            ::close(fd); // a hold still taken ends with it, as a holder's death would
+    }
     std::mutex guard;
     std::condition_variable released;
     int fd = -1;
