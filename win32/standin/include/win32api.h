@@ -272,8 +272,9 @@ DWORD GetLastError(void);
 UINT GetSystemDirectoryW(LPWSTR lpBuffer, UINT uSize);
 UINT GetSystemWow64DirectoryW(LPWSTR lpBuffer, UINT uSize);
 void SetLastError(DWORD dwErrCode);
-// The system's text for an error number, English only; for the numbers this
-// system meets, in Wine's words. Zero with ERROR_MR_MID_NOT_FOUND for others.
+// The system's text for an error number, English only, for the numbers this
+// system meets; zero with ERROR_MR_MID_NOT_FOUND for others, which callers
+// then show by number.
 #define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
 #define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
 #define ERROR_MR_MID_NOT_FOUND 317L

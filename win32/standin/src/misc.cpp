@@ -120,7 +120,7 @@ int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType)
     return IDOK;
 }
 
-// The texts of the error numbers this system reports, as Wine words them.
+// The texts of the error numbers this system reports, in the words of Wine's English messages where known.
 DWORD FormatMessageW(DWORD dwFlags, const void *, DWORD dwMessageId, DWORD, LPWSTR lpBuffer, DWORD nSize, void *)
 {
     static const struct {
