@@ -52,6 +52,11 @@ std::wstring FilterActions::missingRegistrationTool() const
     return fileExists(tool.c_str()) ? std::wstring() : tool;
 }
 
+bool FilterActions::changesAllowed() const
+{
+    return filterCategoryWritable(shownView);
+}
+
 KnownFilter *FilterActions::entryAt(int slot) const
 {
     return catalogueEntry(catalogue, slot);

@@ -154,6 +154,9 @@ public:
     // The regsvr32.exe this view's actions need when it does not exist
     // (SysWOW64's where no 32-bit program runs), else empty.
     std::wstring missingRegistrationTool() const;
+    // Whether this view's filter registrations may be changed by this
+    // process: false where the registry refuses a write of their category.
+    bool changesAllowed() const;
 
     // The owner window of regsvr32.exe's own messages: a native window handle.
     void setOwnerWindow(void *owner) { ownerWindow = owner; }

@@ -4,6 +4,7 @@
 #include "elevation.h"
 #include "outcomemessages.h"
 #include "overridecursor.h"
+#include "statustext.h"
 #include "windowsversion.h"
 
 #include <QCoreApplication>
@@ -50,14 +51,14 @@ bool restartAsAdministrator(QWidget *window, const PendingAction &action)
         return false;
     const OverrideCursor arrow(Qt::ArrowCursor);
     QMessageBox::critical(window, applicationTitle,
-                          tr("Pivora could not be started with administrator rights (error %1).").arg(status),
+                          tr("Pivora could not be started with administrator rights: %1.").arg(QString::fromUtf8(statusText(status).c_str())),
                           QMessageBox::Ok, QMessageBox::NoButton);
     return false;
 }
 
-QWidget *createRightsLine(QWidget *window, const char *restartSlot)
+QWidget *createRightsLine(QWidget *window, const char *restartSlot, bool changesAllowed)
 {
-    if (filterCategoryWritable() || processElevated())
+    if (changesAllowed || processElevated())
         return 0;
     QWidget *rightsLine = new QWidget(window);
     QHBoxLayout *line = new QHBoxLayout(rightsLine);

@@ -20,6 +20,6 @@ bool restartAsAdministrator(QWidget *window, const PendingAction &action);
 // The line "Changes to these filters need administrator rights." with its
 // restart button, whose clicked() goes to `restartSlot` of `window`; null
 // when changes are not refused.
-QWidget *createRightsLine(QWidget *window, const char *restartSlot);
+QWidget *createRightsLine(QWidget *window, const char *restartSlot, bool changesAllowed);
 
 #endif

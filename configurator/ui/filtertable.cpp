@@ -180,6 +180,44 @@ int FilterTable::catalogueIndex(int row) const
     return selector ? selector->index() : -1;
 }
 
+int FilterTable::rowOfCell(const QObject *widget, int column) const
+{
+    for (int row = 0; widget && row < rowCount(); ++row)
+        if (cellWidget(row, column) == widget)
+            return row;
+    return -1;
+}
+
+bool FilterTable::refreshCell(int row, int column, const FilterRow &filter)
+{
+    switch (column) {
+    case ColumnName:
+        setName(row, filter);
+        return true;
+    case ColumnCurrentMerit:
+        setMerit(row, filter);
+        return true;
+    case ColumnLocation:
+        setLocation(row, filter);
+        return true;
+    case ColumnNewMerit:
+        if (MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(cellWidget(row, column))) {
+            const int choice = meritIdOf(filter.merit, filter.defaultMerit);
+            selector->setMeritId(choice);
+            showCustomMeritCell(choice == MeritIdCustom, row, filter.slot);
+        }
+        return true;
+    case ColumnCustomMerit:
+        if (MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(cellWidget(row, column)))
+            cell->setMerit(rowMerit(row), true);
+        return true;
+    case ColumnUnregister:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int FilterTable::rowOfSlot(int slot) const
 {
     for (int row = 0; row < rowCount(); ++row)

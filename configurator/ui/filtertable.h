@@ -51,12 +51,17 @@ public:
 
     // The catalogue slot of a row, or -1.
     int catalogueIndex(int row) const;
+    // The row whose cell in `column` is `widget` (a cell's signal's sender), or -1.
+    int rowOfCell(const QObject *widget, int column) const;
     int rowOfSlot(int slot) const;
     // The rows' catalogue slots, top to bottom.
     std::vector<int> listedSlots() const;
     // The merit the row's "Current Merit" cell shows.
     quint32 rowMerit(int row) const;
 
+    // Shows what the registry holds of a filter in one cell of its row; the
+    // selector brings the custom merit cell along. False for no such column.
+    bool refreshCell(int row, int column, const FilterRow &filter);
     void setName(int row, const FilterRow &filter);
     void setMerit(int row, const FilterRow &filter);
     void setLocation(int row, const FilterRow &filter);

@@ -195,34 +195,8 @@ void PivoraCentral::slotRefresh(int index, int i, int j)
     if (!table || !entryAt(index))
         return;
     const ButtonSignalsBlocked blocked(this);
-    switch (j) {
-    case ColumnName:
-        table->setName(i, filterActions().row(index));
-        break;
-    case ColumnCurrentMerit:
-        table->setMerit(i, filterActions().row(index));
-        break;
-    case ColumnLocation:
-        table->setLocation(i, filterActions().row(index));
-        break;
-    case ColumnNewMerit:
-        if (MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(table->cellWidget(i, j))) {
-            const FilterRow filter = filterActions().row(index);
-            const int choice = meritIdOf(filter.merit, filter.defaultMerit);
-            selector->setMeritId(choice);
-            updateCustomMeritCell(choice == MeritIdCustom, i, index);
-        }
-        break;
-    case ColumnCustomMerit:
-        if (MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(table->cellWidget(i, j)))
-            cell->setMerit(table->rowMerit(i), true);
-        break;
-    case ColumnUnregister:
-        break;
-    default:
+    if (!table->refreshCell(i, j, filterActions().row(index)))
         qDebug("PivoraCentral::slotRefresh(index,i,j): Invalid j!");
-        break;
-    }
 }
 
 void PivoraCentral::slotMeritIdSelected(int id, int index)
@@ -599,13 +573,7 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
 
 int PivoraCentral::rowOfSender(int column)
 {
-    QObject *source = sender();
-    if (!table || !source)
-        return -1;
-    for (int row = 0; row < table->rowCount(); ++row)
-        if (table->cellWidget(row, column) == source)
-            return row;
-    return -1;
+    return table ? table->rowOfCell(sender(), column) : -1;
 }
 
 int PivoraCentral::rowCatalogueIndex(int row)
@@ -742,7 +710,7 @@ void PivoraCentral::createLayout()
     buttons->addWidget(resetButton);
     buttons->addWidget(closeButton);
     QVBoxLayout *layout = new QVBoxLayout;
-    rightsLine = createRightsLine(this, SLOT(slotRestartAsAdministrator()));
+    rightsLine = createRightsLine(this, SLOT(slotRestartAsAdministrator()), actions->changesAllowed());
     if (rightsLine)
         layout->addWidget(rightsLine);
     layout->addWidget(readErrorLine);
