@@ -541,7 +541,8 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
             // that finds the server gone and asks again.
             refusedAction = pendingAction(PendingAction::Unregister, index);
             FilterResult removal;
-            runChange(QString(), [&](FilterActions &actions) { removal = actions.removeRegistration(index); });
+            runChange(tr("Removing the registration of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
+                      [&](FilterActions &actions) { removal = actions.removeRegistration(index); });
             if (removal.outcome == FilterOutcome::Removed) {
                 const int removed = row;
                 --row;
@@ -557,6 +558,8 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
         showNotRegistered(this);
         break;
     case FilterOutcome::Failed:
+        if (result.status == statusWaitCancelled)
+            break; // the user stopped the wait: nothing was done, and the row says so
         if (result.status == statusRegistrationFailed || result.status == statusOtherToolBusy)
             showFailures(this, {result}, {FilterTable::nameText(filterActions().row(index))});
         else if (result.status == statusPathHasQuote || result.status == statusPathTooLong ||
@@ -615,13 +618,27 @@ FilterActions &PivoraCentral::filterActions()
     return *actions;
 }
 
-// Runs a change of one filter, or Put back. They are short and run on this
-// thread, so a wait for another tool's change holds the window up to the
-// lock's limit; Reset and Register wait on the worker with their progress.
+// Runs a change of one filter, or Put back, on this thread while no other
+// Kestrane filter tool is at work: the action lock is taken here first, and
+// the change's own actions take it again at once. While another tool holds
+// it, the change waits on the worker instead, so that the window answers and
+// its progress dialog says what it waits for, with Cancel.
 void PivoraCentral::runChange(const QString &progressText, const std::function<void(FilterActions &)> &change)
 {
-    Q_UNUSED(progressText);
-    change(filterActions());
+    LockWait atOnce;
+    atOnce.limitMs = 0;
+    {
+        const ActionLock lock(atOnce);
+        if (lock.held()) {
+            change(filterActions());
+            return;
+        }
+    }
+    FilterActions &worker = workerActions();
+    background->run([&] {
+        background->report(progressText, 0, 0);
+        change(worker);
+    });
 }
 
 // For the worker thread: its regsvr32 runs have no owner window. A window

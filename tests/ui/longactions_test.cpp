@@ -1,6 +1,7 @@
 // Reset with servers that take their time: the window keeps answering, the
 // progress dialog shows where the reset is, and Cancel stops it after the
 // server being registered, with the table rebuilt from what happened.
+#include "actionlock.h"
 #include "filterregistrystore.h"
 #include "filtertablefixture.h"
 #include "messageboxcloser.h"
@@ -9,8 +10,10 @@
 #include <QProgressDialog>
 #include <QTimer>
 
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -79,11 +82,17 @@ private slots:
 
     void windowAnswersAndShowsProgressWhileResetRuns();
     void cancelStopsAfterTheServerBeingRegistered();
+    void aChangeWaitsForAnotherToolsWithTheWindowAnswering();
 
 private:
     // Presses Reset from the event loop and records, every 20 ms, the
     // progress dialog's text; `whileShown` runs once it shows.
     void reset(const std::function<void(QProgressDialog *)> &whileShown = {})
+    {
+        act([this] { windowButton("&Reset")->click(); }, whileShown);
+    }
+    // Runs `action` from the event loop, recording as reset() does.
+    void act(const std::function<void()> &action, const std::function<void(QProgressDialog *)> &whileShown = {})
     {
         bool done = false;
         QTimer watcher;
@@ -98,7 +107,7 @@ private:
         });
         watcher.start(20);
         QTimer::singleShot(0, [&] {
-            windowButton("&Reset")->click();
+            action();
             done = true;
         });
         QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
@@ -140,6 +149,27 @@ void LongActionsTest::cancelStopsAfterTheServerBeingRegistered()
     QCOMPARE(table->rowCount(), 2);              // rebuilt
     QCOMPARE(closer.count(), 2); // what the stop left undone, then the first server's failure
     QCOMPARE(closer.seen()[0].text, QString("Reset stopped after 1 of 2 filters; the others keep their merits."));
+}
+
+// Another tool holds the action lock (here a thread of this process, as
+// the lock is counted per thread): a merit change waits for it on the worker,
+// the window answering and saying what it waits for, then does its work.
+void LongActionsTest::aChangeWaitsForAnotherToolsWithTheWindowAnswering()
+{
+    std::atomic<bool> held(false);
+    std::thread otherTool([&] {
+        const ActionLock lock(LockWait{});
+        held = lock.held();
+        testsupport::sleepMs(3000);
+    });
+    QTRY_VERIFY(held);
+    MessageBoxCloser closer;
+    act([this] { choose(hevc, 2); });
+    otherTool.join();
+    QVERIFY2(ticks > 50, qPrintable(QString("the event loop ran %1 times in 3 s").arg(ticks)));
+    QVERIFY(labels.contains(QString::fromUtf8("Waiting for another Kestrane filter tool to finish\xE2\x80\xA6")));
+    QCOMPARE(readFilterMerit(0, knownFilterRows[hevc].clsid), 0xFFFFFFFFu);
+    QCOMPARE(closer.count(), 0);
 }
 
 QTEST_MAIN(LongActionsTest)
