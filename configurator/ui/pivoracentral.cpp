@@ -2,7 +2,6 @@
 
 #include "administratorrights.h"
 #include "appconstants.h"
-#include "backgroundaction.h"
 #include "filtertable.h"
 #include "merittext.h"
 #include "meritwords.h"
@@ -14,6 +13,7 @@
 #include "registrationrunner.h"
 #include "registryviewswitch.h"
 #include "undonechoicesline.h"
+#include "windowactions.h"
 #include "externalchangeline.h"
 
 #include <QApplication>
@@ -39,19 +39,6 @@ const int kButtonMaximumWidth = 120;
 const int kWindowWidthExtra = 22;   // frame and scroll bar beside the columns
 const int kWindowColumnMargin = 72; // what the window is wider than its six columns
 
-// The native window of a widget, for the shell calls that take an owner window.
-void *nativeWindow(QWidget *widget)
-{
-    return reinterpret_cast<void *>(static_cast<quintptr>(widget->winId()));
-}
-
-std::wstring toWide(const QString &text)
-{
-    std::wstring wide(size_t(text.size()) * 2 + 1, L'\0'); // room for UTF-16 or UTF-32
-    wide.resize(size_t(text.toWCharArray(&wide[0])));
-    return wide;
-}
-
 // The buttons' signals are blocked while one lives: blockButtonSignals(true)
 // when it is made, blockButtonSignals(false) when it ends, on every way out
 // of a slot.
@@ -73,7 +60,7 @@ PivoraCentral::PivoraCentral(QWidget *parent)
     : QWidget(parent),
       catalogue(0),
       actions(0),
-      background(0),
+      work(0),
       table(0),
       registerButton(0),
       refreshButton(0),
@@ -94,13 +81,7 @@ PivoraCentral::PivoraCentral(QWidget *parent)
         return;
     }
     actions = new FilterActions(catalogue, RegistryView::Bits64);
-    background = new BackgroundAction(this);
-    // Every change runs on the worker: while another Kestrane filter tool
-    // changes filters, the window answers and says what it waits for.
-    LockWait wait;
-    wait.waiting = [this] { background->report(waitingForOtherToolText(), 0, 0); };
-    wait.cancelled = [this] { return background->cancelled(); };
-    actions->setLockWait(wait);
+    work = new WindowActions(this, actions);
     table = new FilterTable(this);
     createViewSwitch();
     undoneLine = new UndoneChoicesLine(this);
@@ -122,6 +103,7 @@ PivoraCentral::PivoraCentral(QWidget *parent)
 
 PivoraCentral::~PivoraCentral()
 {
+    delete work;
     delete actions;
     releaseCatalogue(catalogue);
 }
@@ -136,45 +118,17 @@ void PivoraCentral::slotReset()
     refusedAction = pendingAction(PendingAction::Reset, -1);
     if (!registrationToolPresent())
         return;
-    QStringList kept; // the filters whose reset was refused
-    std::vector<FilterResult> failed;
-    QStringList failedNames;
-    int stoppedAt = -1, total = 0;
+    UndoneWork undone;
     {
         const OverrideCursor wait(Qt::WaitCursor);
         const std::vector<int> listed = table->listedSlots();
         QMap<int, QString> names;
         for (int slot : listed)
             names[slot] = table->item(table->rowOfSlot(slot), ColumnName)->text();
-        ActionCallbacks callbacks;
-        callbacks.progress = [&](int done, int total, int slot) {
-            background->report(tr("Resetting %1 (%2 of %3)\xE2\x80\xA6").arg(names.value(slot)).arg(done + 1).arg(total),
-                               done, total);
-        };
-        callbacks.cancelled = [&] { return background->cancelled(); };
-        callbacks.removeStaleRegistration = [&](const FilterRow &filter) {
-            return background->ask([&] { return askToRemoveStaleRegistration(this, names.value(filter.slot)); });
-        };
-        FilterActions &actions = workerActions();
-        ResetReport report;
-        background->run([&] { report = actions.reset(listed, callbacks); });
-        for (const FilterResult &result : report.filters) {
-            if (result.outcome == FilterOutcome::Refused)
-                kept << names.value(result.slot);
-            else if (result.outcome == FilterOutcome::Failed)
-                failed.push_back(result), failedNames << names.value(result.slot);
-        }
-        if (report.status != 0)
-            failed.push_back(FilterResult{-1, FilterOutcome::Failed, report.status}), failedNames << tr("Reset");
-        stoppedAt = report.cancelled ? int(report.filters.size()) : -1;
-        total = int(listed.size());
+        undone = work->reset(listed, names);
         slotRefresh();
     }
-    if (stoppedAt >= 0)
-        showResetStopped(this, stoppedAt, total);
-    showFailures(this, failed, failedNames);
-    if (!kept.isEmpty())
-        warnAccessDenied(kept);
+    showUndone(undone);
 }
 
 void PivoraCentral::slotRefresh()
@@ -239,32 +193,17 @@ void PivoraCentral::slotRegister()
     const ButtonSignalsBlocked blocked(this);
     const QStringList files = QFileDialog::getOpenFileNames(this, applicationTitle, lastServerFolder,
                                                             QString::fromLatin1("*.ax"));
-    std::vector<std::wstring> paths;
-    for (int i = 0; i < files.size(); ++i) {
-        const QString path = QDir::toNativeSeparators(files.at(i));
-        if (i == 0) {
-            // The folder of the first file, with its trailing separator.
-            const QChar separator = QDir::separator();
-            lastServerFolder = path.section(separator, 0, -2,
-                                            QString::SectionIncludeLeadingSep | QString::SectionIncludeTrailingSep);
-        }
-        paths.push_back(toWide(path));
-    }
-    ActionCallbacks callbacks;
-    callbacks.progress = [&](int done, int total, int) {
-        background->report(tr("Registering %1 (%2 of %3)\xE2\x80\xA6")
-                               .arg(QFileInfo(files.at(done)).fileName()).arg(done + 1).arg(total),
-                           done, total);
-    };
-    callbacks.cancelled = [&] { return background->cancelled(); };
-    FilterActions &actions = workerActions();
+    if (!files.isEmpty()) // the folder of the first file, with its trailing separator
+        lastServerFolder = QDir::toNativeSeparators(files.first())
+                               .section(QDir::separator(), 0, -2,
+                                        QString::SectionIncludeLeadingSep | QString::SectionIncludeTrailingSep);
     RegistrationReport report;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        background->run([&] { report = actions.registerServers(paths, callbacks); });
+        report = work->registerFiles(files);
     }
     if (report.cancelled)
-        showRegistrationStopped(this, int(report.files.size()), int(paths.size()));
+        showRegistrationStopped(this, int(report.files.size()), files.size());
     if (report.status != 0)
         showFailures(this, {FilterResult{-1, FilterOutcome::Failed, report.status}}, {tr("Register")});
     // regsvr32 shows its own result once it runs; a file the runner refused
@@ -278,7 +217,7 @@ void PivoraCentral::slotRegister()
     for (const ServerFileResult &file : report.files)
         added.insert(added.end(), file.added.begin(), file.added.end());
     table->selectRowsOf(added);
-    showRegistrationOutcome(this, report.files, actions.view());
+    showRegistrationOutcome(this, report.files, actions->view());
 }
 
 void PivoraCentral::slotUnregister()
@@ -344,7 +283,7 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
             return;
     }
     std::vector<FilterResult> results;
-    runChange(tr("Unregistering %1\xE2\x80\xA6").arg(FilterTable::nameText(filter)),
+    work->change(tr("Unregistering %1\xE2\x80\xA6").arg(FilterTable::nameText(filter)),
               [&](FilterActions &actions) { results = actions.unregister(index); });
     if (results.front().outcome != FilterOutcome::Removed) {
         reportResult(results.front(), row);
@@ -372,7 +311,7 @@ void PivoraCentral::changeMerit(int index, int row, const QString &merit)
     const ButtonSignalsBlocked blocked(this);
     refusedAction = pendingAction(PendingAction::SetMerit, index, QString::fromStdString(meritWord(choice)));
     std::vector<FilterResult> results;
-    runChange(tr("Changing the merit of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
+    work->change(tr("Changing the merit of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
               [&](FilterActions &actions) {
                   results = choice.isDefault ? actions.setDefaultMerit(index) : actions.setMerit(index, choice.value);
               });
@@ -414,20 +353,24 @@ void PivoraCentral::slotPutBack()
         return;
     const ButtonSignalsBlocked blocked(this);
     refusedAction = pendingAction(PendingAction::PutBack, -1);
-    QStringList kept, failedNames;
-    std::vector<FilterResult> results, failed;
-    runChange(tr("Putting back the merits chosen\xE2\x80\xA6"), [&](FilterActions &actions) { results = actions.putBack(); });
-    for (const FilterResult &result : results) {
-        const QString name = result.slot >= 0 ? FilterTable::nameText(filterActions().row(result.slot)) : tr("Put back");
-        if (result.outcome == FilterOutcome::Refused)
-            kept << name;
-        else if (result.outcome == FilterOutcome::Failed)
-            failed.push_back(result), failedNames << name;
-    }
+    std::vector<FilterResult> results;
+    work->change(tr("Putting back the merits chosen\xE2\x80\xA6"), [&](FilterActions &actions) { results = actions.putBack(); });
+    UndoneWork undone;
+    for (const FilterResult &result : results)
+        undone.add(result, result.slot >= 0 ? FilterTable::nameText(filterActions().row(result.slot)) : tr("Put back"));
     slotRefresh();
-    showFailures(this, failed, failedNames);
-    if (!kept.isEmpty())
-        warnAccessDenied(kept);
+    showUndone(undone);
+}
+
+// Says what an action left undone: where the user stopped it, what failed,
+// and last the refusals, which may restart the program as administrator.
+void PivoraCentral::showUndone(const UndoneWork &undone)
+{
+    if (undone.stoppedAfter >= 0)
+        showResetStopped(this, undone.stoppedAfter, undone.total);
+    showFailures(this, undone.failed, undone.failedNames);
+    if (!undone.refused.isEmpty())
+        warnAccessDenied(undone.refused);
 }
 
 void PivoraCentral::slotViewChosen(int view)
@@ -541,7 +484,7 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
             // that finds the server gone and asks again.
             refusedAction = pendingAction(PendingAction::Unregister, index);
             FilterResult removal;
-            runChange(tr("Removing the registration of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
+            work->change(tr("Removing the registration of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
                       [&](FilterActions &actions) { removal = actions.removeRegistration(index); });
             if (removal.outcome == FilterOutcome::Removed) {
                 const int removed = row;
@@ -614,40 +557,7 @@ void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
 // The actions' regsvr32 runs belong to this window.
 FilterActions &PivoraCentral::filterActions()
 {
-    actions->setOwnerWindow(nativeWindow(this));
-    return *actions;
-}
-
-// Runs a change of one filter, or Put back, on this thread while no other
-// Kestrane filter tool is at work: the action lock is taken here first, and
-// the change's own actions take it again at once. While another tool holds
-// it, the change waits on the worker instead, so that the window answers and
-// its progress dialog says what it waits for, with Cancel.
-void PivoraCentral::runChange(const QString &progressText, const std::function<void(FilterActions &)> &change)
-{
-    LockWait atOnce;
-    atOnce.limitMs = 0;
-    {
-        const ActionLock lock(atOnce);
-        if (lock.held()) {
-            change(filterActions());
-            return;
-        }
-    }
-    FilterActions &worker = workerActions();
-    background->run([&] {
-        background->report(progressText, 0, 0);
-        change(worker);
-    });
-}
-
-// For the worker thread: its regsvr32 runs have no owner window. A window
-// of this thread would make the shell wait on this thread for each run, and
-// regsvr32's own boxes are windows of its own process.
-FilterActions &PivoraCentral::workerActions()
-{
-    actions->setOwnerWindow(nullptr);
-    return *actions;
+    return work->here();
 }
 
 KnownFilter *PivoraCentral::entryAt(int index) const

@@ -18,7 +18,8 @@
 class QPushButton;
 class QRect;
 class QSize;
-class BackgroundAction;
+class WindowActions;
+struct UndoneWork;
 class FilterTable;
 class RegistryViewSwitch;
 class UndoneChoicesLine;
@@ -73,10 +74,9 @@ protected:
 
 private:
     FilterActions &filterActions();
-    FilterActions &workerActions();
     void unregisterRow(int row, bool confirm);
     void changeMerit(int index, int row, const QString &merit);
-    void runChange(const QString &progressText, const std::function<void(FilterActions &)> &change);
+    void showUndone(const UndoneWork &undone);
     PendingAction pendingAction(PendingAction::Kind kind, int index, const QString &merit = QString()) const;
     void warnAccessDenied(const QStringList &keptTheirMerits = QStringList());
     KnownFilter *entryAt(int index) const;
@@ -90,7 +90,7 @@ private:
 
     FilterCatalogue *catalogue;
     FilterActions *actions;
-    BackgroundAction *background;
+    WindowActions *work;
     FilterTable *table;
     QPushButton *registerButton;
     QPushButton *refreshButton;

@@ -1,0 +1,58 @@
+// The window's side of the filter actions: on which thread each runs, and
+// what a long one did, gathered for the window's messages. Reset and
+// Register run on the worker with the progress dialog; a change of one
+// filter runs on the window's thread unless it must wait for another
+// Kestrane filter tool's, which it then does on the worker, the window
+// answering and its progress dialog saying what it waits for.
+#ifndef WINDOWACTIONS_H
+#define WINDOWACTIONS_H
+
+#include "filteractions.h"
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+class BackgroundAction;
+class QWidget;
+
+// What an action left undone, filter by filter, by name.
+struct UndoneWork {
+    QStringList refused;               // the registry refused them
+    std::vector<FilterResult> failed;  // anything else, with the names in failedNames
+    QStringList failedNames;
+    int stoppedAfter = -1;             // the user stopped it after so many, of `total`
+    int total = 0;
+    // Sorts a result in; `name` is the filter's, or the action's own when it did not start.
+    void add(const FilterResult &result, const QString &name);
+};
+
+class WindowActions
+{
+public:
+    // `actions` stays the window's.
+    WindowActions(QWidget *window, FilterActions *actions);
+
+    // The actions for a call on the window's thread: regsvr32's boxes belong to the window.
+    FilterActions &here();
+    // A change of one filter, or Put back (see above).
+    void change(const QString &progressText, const std::function<void(FilterActions &)> &change);
+    // Resets the filters in the order given, by the names shown (slot ->
+    // name), asking on the way whether to remove a registration whose server
+    // file is gone.
+    UndoneWork reset(const std::vector<int> &order, const QMap<int, QString> &names);
+    // Registers the files chosen, each named in the progress dialog.
+    RegistrationReport registerFiles(const QStringList &files);
+
+private:
+    FilterActions &worker();
+
+    QWidget *window;
+    FilterActions *actions;
+    BackgroundAction *background;
+};
+
+#endif
