@@ -159,6 +159,22 @@ void FilterTable::restorePlace(const Place &place)
     horizontalScrollBar()->setValue(place.horizontalScroll);
 }
 
+int FilterTable::columnsWidth() const
+{
+    int width = 0;
+    for (int column = 0; column < ColumnCount; ++column)
+        width += columnWidth(column);
+    return width;
+}
+
+void FilterTable::fitLocationColumn(int width)
+{
+    // On a screen too small for the other columns the rule asks for a
+    // negative width; the column keeps the smallest one instead.
+    const int others = columnsWidth() - columnWidth(ColumnLocation);
+    setColumnWidth(ColumnLocation, qMax(horizontalHeader()->minimumSectionSize(), width - others));
+}
+
 QSize FilterTable::minimumSizeHint() const
 {
     // The base class reserves the vertical scroll bar's arrows alone, which

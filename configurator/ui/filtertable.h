@@ -77,6 +77,12 @@ public:
     // (an icon, and the choice first in the tooltip); clears the others.
     void markUndoneChoices(const std::vector<UndoneChoice> &undone);
 
+    // The widths of all columns together.
+    int columnsWidth() const;
+    // Gives the location column what is left of `width` beside the others,
+    // and at least the smallest width a column may have.
+    void fitLocationColumn(int width);
+
     // The header, leastVisibleRows rows at the row height of the table's
     // font, the horizontal scroll bar and the frame: the window's layout
     // keeps the window tall enough for them at any font size.

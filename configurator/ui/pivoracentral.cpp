@@ -397,9 +397,7 @@ bool PivoraCentral::computeWindowSize(QSize &size, const QRect *screen) const
 {
     const QRect geometry = screen ? *screen : QRect(QPoint(0, 0), QPoint(799, 599));
     const int widthLimit = (2 * (geometry.right() - geometry.left()) + 2) / 3;
-    int naturalWidth = 50;
-    for (int column = 0; table && column < ColumnCount; ++column)
-        naturalWidth += table->columnWidth(column);
+    const int naturalWidth = 50 + (table ? table->columnsWidth() : 0);
     const bool fits = widthLimit >= naturalWidth;
     const int width = fits ? naturalWidth : widthLimit;
     const int height = table && table->rowCount() > 0 ? table->rowHeight(0) * 10 + 100
@@ -536,16 +534,8 @@ void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
         QSize size;
         const bool fits = computeWindowSize(size);
         resize(size.width() + kWindowWidthExtra, height());
-        if (!fits) {
-            int others = 0;
-            for (int column = 0; column < ColumnCount; ++column)
-                if (column != ColumnLocation)
-                    others += table->columnWidth(column);
-            // On a screen too small for the other columns the rule asks for a
-            // negative width; the column keeps the smallest one instead.
-            table->setColumnWidth(ColumnLocation, qMax(table->horizontalHeader()->minimumSectionSize(),
-                                                       width() - kWindowColumnMargin - others));
-        }
+        if (!fits)
+            table->fitLocationColumn(width() - kWindowColumnMargin);
     }
     table->sortItems(ColumnName, Qt::AscendingOrder);
     table->setUpdatesEnabled(true);
