@@ -286,13 +286,19 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
     return results;
 }
 
-ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCallbacks &callbacks)
+// A long action's wait for the lock also stops where the action would.
+LockWait FilterActions::lockWaitFor(const ActionCallbacks &callbacks) const
 {
-    ResetReport report;
     LockWait wait = lockWait;
     if (callbacks.cancelled)
         wait.cancelled = callbacks.cancelled;
-    const ActionLock lock(wait);
+    return wait;
+}
+
+ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCallbacks &callbacks)
+{
+    ResetReport report;
+    const ActionLock lock(lockWaitFor(callbacks));
     if (!lock.held()) {
         report.status = lock.status();
         return report;
@@ -343,10 +349,7 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
                                                   const ActionCallbacks &callbacks, bool silent)
 {
     RegistrationReport report;
-    LockWait wait = lockWait;
-    if (callbacks.cancelled)
-        wait.cancelled = callbacks.cancelled;
-    const ActionLock lock(wait);
+    const ActionLock lock(lockWaitFor(callbacks));
     if (!lock.held()) {
         report.status = lock.status();
         return report;

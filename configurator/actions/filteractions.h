@@ -232,6 +232,7 @@ private:
     };
 
     KnownFilter *entryAt(int slot) const;
+    LockWait lockWaitFor(const ActionCallbacks &callbacks) const;
     Reregistration reregister(const FilterRow &row, bool toDefault, bool serverRegistered = false) const;
     Reregistration judgeFailure(const FilterRow &row, Reregistration done) const;
     FilterResult resultOf(int slot, const Reregistration &done, uint32_t meritBefore) const;

@@ -2,6 +2,7 @@
 
 #include "backgroundaction.h"
 #include "outcomemessages.h"
+#include "widetext.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -13,13 +14,6 @@ namespace {
 QString tr(const char *text)
 {
     return QCoreApplication::translate("PivoraCentral", text);
-}
-
-std::wstring toWide(const QString &text)
-{
-    std::wstring wide(size_t(text.size()) * 2 + 1, L'\0'); // room for UTF-16 or UTF-32
-    wide.resize(size_t(text.toWCharArray(&wide[0])));
-    return wide;
 }
 
 } // namespace
@@ -107,7 +101,7 @@ RegistrationReport WindowActions::registerFiles(const QStringList &files)
 {
     std::vector<std::wstring> paths;
     for (const QString &file : files)
-        paths.push_back(toWide(QDir::toNativeSeparators(file)));
+        paths.push_back(wideFromUtf8(QDir::toNativeSeparators(file).toUtf8().constData()));
     ActionCallbacks callbacks;
     callbacks.progress = [&](int done, int total, int) {
         background->report(tr("Registering %1 (%2 of %3)\xE2\x80\xA6")

@@ -405,6 +405,9 @@ TEST_F(PivoraCliTest, ViewsAreKeptApart)
     const QString file = folder + "merits32.json";
     ASSERT_EQ(0, cli({"export", file, "--view", "32"}).exitCode);
     EXPECT_EQ(1, cli({"apply", file}).exitCode); // a file of the 32-bit view, applied to the 64-bit one
+    run = cli({"--view", "32", "set", clsid(h264), "high"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_TRUE(run.err.contains("registered for 64-bit players only: give --view 64")) << run.err.toStdString();
 
     // The 32-bit view's merits need SysWOW64's regsvr32.exe, which may be missing.
     const bool tool = fileExists(regsvr32Path(RegistryView::Bits32).c_str());
