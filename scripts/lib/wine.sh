@@ -32,10 +32,11 @@ wine_dialog_font() {
 # ask for "MS Shell Dlg 2" (Qt's default font) or "MS Shell Dlg", older
 # dialog resources for "MS Sans Serif", and Wine derives its message, menu
 # and status fonts (Qt's message boxes, menus and tooltips) from Tahoma.
-# Wine maps the shell dialog names to Tahoma, and where no Tahoma is
-# installed it falls back to whichever face it finds: on some machines one
-# whose line is several times its size. Font substitutes name one face for
-# all of them on every machine. The prefix remembers the face in a file.
+# Wine maps the shell dialog names to Tahoma; where no Tahoma is installed,
+# Qt finds no face of the dialog name and takes the first family of its
+# list, on some machines one whose line is several times its size. Font
+# substitutes name one installed face for all of them on every machine. The
+# prefix remembers the face in a file.
 wine_pin_dialog_font() { # <face>
     local face=$1 file name
     file=$(mktemp --suffix=.reg)
