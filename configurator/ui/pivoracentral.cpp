@@ -283,10 +283,12 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
             return;
     }
     std::vector<FilterResult> results;
-    work->change(tr("Unregistering %1\xE2\x80\xA6").arg(FilterTable::nameText(filter)),
-              [&](FilterActions &actions) { results = actions.unregister(index); });
+    const bool waited = work->change(tr("Unregistering %1\xE2\x80\xA6").arg(FilterTable::nameText(filter)),
+                                     [&](FilterActions &actions) { results = actions.unregister(index); });
     if (results.front().outcome != FilterOutcome::Removed) {
         reportResult(results.front(), row);
+        if (waited)
+            refreshLater();
         return;
     }
     // A server unregisters every filter it serves: their rows go too.
@@ -297,6 +299,8 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
     table->focusAfterRemoval(row);
     updateViewCounts();
     updateUndoneChoices();
+    if (waited)
+        refreshLater();
 }
 
 // Writes a merit named in the actions' words (meritwords.h), as a pending
@@ -311,13 +315,16 @@ void PivoraCentral::changeMerit(int index, int row, const QString &merit)
     const ButtonSignalsBlocked blocked(this);
     refusedAction = pendingAction(PendingAction::SetMerit, index, QString::fromStdString(meritWord(choice)));
     std::vector<FilterResult> results;
-    work->change(tr("Changing the merit of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
-              [&](FilterActions &actions) {
-                  results = choice.isDefault ? actions.setDefaultMerit(index) : actions.setMerit(index, choice.value);
-              });
+    const bool waited =
+        work->change(tr("Changing the merit of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
+                     [&](FilterActions &actions) {
+                         results = choice.isDefault ? actions.setDefaultMerit(index) : actions.setMerit(index, choice.value);
+                     });
     showMeritChange(results, row);
     if (results.front().recordStatus != 0)
         showChoiceNotRemembered(this, FilterTable::nameText(filterActions().row(index)), results.front().recordStatus);
+    if (waited)
+        refreshLater();
     updateUndoneChoices();
 }
 
@@ -360,6 +367,14 @@ void PivoraCentral::slotPutBack()
         undone.add(result, result.slot >= 0 ? FilterTable::nameText(filterActions().row(result.slot)) : tr("Put back"));
     slotRefresh();
     showUndone(undone);
+}
+
+// After a change that waited for another tool's, the table is read again
+// for what that tool changed: once the event loop is back, because the
+// change's sender, a cell of the table, is still inside its signal.
+void PivoraCentral::refreshLater()
+{
+    QMetaObject::invokeMethod(this, "slotRefresh", Qt::QueuedConnection);
 }
 
 // Says what an action left undone: where the user stopped it, what failed,

@@ -77,6 +77,7 @@ private:
     void unregisterRow(int row, bool confirm);
     void changeMerit(int index, int row, const QString &merit);
     void showUndone(const UndoneWork &undone);
+    void refreshLater();
     PendingAction pendingAction(PendingAction::Kind kind, int index, const QString &merit = QString()) const;
     void warnAccessDenied(const QStringList &keptTheirMerits = QStringList());
     KnownFilter *entryAt(int index) const;

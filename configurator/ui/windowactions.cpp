@@ -55,7 +55,7 @@ FilterActions &WindowActions::worker()
 // The action lock is taken here first, and the change's own actions take it
 // again at once; only while another tool holds it does the change go to the
 // worker.
-void WindowActions::change(const QString &progressText, const std::function<void(FilterActions &)> &change)
+bool WindowActions::change(const QString &progressText, const std::function<void(FilterActions &)> &change)
 {
     LockWait atOnce;
     atOnce.limitMs = 0;
@@ -63,7 +63,7 @@ void WindowActions::change(const QString &progressText, const std::function<void
         const ActionLock lock(atOnce);
         if (lock.held()) {
             change(here());
-            return;
+            return false;
         }
     }
     FilterActions &onWorker = worker();
@@ -71,6 +71,7 @@ void WindowActions::change(const QString &progressText, const std::function<void
         background->report(progressText, 0, 0);
         change(onWorker);
     });
+    return true;
 }
 
 UndoneWork WindowActions::reset(const std::vector<int> &order, const QMap<int, QString> &names)

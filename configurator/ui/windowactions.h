@@ -38,8 +38,9 @@ public:
 
     // The actions for a call on the window's thread: regsvr32's boxes belong to the window.
     FilterActions &here();
-    // A change of one filter, or Put back (see above).
-    void change(const QString &progressText, const std::function<void(FilterActions &)> &change);
+    // A change of one filter, or Put back (see above); true when it waited
+    // for another tool's change, whose work the window then reads again.
+    bool change(const QString &progressText, const std::function<void(FilterActions &)> &change);
     // Resets the filters in the order given, by the names shown (slot ->
     // name), asking on the way whether to remove a registration whose server
     // file is gone.

@@ -161,6 +161,8 @@ void LongActionsTest::aChangeWaitsForAnotherToolsWithTheWindowAnswering()
         const ActionLock lock(LockWait{});
         held = lock.held();
         testsupport::sleepMs(3000);
+        // What the other tool changed meanwhile is in the table afterwards.
+        writeFilterMerit(custom + 1, 0, knownFilterRows[h264].clsid);
     });
     QTRY_VERIFY(held);
     MessageBoxCloser closer;
@@ -169,6 +171,11 @@ void LongActionsTest::aChangeWaitsForAnotherToolsWithTheWindowAnswering()
     QVERIFY2(ticks > 50, qPrintable(QString("the event loop ran %1 times in 3 s").arg(ticks)));
     QVERIFY(labels.contains(QString::fromUtf8("Waiting for another Kestrane filter tool to finish\xE2\x80\xA6")));
     QCOMPARE(readFilterMerit(0, knownFilterRows[hevc].clsid), 0xFFFFFFFFu);
+    const auto shownMerit = [this] {
+        const QTableWidgetItem *item = table->item(rowOfSlot(h264), ColumnCurrentMerit);
+        return item ? item->text() : QString();
+    };
+    QTRY_COMPARE(shownMerit(), QString("0x00123457"));
     QCOMPARE(closer.count(), 0);
 }
 
