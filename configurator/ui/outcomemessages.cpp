@@ -143,6 +143,24 @@ void showChoiceNotRemembered(QWidget *parent, const QString &filterName, int sta
                      .arg(status));
 }
 
+namespace {
+
+// A warning of a heading and a list, nothing for an empty list. A box must
+// fit the screen: a long list is cut, `more` saying how much is left.
+void warnList(QWidget *parent, const QString &heading, const QStringList &entries, const QString &separator,
+              const QString &more)
+{
+    if (entries.isEmpty())
+        return;
+    const int named = qMin(int(entries.size()), kFilesNamedAtMost);
+    QString text = heading;
+    for (int i = 0; i < named; ++i)
+        text += separator + entries[i];
+    if (entries.size() > named)
+        text += separator + more.arg(entries.size() - named);
+    warn(parent, text);
+}
+
 QString reregistrationFailureText(const FilterResult &result)
 {
     switch (result.registration) {
@@ -161,6 +179,8 @@ QString reregistrationFailureText(const FilterResult &result)
     }
 }
 
+} // namespace
+
 void showFailures(QWidget *parent, const std::vector<FilterResult> &failed, const QStringList &names)
 {
     QStringList lines;
@@ -172,15 +192,8 @@ void showFailures(QWidget *parent, const std::vector<FilterResult> &failed, cons
                                    : QString::fromUtf8(statusText(result.status).c_str());
         lines << tr("%1: %2.").arg(names.value(int(i)), reason);
     }
-    if (lines.isEmpty())
-        return;
-    const int named = qMin(int(lines.size()), kFilesNamedAtMost);
-    QString text = tr("These filters keep the merits they had:");
-    for (int i = 0; i < named; ++i)
-        text += QLatin1String("\n") + lines[i];
-    if (lines.size() > named)
-        text += QLatin1String("\n") + tr("And %1 more filters.").arg(lines.size() - named);
-    warn(parent, text);
+    warnList(parent, tr("These filters keep the merits they had:"), lines, QLatin1String("\n"),
+             tr("And %1 more filters."));
 }
 
 void showResetStopped(QWidget *parent, int done, int total)
@@ -279,14 +292,6 @@ void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult
         if (!line.isEmpty())
             entries << line;
     }
-    if (entries.isEmpty())
-        return;
-    // A box must fit the screen: a long list is cut, saying how much is left.
-    const int named = qMin(int(entries.size()), kFilesNamedAtMost);
-    QString text = tr("Not every file chosen added filters to this table.");
-    for (int i = 0; i < named; ++i)
-        text += QLatin1String("\n\n") + entries[i];
-    if (entries.size() > named)
-        text += QLatin1String("\n\n") + tr("And %1 more files.").arg(entries.size() - named);
-    warn(parent, text);
+    warnList(parent, tr("Not every file chosen added filters to this table."), entries, QLatin1String("\n\n"),
+             tr("And %1 more files."));
 }
