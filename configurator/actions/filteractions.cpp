@@ -228,14 +228,14 @@ FilterResult FilterActions::resultOf(int slot, int32_t status, uint32_t meritBef
     return result;
 }
 
-std::vector<FilterResult> FilterActions::setDefaultMerit(int slot)
+std::vector<FilterResult> FilterActions::setDefaultMerit(int slot, const ActionCallbacks &callbacks)
 {
-    return changeMerit(slot, false, 0);
+    return changeMerit(slot, false, 0, callbacks);
 }
 
-std::vector<FilterResult> FilterActions::setMerit(int slot, uint32_t merit)
+std::vector<FilterResult> FilterActions::setMerit(int slot, uint32_t merit, const ActionCallbacks &callbacks)
 {
-    return changeMerit(slot, true, merit);
+    return changeMerit(slot, true, merit, callbacks);
 }
 
 std::vector<FilterResult> FilterActions::applyMerit(int slot, uint32_t merit, bool chosen)
@@ -246,7 +246,8 @@ std::vector<FilterResult> FilterActions::applyMerit(int slot, uint32_t merit, bo
     return changeMerit(slot, true, merit);
 }
 
-std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, uint32_t merit)
+std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, uint32_t merit,
+                                                    const ActionCallbacks &callbacks)
 {
     KnownFilter *entry = entryAt(slot);
     if (!entry)
@@ -275,7 +276,7 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
     if (status == ERROR_SUCCESS && partnerListed)
         partnerStatus = writeFilterMerit(partnerBefore, entryAt(partnerSlot), nullptr, shownView);
 
-    std::vector<FilterResult> results{resultOf(slot, done, target.merit)};
+    std::vector<FilterResult> results{offerStaleRemoval(resultOf(slot, done, target.merit), target, callbacks)};
     // The user's choice is remembered once the registry holds it; Default
     // forgets it.
     if (status == ERROR_SUCCESS)
@@ -337,10 +338,7 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
         FilterResult result = resultOf(target.slot, reregistered, target.merit);
         if (status == ERROR_SUCCESS)
             result.recordStatus = forgetChoice(target.slot);
-        if (status == ERROR_FILE_NOT_FOUND && result.outcome == FilterOutcome::ServerMissing &&
-            callbacks.removeStaleRegistration && callbacks.removeStaleRegistration(target))
-            result = removeRegistration(target.slot);
-        report.filters.push_back(result);
+        report.filters.push_back(offerStaleRemoval(result, target, callbacks));
     }
     return report;
 }
@@ -401,7 +399,7 @@ RegistrationReport FilterActions::registerServers(const std::vector<std::wstring
     return report;
 }
 
-std::vector<FilterResult> FilterActions::unregister(int slot)
+std::vector<FilterResult> FilterActions::unregister(int slot, const ActionCallbacks &callbacks)
 {
     if (!entryAt(slot))
         return {resultOf(slot, ERROR_BAD_ARGUMENTS, 0)};
@@ -410,7 +408,7 @@ std::vector<FilterResult> FilterActions::unregister(int slot)
         return {resultOf(slot, lock.status(), readFilterMerit(entryAt(slot), nullptr, shownView))};
     const FilterRow target = row(slot);
     if (!target.serverExists)
-        return {resultOf(slot, ERROR_FILE_NOT_FOUND, target.merit)};
+        return {offerStaleRemoval(resultOf(slot, ERROR_FILE_NOT_FOUND, target.merit), target, callbacks)};
     std::map<int, uint32_t> before; // slot -> merit
     for (int other : registeredSlots(shownView))
         before[other] = readFilterMerit(entryAt(other), nullptr, shownView);
@@ -447,6 +445,18 @@ std::vector<FilterResult> FilterActions::unregister(int slot)
     for (FilterResult &result : results)
         result.recordStatus = forgetChoice(result.slot);
     return results;
+}
+
+// A filter still registered whose server file is gone cannot be
+// re-registered nor unregistered: its keys can only be deleted, when the
+// caller's answer says so. The lock is the caller's and is taken again.
+FilterResult FilterActions::offerStaleRemoval(const FilterResult &result, const FilterRow &target,
+                                              const ActionCallbacks &callbacks)
+{
+    if (result.outcome != FilterOutcome::ServerMissing || !callbacks.removeStaleRegistration ||
+        !callbacks.removeStaleRegistration(target))
+        return result;
+    return removeRegistration(target.slot);
 }
 
 FilterResult FilterActions::removeRegistration(int slot)

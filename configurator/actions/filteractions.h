@@ -180,13 +180,15 @@ public:
     std::vector<int> serverCompanions(int slot) const;
 
     // Re-registers the filter's server silently, so that its own
-    // registration writes the default merit. A registration that leaves a
-    // merit other than the default unchanged counts as refused. The result
-    // of the filter comes first; the other listed filters its server or its
-    // linked partner serve follow, each with its merit before and after.
-    std::vector<FilterResult> setDefaultMerit(int slot);
-    // Re-registers the filter's server silently, then writes the merit.
-    std::vector<FilterResult> setMerit(int slot, uint32_t merit);
+    // registration writes the default merit. The result of the filter comes
+    // first; the other listed filters its server or its linked partner
+    // serve follow, each with its merit before and after. A filter whose
+    // server file is gone is offered to callbacks.removeStaleRegistration;
+    // when that removes it, its result is the removal's.
+    std::vector<FilterResult> setDefaultMerit(int slot, const ActionCallbacks &callbacks = ActionCallbacks());
+    // Re-registers the filter's server silently, then writes the merit; a
+    // stale registration as with setDefaultMerit.
+    std::vector<FilterResult> setMerit(int slot, uint32_t merit, const ActionCallbacks &callbacks = ActionCallbacks());
     // A merit as a merits file gives it: one that is no choice (`chosen`
     // false) and equals the filter's default stays the server's own, so the
     // filter goes back to its default and no choice is recorded.
@@ -208,8 +210,9 @@ public:
     // afterwards was refused where the registry refuses a write of its key,
     // else regsvr32 failed. On success the filter comes first, followed by
     // every other catalogue filter the unregistration removed, each with the
-    // merit it had.
-    std::vector<FilterResult> unregister(int slot);
+    // merit it had. A filter whose server file is gone is offered to
+    // callbacks.removeStaleRegistration, as with setDefaultMerit.
+    std::vector<FilterResult> unregister(int slot, const ActionCallbacks &callbacks = ActionCallbacks());
 
     // Deletes the filter's instance and class keys outright, for a
     // registration whose server file is gone.
@@ -236,7 +239,10 @@ private:
     Reregistration reregister(const FilterRow &row, bool toDefault, bool serverRegistered = false) const;
     Reregistration judgeFailure(const FilterRow &row, Reregistration done) const;
     FilterResult resultOf(int slot, const Reregistration &done, uint32_t meritBefore) const;
-    std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit);
+    std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit,
+                                          const ActionCallbacks &callbacks = ActionCallbacks());
+    FilterResult offerStaleRemoval(const FilterResult &result, const FilterRow &target,
+                                   const ActionCallbacks &callbacks);
     FilterResult resultOf(int slot, int32_t status, uint32_t meritBefore) const;
     std::vector<int> registeredSlots(RegistryView view) const;
     int32_t recordChoice(int slot, uint32_t merit) const;

@@ -56,7 +56,7 @@ bool restartAsAdministrator(QWidget *window, const PendingAction &action)
     return false;
 }
 
-QWidget *createRightsLine(QWidget *window, const char *restartSlot, bool changesAllowed)
+QWidget *createRightsLine(QWidget *window, QObject *receiver, const char *restart, bool changesAllowed)
 {
     if (changesAllowed || processElevated())
         return 0;
@@ -66,10 +66,10 @@ QWidget *createRightsLine(QWidget *window, const char *restartSlot, bool changes
     line->addWidget(new QLabel(tr("Changes to these filters need administrator rights."), rightsLine));
     line->addStretch();
     if (canRestartAsAdministrator()) {
-        QPushButton *restart = new QPushButton(window->style()->standardIcon(QStyle::SP_VistaShield),
-                                               restartAsAdministratorText(), rightsLine);
-        QObject::connect(restart, SIGNAL(clicked()), window, restartSlot);
-        line->addWidget(restart);
+        QPushButton *button = new QPushButton(window->style()->standardIcon(QStyle::SP_VistaShield),
+                                              restartAsAdministratorText(), rightsLine);
+        QObject::connect(button, SIGNAL(clicked()), receiver, restart);
+        line->addWidget(button);
     }
     return rightsLine;
 }

@@ -7,6 +7,7 @@
 
 #include "pendingaction.h"
 
+class QObject;
 class QWidget;
 
 // On Windows Vista and later, for a process that is not elevated.
@@ -18,8 +19,8 @@ bool canRestartAsAdministrator();
 bool restartAsAdministrator(QWidget *window, const PendingAction &action);
 
 // The line "Changes to these filters need administrator rights." with its
-// restart button, whose clicked() goes to `restartSlot` of `window`; null
-// when changes are not refused.
-QWidget *createRightsLine(QWidget *window, const char *restartSlot, bool changesAllowed);
+// restart button, a child of `window` whose clicked() goes to `restart` of
+// `receiver` (a SLOT or a SIGNAL); null when changes are not refused.
+QWidget *createRightsLine(QWidget *window, QObject *receiver, const char *restart, bool changesAllowed);
 
 #endif

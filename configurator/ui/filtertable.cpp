@@ -167,6 +167,16 @@ int FilterTable::columnsWidth() const
     return width;
 }
 
+bool FilterTable::proposeWindowSize(const FilterTable *table, const QRect &screen, QSize &size)
+{
+    const int widthLimit = (2 * (screen.right() - screen.left()) + 2) / 3;
+    const int naturalWidth = 50 + (table ? table->columnsWidth() : 0);
+    const bool fits = widthLimit >= naturalWidth;
+    const int height = table && table->rowCount() > 0 ? table->rowHeight(0) * 10 + 100 : screen.height() / 3;
+    size = QSize(fits ? naturalWidth : widthLimit, height);
+    return fits;
+}
+
 void FilterTable::fitLocationColumn(int width)
 {
     // On a screen too small for the other columns the rule asks for a
@@ -249,6 +259,15 @@ std::vector<int> FilterTable::listedSlots() const
         if (catalogueIndex(row) >= 0)
             listed.push_back(catalogueIndex(row));
     return listed;
+}
+
+QMap<int, QString> FilterTable::listedNames() const
+{
+    QMap<int, QString> names;
+    for (int row = 0; row < rowCount(); ++row)
+        if (catalogueIndex(row) >= 0 && item(row, ColumnName))
+            names[catalogueIndex(row)] = item(row, ColumnName)->text();
+    return names;
 }
 
 quint32 FilterTable::rowMerit(int row) const

@@ -7,6 +7,7 @@
 
 #include "filteractions.h"
 
+#include <QMap>
 #include <QTableWidget>
 
 #include <set>
@@ -56,6 +57,8 @@ public:
     int rowOfSlot(int slot) const;
     // The rows' catalogue slots, top to bottom.
     std::vector<int> listedSlots() const;
+    // The names the rows show, by catalogue slot.
+    QMap<int, QString> listedNames() const;
     // The merit the row's "Current Merit" cell shows.
     quint32 rowMerit(int row) const;
 
@@ -79,6 +82,10 @@ public:
 
     // The widths of all columns together.
     int columnsWidth() const;
+    // The size of a window around `table` (which may be null) on `screen`:
+    // as wide as its columns up to two thirds of the screen, ten rows high,
+    // or a third of the screen without rows. True when the columns fit.
+    static bool proposeWindowSize(const FilterTable *table, const QRect &screen, QSize &size);
     // Gives the location column what is left of `width` beside the others,
     // and at least the smallest width a column may have.
     void fitLocationColumn(int width);

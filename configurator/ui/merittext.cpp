@@ -40,6 +40,17 @@ quint32 parseMeritHex(const QString &text)
     return digits.toUInt(0, 16);
 }
 
+quint32 meritOfText(const QString &text, quint32 defaultMerit)
+{
+    if (text == meritNameDefault)
+        return defaultMerit;
+    if (text == meritNameDisable)
+        return meritDisable;
+    if (text == meritNameHigh)
+        return meritHigh;
+    return parseMeritHex(text);
+}
+
 int meritIdOf(quint32 merit, quint32 defaultMerit)
 {
     if (merit == defaultMerit)

@@ -34,6 +34,10 @@ QString meritText(quint32 merit, quint32 defaultMerit);
 // that does not convert gives 0.
 quint32 parseMeritHex(const QString &text);
 
+// The merit a "Current Merit" text stands for: the names exactly as written
+// (case-sensitive), else the hexadecimal form as parseMeritHex reads it.
+quint32 meritOfText(const QString &text, quint32 defaultMerit);
+
 // The choice a selector shows for a merit: Default when it equals the row's
 // default, else Disable, High, or Custom, tested in that order.
 int meritIdOf(quint32 merit, quint32 defaultMerit);

@@ -2,6 +2,7 @@
 
 #include "appconstants.h"
 #include "filteractions.h"
+#include "filtertable.h"
 #include "statustext.h"
 #include "overridecursor.h"
 #include "registrationrunner.h"
@@ -294,4 +295,33 @@ void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult
     }
     warnList(parent, tr("Not every file chosen added filters to this table."), entries, QLatin1String("\n\n"),
              tr("And %1 more files."));
+}
+
+void showRegistrationReport(QWidget *parent, const RegistrationReport &report, int chosen, RegistryView shown)
+{
+    if (report.cancelled)
+        showRegistrationStopped(parent, int(report.files.size()), chosen);
+    if (report.status != 0)
+        showFailures(parent, {FilterResult{-1, FilterOutcome::Failed, report.status}}, {tr("Register")});
+    for (const ServerFileResult &file : report.files)
+        if (file.status != 0 && file.status != statusNotAServer)
+            showRegistrationRefused(parent, file);
+    showRegistrationOutcome(parent, report.files, shown);
+}
+
+void showChangeFailed(QWidget *parent, const FilterResult &result, const FilterRow &filter, RegistryView view)
+{
+    switch (result.status) {
+    case statusWaitCancelled:
+        return;
+    case statusRegistrationFailed:
+    case statusOtherToolBusy:
+        return showFailures(parent, {result}, {FilterTable::nameText(filter)});
+    case statusPathHasQuote:
+    case statusPathTooLong:
+    case statusRegistrationToolMissing:
+        return showRunnerRefusal(parent, QString::fromStdWString(filter.serverPath), result.status, view);
+    default:
+        return showUnknownError(parent);
+    }
 }

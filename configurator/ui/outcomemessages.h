@@ -58,5 +58,14 @@ void showRegistrationRefused(QWidget *parent, const ServerFileResult &file);
 // registered in the other view (a server of the other bitness), and those
 // that registered no filter this table lists; nothing when there are none.
 void showRegistrationOutcome(QWidget *parent, const std::vector<ServerFileResult> &files, RegistryView shown);
+// Everything a Register has to say, after its table was read again: where
+// the user stopped it, why it did not start, the files refused before
+// regsvr32.exe ran (regsvr32 shows its own result once it runs), then the
+// outcome above. `chosen`: how many files the user chose.
+void showRegistrationReport(QWidget *parent, const RegistrationReport &report, int chosen, RegistryView shown);
+
+// A change of one filter that failed neither for a refusal nor for a missing
+// server file; nothing when the user stopped its wait, as the row then says.
+void showChangeFailed(QWidget *parent, const FilterResult &result, const FilterRow &filter, RegistryView view);
 
 #endif

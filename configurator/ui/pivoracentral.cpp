@@ -7,25 +7,18 @@
 #include "meritwords.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
-#include "noticeline.h"
+#include "noticelines.h"
 #include "outcomemessages.h"
 #include "overridecursor.h"
-#include "registrationrunner.h"
 #include "registryviewswitch.h"
-#include "undonechoicesline.h"
 #include "windowactions.h"
-#include "externalchangeline.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDebug>
 #include <QDesktopWidget>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QMap>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -39,40 +32,9 @@ const int kButtonMaximumWidth = 120;
 const int kWindowWidthExtra = 22;   // frame and scroll bar beside the columns
 const int kWindowColumnMargin = 72; // what the window is wider than its six columns
 
-// The buttons' signals are blocked while one lives: blockButtonSignals(true)
-// when it is made, blockButtonSignals(false) when it ends, on every way out
-// of a slot.
-class ButtonSignalsBlocked
-{
-public:
-    explicit ButtonSignalsBlocked(PivoraCentral *window) : window(window) { window->blockButtonSignals(true); }
-    ~ButtonSignalsBlocked() { window->blockButtonSignals(false); }
-    ButtonSignalsBlocked(const ButtonSignalsBlocked &) = delete;
-    ButtonSignalsBlocked &operator=(const ButtonSignalsBlocked &) = delete;
-
-private:
-    PivoraCentral *window;
-};
-
 } // namespace
 
-PivoraCentral::PivoraCentral(QWidget *parent)
-    : QWidget(parent),
-      catalogue(0),
-      actions(0),
-      work(0),
-      table(0),
-      registerButton(0),
-      refreshButton(0),
-      closeButton(0),
-      resetButton(0),
-      rightsLine(0),
-      viewSwitch(0),
-      undoneLine(0),
-      changeLine(0),
-      readErrorLine(0),
-      ownWorkDepth(0),
-      ownWorkQuietUntil(0)
+PivoraCentral::PivoraCentral(QWidget *parent) : QWidget(parent), restart(this)
 {
     setWindowTitle(applicationTitle);
     if (!buildCatalogue(catalogue)) {
@@ -83,21 +45,19 @@ PivoraCentral::PivoraCentral(QWidget *parent)
     actions = new FilterActions(catalogue, RegistryView::Bits64);
     work = new WindowActions(this, actions);
     table = new FilterTable(this);
-    createViewSwitch();
-    undoneLine = new UndoneChoicesLine(this);
-    connect(undoneLine, SIGNAL(buttonClicked()), this, SLOT(slotPutBack()));
-    // Notifications of this window's own changes come in up to a second after them.
-    changeLine = new ExternalChangeLine(this, [this] {
-        return ownWorkDepth > 0 || QDateTime::currentMSecsSinceEpoch() < ownWorkQuietUntil;
-    });
-    connect(changeLine, SIGNAL(buttonClicked()), this, SLOT(slotRefresh()));
-    readErrorLine = new NoticeLine(QStyle::SP_MessageBoxCritical, tr("Read &again"), this);
-    connect(readErrorLine, SIGNAL(buttonClicked()), this, SLOT(slotRefresh()));
+    viewSwitch = RegistryViewSwitch::create(this, *actions);
+    if (viewSwitch)
+        connect(viewSwitch, SIGNAL(viewChosen(int)), this, SLOT(slotViewChosen(int)));
+    notices = new NoticeLines(this, actions->changesAllowed(), [this] { return busy.expectsOwnChanges(); });
+    connect(notices, SIGNAL(readAgainClicked()), this, SLOT(slotRefresh()));
+    connect(notices, SIGNAL(putBackClicked()), this, SLOT(slotPutBack()));
+    connect(notices, SIGNAL(restartClicked()), this, SLOT(slotRestartAsAdministrator()));
     QSize size(-1, -1);
     computeWindowSize(size);
     resize(size);
     slotRefresh();
     createButtons();
+    busy.setButtons({registerButton, refreshButton, resetButton, closeButton});
     createLayout();
 }
 
@@ -108,24 +68,18 @@ PivoraCentral::~PivoraCentral()
     releaseCatalogue(catalogue);
 }
 
-// --- Slots -----------------------------------------------------------------
-
 void PivoraCentral::slotReset()
 {
     if (!table)
         return;
-    const ButtonSignalsBlocked blocked(this);
-    refusedAction = pendingAction(PendingAction::Reset, -1);
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
+    rememberAction(PendingAction::Reset);
     if (!registrationToolPresent())
         return;
     UndoneWork undone;
     {
         const OverrideCursor wait(Qt::WaitCursor);
-        const std::vector<int> listed = table->listedSlots();
-        QMap<int, QString> names;
-        for (int slot : listed)
-            names[slot] = table->item(table->rowOfSlot(slot), ColumnName)->text();
-        undone = work->reset(listed, names);
+        undone = work->reset(table->listedSlots(), table->listedNames());
         slotRefresh();
     }
     showUndone(undone);
@@ -135,20 +89,19 @@ void PivoraCentral::slotRefresh()
 {
     if (!table)
         return;
-    const ButtonSignalsBlocked blocked(this);
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     int32_t status = 0;
     fillTable(filterActions().registeredFilters(&status));
-    readErrorLine->say(status ? registrationsUnreadableText(status) : QString());
     updateViewCounts();
     updateUndoneChoices();
-    changeLine->tableRead();
+    notices->tableRead(status);
 }
 
 void PivoraCentral::slotRefresh(int index, int i, int j)
 {
     if (!table || !entryAt(index))
         return;
-    const ButtonSignalsBlocked blocked(this);
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     if (!table->refreshCell(i, j, filterActions().row(index)))
         qDebug("PivoraCentral::slotRefresh(index,i,j): Invalid j!");
 }
@@ -157,7 +110,7 @@ void PivoraCentral::slotMeritIdSelected(int id, int index)
 {
     if (!table || !entryAt(index))
         return;
-    const ButtonSignalsBlocked blocked(this);
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     const int row = rowOfSender(ColumnNewMerit);
     if (row < 0)
         return;
@@ -181,7 +134,7 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
 {
     if (text.isEmpty() || !table || !entryAt(index))
         return;
-    const ButtonSignalsBlocked blocked(this);
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     const int row = rowOfSender(ColumnCustomMerit);
     if (row < 0)
         return;
@@ -190,7 +143,7 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
 
 void PivoraCentral::slotRegister()
 {
-    const ButtonSignalsBlocked blocked(this);
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     const QStringList files = QFileDialog::getOpenFileNames(this, applicationTitle, lastServerFolder,
                                                             QString::fromLatin1("*.ax"));
     if (!files.isEmpty()) // the folder of the first file, with its trailing separator
@@ -202,22 +155,13 @@ void PivoraCentral::slotRegister()
         const OverrideCursor wait(Qt::WaitCursor);
         report = work->registerFiles(files);
     }
-    if (report.cancelled)
-        showRegistrationStopped(this, int(report.files.size()), files.size());
-    if (report.status != 0)
-        showFailures(this, {FilterResult{-1, FilterOutcome::Failed, report.status}}, {tr("Register")});
-    // regsvr32 shows its own result once it runs; a file the runner refused
-    // before starting it would otherwise pass without a word.
-    for (const ServerFileResult &file : report.files)
-        if (file.status != 0 && file.status != statusNotAServer)
-            showRegistrationRefused(this, file);
     slotRefresh();
     // The rows the files added are selected, the first one current.
     std::vector<int> added;
     for (const ServerFileResult &file : report.files)
         added.insert(added.end(), file.added.begin(), file.added.end());
     table->selectRowsOf(added);
-    showRegistrationOutcome(this, report.files, actions->view());
+    showRegistrationReport(this, report, files.size(), actions->view());
 }
 
 void PivoraCentral::slotUnregister()
@@ -228,8 +172,6 @@ void PivoraCentral::slotUnregister()
     if (row >= 0)
         unregisterRow(row, true);
 }
-
-// --- Operations ----------------------------------------------------------------
 
 void PivoraCentral::performAction(const PendingAction &action)
 {
@@ -264,42 +206,31 @@ void PivoraCentral::performAction(const PendingAction &action)
 
 void PivoraCentral::unregisterRow(int row, bool confirm)
 {
-    const ButtonSignalsBlocked blocked(this);
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     const int index = rowCatalogueIndex(row);
     if (!entryAt(index))
         return;
-    refusedAction = pendingAction(PendingAction::Unregister, index);
-    // Without its server file there is nothing to confirm: the result asks
+    rememberAction(PendingAction::Unregister, index);
+    // Without its server file there is nothing to confirm: the action asks
     // whether the stale registration is to be removed instead.
     const FilterRow filter = filterActions().row(index);
     if (filter.serverExists && !registrationToolPresent())
         return;
-    if (filter.serverExists && confirm) {
-        QStringList companions;
-        for (int other : filterActions().serverCompanions(index))
-            companions << FilterTable::nameText(filterActions().row(other));
-        if (!confirmUnregister(this, QString::fromLatin1(filter.name.c_str()),
-                               QString::fromStdWString(filter.serverPath), companions))
-            return;
-    }
-    std::vector<FilterResult> results;
-    const bool waited = work->change(tr("Unregistering %1\xE2\x80\xA6").arg(FilterTable::nameText(filter)),
-                                     [&](FilterActions &actions) { results = actions.unregister(index); });
-    if (results.front().outcome != FilterOutcome::Removed) {
-        reportResult(results.front(), row);
-        if (waited)
-            refreshLater();
+    const ChangeDone done = work->unregister(filter, confirm);
+    if (done.results.empty()) // the user kept it
         return;
+    if (done.results.front().outcome != FilterOutcome::Removed) {
+        reportResult(done.results.front(), row);
+    } else { // a server unregisters every filter it serves: their rows go too
+        std::set<int> removed;
+        for (const FilterResult &result : done.results)
+            removed.insert(result.slot);
+        table->removeRowsOf(removed);
+        table->focusAfterRemoval(row);
+        updateViewCounts();
+        updateUndoneChoices();
     }
-    // A server unregisters every filter it serves: their rows go too.
-    std::set<int> removed;
-    for (const FilterResult &result : results)
-        removed.insert(result.slot);
-    table->removeRowsOf(removed);
-    table->focusAfterRemoval(row);
-    updateViewCounts();
-    updateUndoneChoices();
-    if (waited)
+    if (done.waited)
         refreshLater();
 }
 
@@ -312,43 +243,34 @@ void PivoraCentral::changeMerit(int index, int row, const QString &merit)
         qDebug("PivoraCentral::changeMerit: no merit: %s", qPrintable(merit));
         return;
     }
-    const ButtonSignalsBlocked blocked(this);
-    refusedAction = pendingAction(PendingAction::SetMerit, index, QString::fromStdString(meritWord(choice)));
-    std::vector<FilterResult> results;
-    const bool waited =
-        work->change(tr("Changing the merit of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
-                     [&](FilterActions &actions) {
-                         results = choice.isDefault ? actions.setDefaultMerit(index) : actions.setMerit(index, choice.value);
-                     });
-    showMeritChange(results, row);
-    if (results.front().recordStatus != 0)
-        showChoiceNotRemembered(this, FilterTable::nameText(filterActions().row(index)), results.front().recordStatus);
-    if (waited)
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
+    rememberAction(PendingAction::SetMerit, index, QString::fromStdString(meritWord(choice)));
+    const QString name = FilterTable::nameText(filterActions().row(index));
+    const ChangeDone done = work->changeMerit(index, choice, name);
+    showMeritChange(done.results, row);
+    if (done.results.front().recordStatus != 0)
+        showChoiceNotRemembered(this, name, done.results.front().recordStatus);
+    if (done.waited)
         refreshLater();
     updateUndoneChoices();
 }
 
-PendingAction PivoraCentral::pendingAction(PendingAction::Kind kind, int index, const QString &merit) const
+// What a restart as administrator carries, should this action be refused.
+void PivoraCentral::rememberAction(PendingAction::Kind kind, int index, const QString &merit)
 {
-    PendingAction action;
-    action.kind = kind;
-    if (const KnownFilter *entry = entryAt(index))
-        action.clsid = QString::fromLatin1(entry->clsid);
-    action.merit = merit;
-    action.view = actions->view();
-    return action;
+    const KnownFilter *entry = entryAt(index);
+    restart.remember(kind, actions->view(), entry ? entry->clsid : nullptr, merit);
 }
 
 void PivoraCentral::warnAccessDenied(const QStringList &keptTheirMerits)
 {
-    if (showAccessDenied(this, keptTheirMerits, canRestartAsAdministrator()) &&
-        restartAsAdministrator(this, refusedAction))
+    if (restart.offerAfterRefusal(keptTheirMerits))
         close();
 }
 
 void PivoraCentral::slotRestartAsAdministrator()
 {
-    if (restartAsAdministrator(this, PendingAction()))
+    if (restart.restartWithoutAction())
         close();
 }
 
@@ -358,13 +280,9 @@ void PivoraCentral::slotPutBack()
 {
     if (!table)
         return;
-    const ButtonSignalsBlocked blocked(this);
-    refusedAction = pendingAction(PendingAction::PutBack, -1);
-    std::vector<FilterResult> results;
-    work->change(tr("Putting back the merits chosen\xE2\x80\xA6"), [&](FilterActions &actions) { results = actions.putBack(); });
-    UndoneWork undone;
-    for (const FilterResult &result : results)
-        undone.add(result, result.slot >= 0 ? FilterTable::nameText(filterActions().row(result.slot)) : tr("Put back"));
+    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
+    rememberAction(PendingAction::PutBack);
+    const UndoneWork undone = work->putBack();
     slotRefresh();
     showUndone(undone);
 }
@@ -393,7 +311,7 @@ void PivoraCentral::slotViewChosen(int view)
     if (!table)
         return;
     actions->setView(RegistryView(view));
-    refusedAction = PendingAction();
+    restart.forget();
     slotRefresh();
     // The other view's table opens at its top, not where this one was.
     table->scrollToTop();
@@ -410,29 +328,12 @@ bool PivoraCentral::computeWindowSize(QSize &size)
 
 bool PivoraCentral::computeWindowSize(QSize &size, const QRect *screen) const
 {
-    const QRect geometry = screen ? *screen : QRect(QPoint(0, 0), QPoint(799, 599));
-    const int widthLimit = (2 * (geometry.right() - geometry.left()) + 2) / 3;
-    const int naturalWidth = 50 + (table ? table->columnsWidth() : 0);
-    const bool fits = widthLimit >= naturalWidth;
-    const int width = fits ? naturalWidth : widthLimit;
-    const int height = table && table->rowCount() > 0 ? table->rowHeight(0) * 10 + 100
-                                                      : (geometry.bottom() - geometry.top() + 1) / 3;
-    size = QSize(width, height);
-    return fits;
+    return FilterTable::proposeWindowSize(table, screen ? *screen : QRect(0, 0, 800, 600), size);
 }
 
 void PivoraCentral::blockButtonSignals(bool block)
 {
-    if (block) {
-        ++ownWorkDepth;
-    } else {
-        ownWorkDepth = qMax(0, ownWorkDepth - 1);
-        ownWorkQuietUntil = QDateTime::currentMSecsSinceEpoch() + 1500;
-    }
-    QPushButton *const buttons[] = {registerButton, refreshButton, resetButton, closeButton};
-    for (QPushButton *button : buttons)
-        if (button)
-            button->blockSignals(block);
+    busy.block(block);
 }
 
 QString PivoraCentral::meritToText(quint32 merit, quint32 defaultMerit) const
@@ -443,13 +344,8 @@ QString PivoraCentral::meritToText(quint32 merit, quint32 defaultMerit) const
 quint32 PivoraCentral::textToMerit(const QString &text, unsigned int index) const
 {
     const KnownFilter *entry = entryAt(int(index));
-    if (entry && text == meritNameDefault)
-        return entry->defaultMerit;
-    if (text == meritNameDisable)
-        return meritDisable;
-    if (text == meritNameHigh)
-        return meritHigh;
-    return parseMeritHex(text);
+    // Without a filter, "Default" names no merit.
+    return entry || text != meritNameDefault ? meritOfText(text, entry ? entry->defaultMerit : 0) : 0;
 }
 
 void PivoraCentral::updateCustomMeritCell(bool show, int row, int index)
@@ -482,52 +378,40 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
     switch (result.outcome) {
     case FilterOutcome::Changed:
     case FilterOutcome::Unchanged:
-    case FilterOutcome::Removed:
         for (int column : columnsAfterSuccess)
             slotRefresh(index, row, column);
         return;
+    case FilterOutcome::Removed: // a stale registration the user had removed
+        return removeStaleRow(row);
     case FilterOutcome::Refused:
+        // Refused with its server file gone, the filter was to be removed:
+        // with administrator rights an unregistration asks again.
+        if (!filterActions().row(index).serverExists)
+            rememberAction(PendingAction::Unregister, index);
         warnAccessDenied();
         for (int column : columnsAfterDenial)
             slotRefresh(index, row, column);
         return;
-    case FilterOutcome::ServerMissing:
-        if (askToRemoveStaleRegistration(this, QString::fromLatin1(filterActions().row(index).name.c_str()))) {
-            // With administrator rights the removal is an unregistration
-            // that finds the server gone and asks again.
-            refusedAction = pendingAction(PendingAction::Unregister, index);
-            FilterResult removal;
-            work->change(tr("Removing the registration of %1\xE2\x80\xA6").arg(FilterTable::nameText(filterActions().row(index))),
-                      [&](FilterActions &actions) { removal = actions.removeRegistration(index); });
-            if (removal.outcome == FilterOutcome::Removed) {
-                const int removed = row;
-                --row;
-                table->removeRow(removed);
-                table->focusAfterRemoval(removed);
-                return;
-            }
-            if (removal.outcome == FilterOutcome::Refused)
-                reportResult(removal, row);
-        }
+    case FilterOutcome::ServerMissing: // the user kept the stale registration
         break;
     case FilterOutcome::NotRegistered:
         showNotRegistered(this);
         break;
     case FilterOutcome::Failed:
-        if (result.status == statusWaitCancelled)
-            break; // the user stopped the wait: nothing was done, and the row says so
-        if (result.status == statusRegistrationFailed || result.status == statusOtherToolBusy)
-            showFailures(this, {result}, {FilterTable::nameText(filterActions().row(index))});
-        else if (result.status == statusPathHasQuote || result.status == statusPathTooLong ||
-            result.status == statusRegistrationToolMissing)
-            showRunnerRefusal(this, QString::fromStdWString(filterActions().row(index).serverPath), result.status,
-                              actions->view());
-        else
-            showUnknownError(this);
+        showChangeFailed(this, result, filterActions().row(index), actions->view());
         break;
     }
     for (int column = ColumnName; column <= ColumnUnregister; ++column)
         slotRefresh(index, row, column);
+}
+
+// The row goes; the keyboard stays where it was, on the row that took its place.
+void PivoraCentral::removeStaleRow(int &row)
+{
+    const int removed = row;
+    --row;
+    table->removeRow(removed);
+    table->focusAfterRemoval(removed);
 }
 
 int PivoraCentral::rowOfSender(int column)
@@ -557,8 +441,6 @@ void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
     table->restorePlace(place);
 }
 
-// --- Helpers ---------------------------------------------------------------------
-
 // The actions' regsvr32 runs belong to this window.
 FilterActions &PivoraCentral::filterActions()
 {
@@ -583,29 +465,14 @@ bool PivoraCentral::registrationToolPresent()
 void PivoraCentral::updateUndoneChoices()
 {
     const std::vector<UndoneChoice> undone = actions->undoneChoices();
-    undoneLine->setChoices(undone);
+    notices->setUndoneChoices(undone);
     table->markUndoneChoices(undone);
 }
 
 void PivoraCentral::updateViewCounts()
 {
     if (viewSwitch)
-        viewSwitch->setCounts(actions->registeredCount(RegistryView::Bits64),
-                              actions->registeredCount(RegistryView::Bits32));
-}
-
-// Only where Windows keeps two views. The window opens on the 64-bit one,
-// or on the 32-bit one when only that one holds listed filters.
-void PivoraCentral::createViewSwitch()
-{
-    if (!systemHasTwoViews())
-        return;
-    viewSwitch = new RegistryViewSwitch(this, this);
-    if (actions->registeredCount(RegistryView::Bits64) == 0 && actions->registeredCount(RegistryView::Bits32) > 0) {
-        actions->setView(RegistryView::Bits32);
-        viewSwitch->setView(RegistryView::Bits32);
-    }
-    connect(viewSwitch, SIGNAL(viewChosen(int)), this, SLOT(slotViewChosen(int)));
+        viewSwitch->updateCounts(*actions);
 }
 
 QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip)
@@ -642,12 +509,7 @@ void PivoraCentral::createLayout()
     buttons->addWidget(resetButton);
     buttons->addWidget(closeButton);
     QVBoxLayout *layout = new QVBoxLayout;
-    rightsLine = createRightsLine(this, SLOT(slotRestartAsAdministrator()), actions->changesAllowed());
-    if (rightsLine)
-        layout->addWidget(rightsLine);
-    layout->addWidget(readErrorLine);
-    layout->addWidget(changeLine);
-    layout->addWidget(undoneLine);
+    notices->addTo(layout);
     if (viewSwitch)
         layout->addWidget(viewSwitch);
     layout->addWidget(table);

@@ -7,10 +7,12 @@
 #include <QString>
 #include <QWidget>
 
+#include "busystate.h"
 #include "filteractions.h"
 #include "filtercatalogue.h"
 #include "filtertable.h"
 #include "pendingaction.h"
+#include "rightsrestart.h"
 
 #include <functional>
 #include <vector>
@@ -22,9 +24,7 @@ class WindowActions;
 struct UndoneWork;
 class FilterTable;
 class RegistryViewSwitch;
-class UndoneChoicesLine;
-class ExternalChangeLine;
-class NoticeLine;
+class NoticeLines;
 
 class PivoraCentral : public QWidget
 {
@@ -76,36 +76,32 @@ private:
     FilterActions &filterActions();
     void unregisterRow(int row, bool confirm);
     void changeMerit(int index, int row, const QString &merit);
+    void removeStaleRow(int &row);
     void showUndone(const UndoneWork &undone);
     void refreshLater();
-    PendingAction pendingAction(PendingAction::Kind kind, int index, const QString &merit = QString()) const;
+    void rememberAction(PendingAction::Kind kind, int index = -1, const QString &merit = QString());
     void warnAccessDenied(const QStringList &keptTheirMerits = QStringList());
     KnownFilter *entryAt(int index) const;
     bool registrationToolPresent();
     void updateViewCounts();
     void updateUndoneChoices();
-    void createViewSwitch();
     void createButtons();
     void createLayout();
     QPushButton *createButton(const QString &label, const QString &toolTip);
 
-    FilterCatalogue *catalogue;
-    FilterActions *actions;
-    WindowActions *work;
-    FilterTable *table;
-    QPushButton *registerButton;
-    QPushButton *refreshButton;
-    QPushButton *closeButton;
-    QPushButton *resetButton;
+    FilterCatalogue *catalogue = nullptr;
+    FilterActions *actions = nullptr;
+    WindowActions *work = nullptr;
+    FilterTable *table = nullptr;
+    QPushButton *registerButton = nullptr;
+    QPushButton *refreshButton = nullptr;
+    QPushButton *closeButton = nullptr;
+    QPushButton *resetButton = nullptr;
     QString lastServerFolder;
-    PendingAction refusedAction; // what a restart as administrator carries
-    QWidget *rightsLine;         // "changes need administrator rights", when they do
-    RegistryViewSwitch *viewSwitch; // where Windows has two registry views
-    UndoneChoicesLine *undoneLine;  // "N filters lost the merits chosen for them", when some did
-    ExternalChangeLine *changeLine; // "another program changed these filters", when one did
-    NoticeLine *readErrorLine;      // why the registrations cannot be read, when they cannot
-    int ownWorkDepth;               // slots at work on the registry (buttons blocked)
-    qint64 ownWorkQuietUntil;       // and their changes' notifications still to come in
+    RightsRestart restart;       // what a restart as administrator carries
+    BusyState busy;              // at work on the registry: buttons blocked
+    RegistryViewSwitch *viewSwitch = nullptr; // where Windows has two registry views
+    NoticeLines *notices = nullptr;           // the lines above the table
 };
 
 #endif

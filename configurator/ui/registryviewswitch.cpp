@@ -62,3 +62,20 @@ void RegistryViewSwitch::slotNext()
     if (isEnabled())
         setCurrentIndex(currentIndex() == kTab32 ? kTab64 : kTab32);
 }
+
+RegistryViewSwitch *RegistryViewSwitch::create(QWidget *window, FilterActions &actions)
+{
+    if (!systemHasTwoViews())
+        return nullptr;
+    RegistryViewSwitch *viewSwitch = new RegistryViewSwitch(window, window);
+    if (actions.registeredCount(RegistryView::Bits64) == 0 && actions.registeredCount(RegistryView::Bits32) > 0) {
+        actions.setView(RegistryView::Bits32);
+        viewSwitch->setView(RegistryView::Bits32);
+    }
+    return viewSwitch;
+}
+
+void RegistryViewSwitch::updateCounts(const FilterActions &actions)
+{
+    setCounts(actions.registeredCount(RegistryView::Bits64), actions.registeredCount(RegistryView::Bits32));
+}

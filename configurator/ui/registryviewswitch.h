@@ -5,6 +5,7 @@
 #ifndef REGISTRYVIEWSWITCH_H
 #define REGISTRYVIEWSWITCH_H
 
+#include "filteractions.h"
 #include "registryview.h"
 
 #include <QTabBar>
@@ -16,6 +17,12 @@ class RegistryViewSwitch : public QTabBar
 public:
     // `shortcutsOwner` holds the Ctrl+Tab shortcuts: the window.
     RegistryViewSwitch(QWidget *shortcutsOwner, QWidget *parent);
+    // Only where Windows keeps two views, else null: a switch on the 64-bit
+    // view, or on the 32-bit one when only that one holds listed filters,
+    // which `actions` then shows too.
+    static RegistryViewSwitch *create(QWidget *window, FilterActions &actions);
+    // The number of listed filters of each view, as `actions` reads them.
+    void updateCounts(const FilterActions &actions);
 
     RegistryView view() const;
     void setView(RegistryView view);

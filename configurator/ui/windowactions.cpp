@@ -1,6 +1,7 @@
 #include "windowactions.h"
 
 #include "backgroundaction.h"
+#include "filtertable.h"
 #include "outcomemessages.h"
 #include "widetext.h"
 
@@ -55,23 +56,73 @@ FilterActions &WindowActions::worker()
 // The action lock is taken here first, and the change's own actions take it
 // again at once; only while another tool holds it does the change go to the
 // worker.
-bool WindowActions::change(const QString &progressText, const std::function<void(FilterActions &)> &change)
+bool WindowActions::change(const QString &progressText, const Change &change)
 {
+    ActionCallbacks callbacks;
     LockWait atOnce;
     atOnce.limitMs = 0;
     {
         const ActionLock lock(atOnce);
         if (lock.held()) {
-            change(here());
+            callbacks.removeStaleRegistration = [this](const FilterRow &filter) { return askToRemove(filter, false); };
+            change(here(), callbacks);
             return false;
         }
     }
+    callbacks.removeStaleRegistration = [this](const FilterRow &filter) { return askToRemove(filter, true); };
     FilterActions &onWorker = worker();
     background->run([&] {
         background->report(progressText, 0, 0);
-        change(onWorker);
+        change(onWorker, callbacks);
     });
     return true;
+}
+
+// The worker's question waits for the answer the window's thread gets.
+bool WindowActions::askToRemove(const FilterRow &filter, bool fromWorker)
+{
+    const auto question = [&] { return askToRemoveStaleRegistration(window, FilterTable::nameText(filter)); };
+    return fromWorker ? background->ask(question) : question();
+}
+
+ChangeDone WindowActions::changeMerit(int slot, const MeritChoice &choice, const QString &name)
+{
+    ChangeDone done;
+    done.waited = change(tr("Changing the merit of %1\xE2\x80\xA6").arg(name),
+                         [&](FilterActions &actions, const ActionCallbacks &callbacks) {
+                             done.results = choice.isDefault ? actions.setDefaultMerit(slot, callbacks)
+                                                             : actions.setMerit(slot, choice.value, callbacks);
+                         });
+    return done;
+}
+
+ChangeDone WindowActions::unregister(const FilterRow &filter, bool confirm)
+{
+    ChangeDone done;
+    if (filter.serverExists && confirm) {
+        QStringList companions;
+        for (int other : actions->serverCompanions(filter.slot))
+            companions << FilterTable::nameText(actions->row(other));
+        if (!confirmUnregister(window, QString::fromLatin1(filter.name.c_str()),
+                               QString::fromStdWString(filter.serverPath), companions))
+            return done;
+    }
+    done.waited = change(tr("Unregistering %1\xE2\x80\xA6").arg(FilterTable::nameText(filter)),
+                         [&](FilterActions &actions, const ActionCallbacks &callbacks) {
+                             done.results = actions.unregister(filter.slot, callbacks);
+                         });
+    return done;
+}
+
+UndoneWork WindowActions::putBack()
+{
+    std::vector<FilterResult> results;
+    change(tr("Putting back the merits chosen\xE2\x80\xA6"),
+           [&](FilterActions &actions, const ActionCallbacks &) { results = actions.putBack(); });
+    UndoneWork undone;
+    for (const FilterResult &result : results)
+        undone.add(result, result.slot >= 0 ? FilterTable::nameText(actions->row(result.slot)) : tr("Put back"));
+    return undone;
 }
 
 UndoneWork WindowActions::reset(const std::vector<int> &order, const QMap<int, QString> &names)
@@ -82,9 +133,7 @@ UndoneWork WindowActions::reset(const std::vector<int> &order, const QMap<int, Q
                            done, total);
     };
     callbacks.cancelled = [&] { return background->cancelled(); };
-    callbacks.removeStaleRegistration = [&](const FilterRow &filter) {
-        return background->ask([&] { return askToRemoveStaleRegistration(window, names.value(filter.slot)); });
-    };
+    callbacks.removeStaleRegistration = [this](const FilterRow &filter) { return askToRemove(filter, true); };
     FilterActions &onWorker = worker();
     ResetReport report;
     background->run([&] { report = onWorker.reset(order, callbacks); });

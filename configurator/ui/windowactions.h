@@ -8,6 +8,7 @@
 #define WINDOWACTIONS_H
 
 #include "filteractions.h"
+#include "meritwords.h"
 
 #include <QMap>
 #include <QString>
@@ -30,6 +31,13 @@ struct UndoneWork {
     void add(const FilterResult &result, const QString &name);
 };
 
+// A change of one filter as it ended, and whether it waited for another
+// tool's, whose work the window then reads again.
+struct ChangeDone {
+    std::vector<FilterResult> results;
+    bool waited = false;
+};
+
 class WindowActions
 {
 public:
@@ -40,7 +48,19 @@ public:
     FilterActions &here();
     // A change of one filter, or Put back (see above); true when it waited
     // for another tool's change, whose work the window then reads again.
-    bool change(const QString &progressText, const std::function<void(FilterActions &)> &change);
+    // The change gets callbacks that ask the user, on the window's thread,
+    // whether a registration whose server file is gone is to be removed.
+    using Change = std::function<void(FilterActions &, const ActionCallbacks &)>;
+    bool change(const QString &progressText, const Change &change);
+    // The single changes, with the name of the filter as shown and their
+    // results as the actions give them (filteractions.h).
+    ChangeDone changeMerit(int slot, const MeritChoice &choice, const QString &name);
+    // Unregisters the filter's server, when `confirm` once the user agreed
+    // (no results when not); its server file gone, it asks instead whether
+    // the stale registration is to be removed.
+    ChangeDone unregister(const FilterRow &filter, bool confirm);
+    // Writes the undone choices again; what it could not, by filter name.
+    UndoneWork putBack();
     // Resets the filters in the order given, by the names shown (slot ->
     // name), asking on the way whether to remove a registration whose server
     // file is gone.
@@ -50,6 +70,7 @@ public:
 
 private:
     FilterActions &worker();
+    bool askToRemove(const FilterRow &filter, bool fromWorker);
 
     QWidget *window;
     FilterActions *actions;

@@ -1,0 +1,42 @@
+#include "noticelines.h"
+
+#include "administratorrights.h"
+#include "externalchangeline.h"
+#include "noticeline.h"
+#include "outcomemessages.h"
+#include "undonechoicesline.h"
+
+#include <QCoreApplication>
+#include <QVBoxLayout>
+
+NoticeLines::NoticeLines(QWidget *window, bool changesAllowed, const std::function<bool()> &ownChanges)
+    : QObject(window),
+      rightsLine(createRightsLine(window, this, SIGNAL(restartClicked()), changesAllowed)),
+      readErrorLine(new NoticeLine(QStyle::SP_MessageBoxCritical, QCoreApplication::translate("PivoraCentral", "Read &again"), window)),
+      changeLine(new ExternalChangeLine(window, ownChanges)),
+      undoneLine(new UndoneChoicesLine(window))
+{
+    connect(readErrorLine, SIGNAL(buttonClicked()), this, SIGNAL(readAgainClicked()));
+    connect(changeLine, SIGNAL(buttonClicked()), this, SIGNAL(readAgainClicked()));
+    connect(undoneLine, SIGNAL(buttonClicked()), this, SIGNAL(putBackClicked()));
+}
+
+void NoticeLines::addTo(QVBoxLayout *layout) const
+{
+    if (rightsLine)
+        layout->addWidget(rightsLine);
+    layout->addWidget(readErrorLine);
+    layout->addWidget(changeLine);
+    layout->addWidget(undoneLine);
+}
+
+void NoticeLines::tableRead(int32_t status)
+{
+    readErrorLine->say(status ? registrationsUnreadableText(status) : QString());
+    changeLine->tableRead();
+}
+
+void NoticeLines::setUndoneChoices(const std::vector<UndoneChoice> &undone)
+{
+    undoneLine->setChoices(undone);
+}

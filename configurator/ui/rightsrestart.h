@@ -1,0 +1,36 @@
+// The window's bookkeeping for a restart as administrator: the action the
+// user started last, which a refusal offers to perform again in an instance
+// started with administrator rights.
+#ifndef RIGHTSRESTART_H
+#define RIGHTSRESTART_H
+
+#include "pendingaction.h"
+
+#include <QStringList>
+
+class QWidget;
+
+class RightsRestart
+{
+public:
+    explicit RightsRestart(QWidget *window) : window(window) {}
+
+    // The action started now; `clsid` null for one of no single filter.
+    void remember(PendingAction::Kind kind, RegistryView view, const char *clsid = nullptr,
+                  const QString &merit = QString());
+    void forget() { pending = PendingAction(); }
+    const PendingAction &action() const { return pending; }
+
+    // Warns that the registry refused the action, naming the filters that
+    // kept their merits, and offers the restart where one can help. True
+    // once the new instance has started: this window is to close.
+    bool offerAfterRefusal(const QStringList &keptTheirMerits = QStringList());
+    // The restart the rights line offers, carrying no action.
+    bool restartWithoutAction();
+
+private:
+    QWidget *window;
+    PendingAction pending;
+};
+
+#endif
