@@ -140,6 +140,18 @@ void FilterTable::setRows(const std::vector<FilterRow> &rows, RegistryView view)
     }
 }
 
+void FilterTable::showRows(const std::vector<FilterRow> &rows, RegistryView view,
+                           const std::function<void()> &fitted)
+{
+    const Place where = place();
+    setUpdatesEnabled(false);
+    setRows(rows, view);
+    fitted();
+    sortItems(ColumnName, Qt::AscendingOrder);
+    setUpdatesEnabled(true);
+    restorePlace(where);
+}
+
 void FilterTable::restorePlace(const Place &place)
 {
     if (place.focusInTable) {
@@ -346,11 +358,17 @@ void FilterTable::showCustomMeritCell(bool show, int row, int slot)
     }
 }
 
-void FilterTable::removeRowsOf(const std::set<int> &removed)
+void FilterTable::removeRowsOf(const std::vector<FilterResult> &removed, int focusedRow)
 {
+    std::set<int> gone;
+    for (const FilterResult &result : removed)
+        gone.insert(result.slot);
     for (int row = rowCount() - 1; row >= 0; --row)
-        if (removed.count(catalogueIndex(row)))
+        if (gone.count(catalogueIndex(row)))
             removeRow(row);
+    if (rowCount() > 0)
+        setCurrentCell(qMin(focusedRow, rowCount() - 1), ColumnName);
+    setFocus(Qt::OtherFocusReason);
 }
 
 void FilterTable::selectRowsOf(const std::vector<int> &selected)
@@ -371,9 +389,3 @@ void FilterTable::selectRowsOf(const std::vector<int> &selected)
 // After a row is removed the keyboard goes to the table, on the name of the
 // filter that took the row's place: on an Unregister button of the next row,
 // Return would ask to remove that filter too, with Yes as the default answer.
-void FilterTable::focusAfterRemoval(int row)
-{
-    if (rowCount() > 0)
-        setCurrentCell(qMin(row, rowCount() - 1), ColumnName);
-    setFocus(Qt::OtherFocusReason);
-}

@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QTableWidget>
 
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -46,6 +47,9 @@ public:
     // The rows of one registry view, which the merit tooltips then speak for.
     void setRows(const std::vector<FilterRow> &rows, RegistryView view = RegistryView::Bits64);
     void restorePlace(const Place &place);
+    // Shows the rows sorted by name where the user was: replaces them, lets
+    // `fitted` fit the columns to the window, sorts, and restores the place.
+    void showRows(const std::vector<FilterRow> &rows, RegistryView view, const std::function<void()> &fitted);
 
     // A filter's name as the table shows it: "<Unknown>" without one.
     static QString nameText(const FilterRow &filter);
@@ -71,11 +75,11 @@ public:
     // Creates or removes the row's custom merit cell.
     void showCustomMeritCell(bool show, int row, int slot);
 
-    void removeRowsOf(const std::set<int> &removed);
+    // Removes the rows of the filters these results name, and puts the
+    // keyboard on the row that took the place of `focusedRow`.
+    void removeRowsOf(const std::vector<FilterResult> &removed, int focusedRow);
     // Selects the rows of these filters and makes the first one current.
     void selectRowsOf(const std::vector<int> &selected);
-    // Puts the keyboard on the row that took a removed row's place.
-    void focusAfterRemoval(int row);
     // Marks the "Current Merit" cells of rows whose chosen merit was undone
     // (an icon, and the choice first in the tooltip); clears the others.
     void markUndoneChoices(const std::vector<UndoneChoice> &undone);

@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <set>
 #include <string>
 
 namespace {
@@ -51,7 +50,7 @@ PivoraCentral::PivoraCentral(QWidget *parent) : QWidget(parent), restart(this)
     notices = new NoticeLines(this, actions->changesAllowed(), [this] { return busy.expectsOwnChanges(); });
     connect(notices, SIGNAL(readAgainClicked()), this, SLOT(slotRefresh()));
     connect(notices, SIGNAL(putBackClicked()), this, SLOT(slotPutBack()));
-    connect(notices, SIGNAL(restartClicked()), this, SLOT(slotRestartAsAdministrator()));
+    connect(notices, SIGNAL(restartClicked()), &restart, SLOT(restartWithoutAction()));
     QSize size(-1, -1);
     computeWindowSize(size);
     resize(size);
@@ -222,11 +221,7 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
     if (done.results.front().outcome != FilterOutcome::Removed) {
         reportResult(done.results.front(), row);
     } else { // a server unregisters every filter it serves: their rows go too
-        std::set<int> removed;
-        for (const FilterResult &result : done.results)
-            removed.insert(result.slot);
-        table->removeRowsOf(removed);
-        table->focusAfterRemoval(row);
+        table->removeRowsOf(done.results, row);
         updateViewCounts();
         updateUndoneChoices();
     }
@@ -262,18 +257,6 @@ void PivoraCentral::rememberAction(PendingAction::Kind kind, int index, const QS
     restart.remember(kind, actions->view(), entry ? entry->clsid : nullptr, merit);
 }
 
-void PivoraCentral::warnAccessDenied(const QStringList &keptTheirMerits)
-{
-    if (restart.offerAfterRefusal(keptTheirMerits))
-        close();
-}
-
-void PivoraCentral::slotRestartAsAdministrator()
-{
-    if (restart.restartWithoutAction())
-        close();
-}
-
 // Writes the chosen merits again that a re-registration undid; a refusal
 // names the filters that stay undone.
 void PivoraCentral::slotPutBack()
@@ -303,7 +286,7 @@ void PivoraCentral::showUndone(const UndoneWork &undone)
         showResetStopped(this, undone.stoppedAfter, undone.total);
     showFailures(this, undone.failed, undone.failedNames);
     if (!undone.refused.isEmpty())
-        warnAccessDenied(undone.refused);
+        restart.offerAfterRefusal(undone.refused);
 }
 
 void PivoraCentral::slotViewChosen(int view)
@@ -360,27 +343,20 @@ void PivoraCentral::updateCustomMeritCell(bool show, int row, int index)
 void PivoraCentral::showMeritChange(const std::vector<FilterResult> &results, int row)
 {
     reportResult(results.front(), row);
-    const int columns[] = {ColumnCurrentMerit, ColumnNewMerit, ColumnCustomMerit};
-    for (size_t k = 1; k < results.size(); ++k) {
-        const int other = table->rowOfSlot(results[k].slot);
-        if (other >= 0)
-            for (int column : columns)
-                slotRefresh(results[k].slot, other, column);
-    }
+    for (size_t k = 1; k < results.size(); ++k)
+        if (table->rowOfSlot(results[k].slot) >= 0)
+            refreshCells(results[k].slot, table->rowOfSlot(results[k].slot),
+                         {ColumnCurrentMerit, ColumnNewMerit, ColumnCustomMerit});
 }
 
 void PivoraCentral::reportResult(const FilterResult &result, int &row)
 {
     const int index = result.slot;
     const OverrideCursor arrow(Qt::ArrowCursor);
-    const int columnsAfterSuccess[] = {ColumnCurrentMerit, ColumnCustomMerit, ColumnLocation, ColumnName};
-    const int columnsAfterDenial[] = {ColumnNewMerit, ColumnCustomMerit, ColumnLocation, ColumnName};
     switch (result.outcome) {
     case FilterOutcome::Changed:
     case FilterOutcome::Unchanged:
-        for (int column : columnsAfterSuccess)
-            slotRefresh(index, row, column);
-        return;
+        return refreshCells(index, row, {ColumnCurrentMerit, ColumnCustomMerit, ColumnLocation, ColumnName});
     case FilterOutcome::Removed: // a stale registration the user had removed
         return removeStaleRow(row);
     case FilterOutcome::Refused:
@@ -388,10 +364,8 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
         // with administrator rights an unregistration asks again.
         if (!filterActions().row(index).serverExists)
             rememberAction(PendingAction::Unregister, index);
-        warnAccessDenied();
-        for (int column : columnsAfterDenial)
-            slotRefresh(index, row, column);
-        return;
+        restart.offerAfterRefusal();
+        return refreshCells(index, row, {ColumnNewMerit, ColumnCustomMerit, ColumnLocation, ColumnName});
     case FilterOutcome::ServerMissing: // the user kept the stale registration
         break;
     case FilterOutcome::NotRegistered:
@@ -401,17 +375,24 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
         showChangeFailed(this, result, filterActions().row(index), actions->view());
         break;
     }
-    for (int column = ColumnName; column <= ColumnUnregister; ++column)
-        slotRefresh(index, row, column);
+    refreshCells(index, row, {ColumnName, ColumnCurrentMerit, ColumnLocation, ColumnNewMerit, ColumnCustomMerit});
+}
+
+// The cells show what the registry holds of the filter now, read once.
+void PivoraCentral::refreshCells(int index, int row, std::initializer_list<int> columns)
+{
+    if (!entryAt(index))
+        return;
+    const FilterRow filter = filterActions().row(index);
+    for (int column : columns)
+        table->refreshCell(row, column, filter);
 }
 
 // The row goes; the keyboard stays where it was, on the row that took its place.
 void PivoraCentral::removeStaleRow(int &row)
 {
-    const int removed = row;
+    table->removeRowsOf({FilterResult{table->catalogueIndex(row)}}, row);
     --row;
-    table->removeRow(removed);
-    table->focusAfterRemoval(removed);
 }
 
 int PivoraCentral::rowOfSender(int column)
@@ -426,19 +407,15 @@ int PivoraCentral::rowCatalogueIndex(int row)
 
 void PivoraCentral::fillTable(const std::vector<FilterRow> &rows)
 {
-    const FilterTable::Place place = table->place();
-    table->setUpdatesEnabled(false);
-    table->setRows(rows, actions->view());
-    if (!isMaximized()) {
+    table->showRows(rows, actions->view(), [this] {
+        if (isMaximized())
+            return;
         QSize size;
         const bool fits = computeWindowSize(size);
         resize(size.width() + kWindowWidthExtra, height());
         if (!fits)
             table->fitLocationColumn(width() - kWindowColumnMargin);
-    }
-    table->sortItems(ColumnName, Qt::AscendingOrder);
-    table->setUpdatesEnabled(true);
-    table->restorePlace(place);
+    });
 }
 
 // The actions' regsvr32 runs belong to this window.
@@ -475,12 +452,14 @@ void PivoraCentral::updateViewCounts()
         viewSwitch->updateCounts(*actions);
 }
 
-QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip)
+QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip, QObject *receiver,
+                                         const char *slot)
 {
     QPushButton *button = new QPushButton(label, this);
     // A font wider than Windows' own keeps its whole label.
     button->setMaximumWidth(qMax(kButtonMaximumWidth, button->sizeHint().width()));
     button->setToolTip(toolTip);
+    connect(button, SIGNAL(clicked()), receiver, slot);
     return button;
 }
 
@@ -488,26 +467,23 @@ void PivoraCentral::createButtons()
 {
     registerButton = createButton(tr("Register &new filters"),
                                   tr("Browse for registering new DirectShow filters (only Kestrane decoders and "
-                                     "demultiplexers are added to this table)"));
+                                     "demultiplexers are added to this table)"),
+                                  this, SLOT(slotRegister()));
     refreshButton = createButton(tr("Re&fresh"),
                                  tr("Refreshes all table contents, useful if filters were (un)registered in the "
-                                    "meantime"));
+                                    "meantime"),
+                                 this, SLOT(slotRefresh()));
     resetButton = createButton(tr("&Reset"),
-                               tr("Resets all listed filters to their default merits and refreshes the table"));
-    closeButton = createButton(tr("&Close"), tr("Quit the application"));
-    connect(registerButton, SIGNAL(clicked()), this, SLOT(slotRegister()));
-    connect(refreshButton, SIGNAL(clicked()), this, SLOT(slotRefresh()));
-    connect(resetButton, SIGNAL(clicked()), this, SLOT(slotReset()));
-    connect(closeButton, SIGNAL(clicked()), qApp, SLOT(quit()));
+                               tr("Resets all listed filters to their default merits and refreshes the table"), this,
+                               SLOT(slotReset()));
+    closeButton = createButton(tr("&Close"), tr("Quit the application"), qApp, SLOT(quit()));
 }
 
 void PivoraCentral::createLayout()
 {
     QHBoxLayout *buttons = new QHBoxLayout;
-    buttons->addWidget(registerButton);
-    buttons->addWidget(refreshButton);
-    buttons->addWidget(resetButton);
-    buttons->addWidget(closeButton);
+    for (QPushButton *button : {registerButton, refreshButton, resetButton, closeButton})
+        buttons->addWidget(button);
     QVBoxLayout *layout = new QVBoxLayout;
     notices->addTo(layout);
     if (viewSwitch)

@@ -15,6 +15,7 @@
 #include "rightsrestart.h"
 
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 class QPushButton;
@@ -57,7 +58,6 @@ protected slots:
     void slotCustomMeritChanged(const QString &text, int index);
     void slotRegister();
     void slotUnregister();
-    void slotRestartAsAdministrator();
     void slotViewChosen(int view);
     void slotPutBack();
 
@@ -77,17 +77,17 @@ private:
     void unregisterRow(int row, bool confirm);
     void changeMerit(int index, int row, const QString &merit);
     void removeStaleRow(int &row);
+    void refreshCells(int index, int row, std::initializer_list<int> columns);
     void showUndone(const UndoneWork &undone);
     void refreshLater();
     void rememberAction(PendingAction::Kind kind, int index = -1, const QString &merit = QString());
-    void warnAccessDenied(const QStringList &keptTheirMerits = QStringList());
     KnownFilter *entryAt(int index) const;
     bool registrationToolPresent();
     void updateViewCounts();
     void updateUndoneChoices();
     void createButtons();
     void createLayout();
-    QPushButton *createButton(const QString &label, const QString &toolTip);
+    QPushButton *createButton(const QString &label, const QString &toolTip, QObject *receiver, const char *slot);
 
     FilterCatalogue *catalogue = nullptr;
     FilterActions *actions = nullptr;

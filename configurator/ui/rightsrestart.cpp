@@ -3,6 +3,10 @@
 #include "administratorrights.h"
 #include "outcomemessages.h"
 
+#include <QWidget>
+
+RightsRestart::RightsRestart(QWidget *window) : QObject(window), window(window) {}
+
 void RightsRestart::remember(PendingAction::Kind kind, RegistryView view, const char *clsid, const QString &merit)
 {
     pending = PendingAction();
@@ -13,13 +17,15 @@ void RightsRestart::remember(PendingAction::Kind kind, RegistryView view, const 
     pending.view = view;
 }
 
-bool RightsRestart::offerAfterRefusal(const QStringList &keptTheirMerits)
+void RightsRestart::offerAfterRefusal(const QStringList &keptTheirMerits)
 {
-    return showAccessDenied(window, keptTheirMerits, canRestartAsAdministrator()) &&
-           restartAsAdministrator(window, pending);
+    if (showAccessDenied(window, keptTheirMerits, canRestartAsAdministrator()) &&
+        restartAsAdministrator(window, pending))
+        window->close();
 }
 
-bool RightsRestart::restartWithoutAction()
+void RightsRestart::restartWithoutAction()
 {
-    return restartAsAdministrator(window, PendingAction());
+    if (restartAsAdministrator(window, PendingAction()))
+        window->close();
 }

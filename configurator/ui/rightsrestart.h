@@ -6,14 +6,17 @@
 
 #include "pendingaction.h"
 
+#include <QObject>
 #include <QStringList>
 
 class QWidget;
 
-class RightsRestart
+class RightsRestart : public QObject
 {
+    Q_OBJECT
+
 public:
-    explicit RightsRestart(QWidget *window) : window(window) {}
+    explicit RightsRestart(QWidget *window);
 
     // The action started now; `clsid` null for one of no single filter.
     void remember(PendingAction::Kind kind, RegistryView view, const char *clsid = nullptr,
@@ -22,11 +25,13 @@ public:
     const PendingAction &action() const { return pending; }
 
     // Warns that the registry refused the action, naming the filters that
-    // kept their merits, and offers the restart where one can help. True
-    // once the new instance has started: this window is to close.
-    bool offerAfterRefusal(const QStringList &keptTheirMerits = QStringList());
+    // kept their merits, and offers the restart where one can help. Once the
+    // new instance has started, the window closes.
+    void offerAfterRefusal(const QStringList &keptTheirMerits = QStringList());
+
+public slots:
     // The restart the rights line offers, carrying no action.
-    bool restartWithoutAction();
+    void restartWithoutAction();
 
 private:
     QWidget *window;
