@@ -16,8 +16,6 @@
 #include <QApplication>
 #include <QDebug>
 #include <QDesktopWidget>
-#include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -73,7 +71,7 @@ void PivoraCentral::slotReset()
         return;
     const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     rememberAction(PendingAction::Reset);
-    if (!registrationToolPresent())
+    if (!work->registrationToolPresent())
         return;
     UndoneWork undone;
     {
@@ -91,8 +89,7 @@ void PivoraCentral::slotRefresh()
     const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     int32_t status = 0;
     fillTable(filterActions().registeredFilters(&status));
-    updateViewCounts();
-    updateUndoneChoices();
+    updateCountsAndChoices();
     notices->tableRead(status);
 }
 
@@ -143,12 +140,7 @@ void PivoraCentral::slotCustomMeritChanged(const QString &text, int index)
 void PivoraCentral::slotRegister()
 {
     const ButtonSignalsBlocked<PivoraCentral> blocked(this);
-    const QStringList files = QFileDialog::getOpenFileNames(this, applicationTitle, lastServerFolder,
-                                                            QString::fromLatin1("*.ax"));
-    if (!files.isEmpty()) // the folder of the first file, with its trailing separator
-        lastServerFolder = QDir::toNativeSeparators(files.first())
-                               .section(QDir::separator(), 0, -2,
-                                        QString::SectionIncludeLeadingSep | QString::SectionIncludeTrailingSep);
+    const QStringList files = work->chooseServerFiles();
     RegistrationReport report;
     {
         const OverrideCursor wait(Qt::WaitCursor);
@@ -165,8 +157,6 @@ void PivoraCentral::slotRegister()
 
 void PivoraCentral::slotUnregister()
 {
-    if (!table)
-        return;
     const int row = rowOfSender(ColumnUnregister);
     if (row >= 0)
         unregisterRow(row, true);
@@ -174,32 +164,23 @@ void PivoraCentral::slotUnregister()
 
 void PivoraCentral::performAction(const PendingAction &action)
 {
-    if (viewSwitch && action.view != filterActions().view()) {
+    if (!table)
+        return;
+    if (viewSwitch && action.view != actions->view()) {
         viewSwitch->setView(action.view);
         slotViewChosen(int(action.view));
     }
-    const int slot = filterActions().slotOf(action.clsid.toLatin1().constData());
-    const int row = table ? table->rowOfSlot(slot) : -1;
-    switch (action.kind) {
-    case PendingAction::SetMerit:
-        if (row >= 0) {
-            changeMerit(slot, row, action.merit);
-            // The selector shows the choice the registry now holds.
-            slotRefresh(slot, row, ColumnNewMerit);
-        }
-        break;
-    case PendingAction::Reset:
+    const int slot = actions->slotOf(action.clsid.toLatin1().constData());
+    const int row = table->rowOfSlot(slot);
+    if (action.kind == PendingAction::Reset) {
         slotReset();
-        break;
-    case PendingAction::Unregister:
-        if (row >= 0)
-            unregisterRow(row, false); // the user confirmed it before the restart
-        break;
-    case PendingAction::PutBack:
+    } else if (action.kind == PendingAction::PutBack) {
         slotPutBack();
-        break;
-    case PendingAction::None:
-        break;
+    } else if (action.kind == PendingAction::Unregister && row >= 0) {
+        unregisterRow(row, false); // the user confirmed it before the restart
+    } else if (action.kind == PendingAction::SetMerit && row >= 0) {
+        changeMerit(slot, row, action.merit);
+        slotRefresh(slot, row, ColumnNewMerit); // the selector shows the choice the registry now holds
     }
 }
 
@@ -210,10 +191,9 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
     if (!entryAt(index))
         return;
     rememberAction(PendingAction::Unregister, index);
-    // Without its server file there is nothing to confirm: the action asks
-    // whether the stale registration is to be removed instead.
+    // Without its server file, the action asks whether to remove its registration.
     const FilterRow filter = filterActions().row(index);
-    if (filter.serverExists && !registrationToolPresent())
+    if (filter.serverExists && !work->registrationToolPresent())
         return;
     const ChangeDone done = work->unregister(filter, confirm);
     if (done.results.empty()) // the user kept it
@@ -222,15 +202,13 @@ void PivoraCentral::unregisterRow(int row, bool confirm)
         reportResult(done.results.front(), row);
     } else { // a server unregisters every filter it serves: their rows go too
         table->removeRowsOf(done.results, row);
-        updateViewCounts();
-        updateUndoneChoices();
+        updateCountsAndChoices();
     }
     if (done.waited)
         refreshLater();
 }
 
-// Writes a merit named in the actions' words (meritwords.h), as a pending
-// action names it, and shows the outcome.
+// Writes a merit named in the actions' words (meritwords.h); shows the outcome.
 void PivoraCentral::changeMerit(int index, int row, const QString &merit)
 {
     MeritChoice choice;
@@ -247,7 +225,7 @@ void PivoraCentral::changeMerit(int index, int row, const QString &merit)
         showChoiceNotRemembered(this, name, done.results.front().recordStatus);
     if (done.waited)
         refreshLater();
-    updateUndoneChoices();
+    updateCountsAndChoices();
 }
 
 // What a restart as administrator carries, should this action be refused.
@@ -282,17 +260,14 @@ void PivoraCentral::refreshLater()
 // and last the refusals, which may restart the program as administrator.
 void PivoraCentral::showUndone(const UndoneWork &undone)
 {
-    if (undone.stoppedAfter >= 0)
-        showResetStopped(this, undone.stoppedAfter, undone.total);
-    showFailures(this, undone.failed, undone.failedNames);
+    undone.showStoppedAndFailed(this);
     if (!undone.refused.isEmpty())
         restart.offerAfterRefusal(undone.refused);
 }
 
+// Only the view switch calls it, which exists only with a table.
 void PivoraCentral::slotViewChosen(int view)
 {
-    if (!table)
-        return;
     actions->setView(RegistryView(view));
     restart.forget();
     slotRefresh();
@@ -302,11 +277,9 @@ void PivoraCentral::slotViewChosen(int view)
 
 bool PivoraCentral::computeWindowSize(QSize &size)
 {
-    QDesktopWidget *desktop = QApplication::desktop();
-    if (!desktop)
-        return computeWindowSize(size, 0);
-    const QRect screen = desktop->screenGeometry(desktop->primaryScreen());
-    return computeWindowSize(size, &screen);
+    const QDesktopWidget *desktop = QApplication::desktop();
+    const QRect screen = desktop ? desktop->screenGeometry(desktop->primaryScreen()) : QRect();
+    return computeWindowSize(size, desktop ? &screen : 0);
 }
 
 bool PivoraCentral::computeWindowSize(QSize &size, const QRect *screen) const
@@ -358,10 +331,11 @@ void PivoraCentral::reportResult(const FilterResult &result, int &row)
     case FilterOutcome::Unchanged:
         return refreshCells(index, row, {ColumnCurrentMerit, ColumnCustomMerit, ColumnLocation, ColumnName});
     case FilterOutcome::Removed: // a stale registration the user had removed
-        return removeStaleRow(row);
+        table->removeRowsOf({result}, row);
+        --row; // the row is gone; the keyboard is on the one that took its place
+        return;
     case FilterOutcome::Refused:
-        // Refused with its server file gone, the filter was to be removed:
-        // with administrator rights an unregistration asks again.
+        // With its server file gone, a removal was refused: an unregistration asks again.
         if (!filterActions().row(index).serverExists)
             rememberAction(PendingAction::Unregister, index);
         restart.offerAfterRefusal();
@@ -386,13 +360,6 @@ void PivoraCentral::refreshCells(int index, int row, std::initializer_list<int> 
     const FilterRow filter = filterActions().row(index);
     for (int column : columns)
         table->refreshCell(row, column, filter);
-}
-
-// The row goes; the keyboard stays where it was, on the row that took its place.
-void PivoraCentral::removeStaleRow(int &row)
-{
-    table->removeRowsOf({FilterResult{table->catalogueIndex(row)}}, row);
-    --row;
 }
 
 int PivoraCentral::rowOfSender(int column)
@@ -429,27 +396,14 @@ KnownFilter *PivoraCentral::entryAt(int index) const
     return catalogueEntry(catalogue, index);
 }
 
-// Reset and Unregister need the view's regsvr32.exe: without it, one
-// message before anything is asked or changed.
-bool PivoraCentral::registrationToolPresent()
-{
-    if (actions->missingRegistrationTool().empty())
-        return true;
-    showRegistrationToolMissing(this, actions->view());
-    return false;
-}
-
-void PivoraCentral::updateUndoneChoices()
-{
-    const std::vector<UndoneChoice> undone = actions->undoneChoices();
-    notices->setUndoneChoices(undone);
-    table->markUndoneChoices(undone);
-}
-
-void PivoraCentral::updateViewCounts()
+// The view switch's counts and the undone choices, in their line and their rows.
+void PivoraCentral::updateCountsAndChoices()
 {
     if (viewSwitch)
         viewSwitch->updateCounts(*actions);
+    const std::vector<UndoneChoice> undone = actions->undoneChoices();
+    notices->setUndoneChoices(undone);
+    table->markUndoneChoices(undone);
 }
 
 QPushButton *PivoraCentral::createButton(const QString &label, const QString &toolTip, QObject *receiver,

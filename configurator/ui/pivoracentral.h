@@ -76,15 +76,12 @@ private:
     FilterActions &filterActions();
     void unregisterRow(int row, bool confirm);
     void changeMerit(int index, int row, const QString &merit);
-    void removeStaleRow(int &row);
     void refreshCells(int index, int row, std::initializer_list<int> columns);
     void showUndone(const UndoneWork &undone);
     void refreshLater();
     void rememberAction(PendingAction::Kind kind, int index = -1, const QString &merit = QString());
     KnownFilter *entryAt(int index) const;
-    bool registrationToolPresent();
-    void updateViewCounts();
-    void updateUndoneChoices();
+    void updateCountsAndChoices();
     void createButtons();
     void createLayout();
     QPushButton *createButton(const QString &label, const QString &toolTip, QObject *receiver, const char *slot);
@@ -97,7 +94,6 @@ private:
     QPushButton *refreshButton = nullptr;
     QPushButton *closeButton = nullptr;
     QPushButton *resetButton = nullptr;
-    QString lastServerFolder;
     RightsRestart restart;       // what a restart as administrator carries
     BusyState busy;              // at work on the registry: buttons blocked
     RegistryViewSwitch *viewSwitch = nullptr; // where Windows has two registry views

@@ -1,5 +1,6 @@
 #include "windowactions.h"
 
+#include "appconstants.h"
 #include "backgroundaction.h"
 #include "filtertable.h"
 #include "outcomemessages.h"
@@ -7,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QWidget>
 
@@ -27,6 +29,13 @@ void UndoneWork::add(const FilterResult &result, const QString &name)
         failed.push_back(result);
         failedNames << name;
     }
+}
+
+void UndoneWork::showStoppedAndFailed(QWidget *parent) const
+{
+    if (stoppedAfter >= 0)
+        showResetStopped(parent, stoppedAfter, total);
+    showFailures(parent, failed, failedNames);
 }
 
 WindowActions::WindowActions(QWidget *window, FilterActions *actions)
@@ -145,6 +154,25 @@ UndoneWork WindowActions::reset(const std::vector<int> &order, const QMap<int, Q
     undone.stoppedAfter = report.cancelled ? int(report.filters.size()) : -1;
     undone.total = int(order.size());
     return undone;
+}
+
+bool WindowActions::registrationToolPresent()
+{
+    if (actions->missingRegistrationTool().empty())
+        return true;
+    showRegistrationToolMissing(window, actions->view());
+    return false;
+}
+
+QStringList WindowActions::chooseServerFiles()
+{
+    const QStringList files =
+        QFileDialog::getOpenFileNames(window, applicationTitle, lastServerFolder, QString::fromLatin1("*.ax"));
+    if (!files.isEmpty()) // the folder of the first file
+        lastServerFolder = QDir::toNativeSeparators(files.first())
+                               .section(QDir::separator(), 0, -2,
+                                        QString::SectionIncludeLeadingSep | QString::SectionIncludeTrailingSep);
+    return files;
 }
 
 RegistrationReport WindowActions::registerFiles(const QStringList &files)

@@ -29,6 +29,8 @@ struct UndoneWork {
     int total = 0;
     // Sorts a result in; `name` is the filter's, or the action's own when it did not start.
     void add(const FilterResult &result, const QString &name);
+    // Where the user stopped, then what failed, in message boxes over `parent`.
+    void showStoppedAndFailed(QWidget *parent) const;
 };
 
 // A change of one filter as it ended, and whether it waited for another
@@ -65,6 +67,12 @@ public:
     // name), asking on the way whether to remove a registration whose server
     // file is gone.
     UndoneWork reset(const std::vector<int> &order, const QMap<int, QString> &names);
+    // Reset and Unregister need the view's regsvr32.exe: without it, one
+    // message, before anything is asked or changed, and false.
+    bool registrationToolPresent();
+    // The server files the user chooses in a file dialog, which opens where
+    // the last choice was made.
+    QStringList chooseServerFiles();
     // Registers the files chosen, each named in the progress dialog.
     RegistrationReport registerFiles(const QStringList &files);
 
@@ -75,6 +83,7 @@ private:
     QWidget *window;
     FilterActions *actions;
     BackgroundAction *background;
+    QString lastServerFolder; // native separators, with a trailing one
 };
 
 #endif
