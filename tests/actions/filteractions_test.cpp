@@ -212,6 +212,22 @@ TEST_F(FilterActionsTest, RegisterAndUnregisterNameWhatTheyAddedAndRemoved)
     EXPECT_EQ(FilterOutcome::ServerMissing, results[0].outcome);
     EXPECT_EQ(FilterOutcome::Removed, actions->removeRegistration(matroska).outcome);
     EXPECT_EQ(FilterOutcome::NotRegistered, actions->unregister(matroska)[0].outcome);
+
+    // A merit change or an unregistration asks whether to remove it: No
+    // keeps it, Yes removes it, and the result is the removal's.
+    registerStaleCopy(matroska);
+    ActionCallbacks answers;
+    std::vector<int> asked;
+    answers.removeStaleRegistration = [&](const FilterRow &row) {
+        asked.push_back(row.slot);
+        return asked.size() > 1;
+    };
+    EXPECT_EQ(FilterOutcome::ServerMissing, actions->setMerit(matroska, 0x00400000, answers)[0].outcome);
+    EXPECT_TRUE(actions->isRegistered(matroska));
+    results = actions->setDefaultMerit(matroska, answers);
+    EXPECT_EQ(FilterOutcome::Removed, results[0].outcome);
+    EXPECT_EQ(std::vector<int>({matroska, matroska}), asked);
+    EXPECT_FALSE(actions->isRegistered(matroska));
 }
 
 // The user's choices are remembered where the registry keeps them, seen

@@ -4,6 +4,7 @@
 // regsvr32, with every message box found, read and answered.
 #include "filterregistrystore.h"
 #include "filtertablefixture.h"
+#include "meritrecords.h"
 #include "knownfilterrows.h"
 #include "messageboxcloser.h"
 #include "windowsversion.h"
@@ -12,6 +13,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QDir>
@@ -66,6 +68,7 @@ private slots:
     void unregisterAnsweredYesRemovesTheRow();
     void stalePathOffersToRemoveTheRegistration();
     void resetRestoresDefaultsAndWarnsOnce();
+    void resetWhileTheCommandLineRestoresLosesNothing();
     void registerAddsTheServersFiltersAndRemembersTheFolder();
     void cellRefreshOfUnknownColumnsOnlyTraces();
     void customEditEndedByFocusOutSurvivesItsCellsRemoval();
@@ -327,6 +330,37 @@ void ActionsTest::resetRestoresDefaultsAndWarnsOnce()
     QVERIFY(closer.seen()[0].text.endsWith("These filters kept their merits; every other one was reset:\n"
                                            "    Kestrane MPEG-2 Audio Decoder\n    Kestrane WebM Demultiplexer"));
     QCOMPARE(merit(rowOfSlot(41)), QString("0x00222222"));
+}
+
+// A Reset while pivora-cli restore puts undone choices back: one waits for
+// the other, so whichever goes first, every filter ends at its default and
+// no choice stays recorded.
+void ActionsTest::resetWhileTheCommandLineRestoresLosesNothing()
+{
+    const QString base = QString::fromStdString(testsupport::programFolder()) + "pivora-cli";
+    const QString program = QFileInfo::exists(base + ".exe") ? base + ".exe" : base;
+    const int chosen[] = {44, 45, 47, 49};
+    registerFilters(demultiplexers);
+    open();
+    MessageBoxCloser closer;
+    for (int delayMs : {0, 150, 300}) {
+        for (int slot : chosen)
+            QCOMPARE(QProcess::execute(program, {"set", knownFilterRows[slot].clsid, "0x00654321"}), 0);
+        registerFilters(demultiplexers); // a re-registration from outside undoes the choices
+        refresh();
+        QProcess restore;
+        restore.start(program, {"restore"});
+        QVERIFY(restore.waitForStarted());
+        QTest::qWait(delayMs);
+        windowButton("&Reset")->click();
+        // It may have ended in the event loop the Reset ran.
+        QVERIFY(restore.state() == QProcess::NotRunning || restore.waitForFinished(60000));
+        QCOMPARE(restore.exitCode(), 0);
+        QCOMPARE(closer.count(), 0);
+        for (int slot : chosen)
+            QCOMPARE(readFilterMerit(0, knownFilterRows[slot].clsid), knownFilterRows[slot].defaultMerit);
+        QVERIFY(readMeritRecords(RegistryView::Bits64).empty());
+    }
 }
 
 void ActionsTest::registerAddsTheServersFiltersAndRemembersTheFolder()
