@@ -30,3 +30,6 @@ if(TARGET pivora)
         kestrane_installed_files(styles $<TARGET_FILE:Qt5::QWindowsVistaStylePlugin>)
     endif()
 endif()
+# The Group Policy templates, which administrators copy to their central store.
+kestrane_installed_files(policy ${PROJECT_SOURCE_DIR}/policy/Kestrane.admx)
+kestrane_installed_files(policy/en-US ${PROJECT_SOURCE_DIR}/policy/en-US/Kestrane.adml)
