@@ -62,7 +62,7 @@ KnownFilter *FilterActions::entryAt(int slot) const
     return catalogueEntry(catalogue, slot);
 }
 
-std::vector<FilterRow> FilterActions::registeredFilters(int32_t *status) const
+std::vector<FilterRow> FilterActions::registeredFilters(int32_t *status, MeritPolicy *policy) const
 {
     std::vector<FilterRow> rows;
     const int32_t readable = filterCategoryStatus(shownView);
@@ -70,10 +70,13 @@ std::vector<FilterRow> FilterActions::registeredFilters(int32_t *status) const
         *status = readable;
     if (readable != ERROR_SUCCESS)
         return rows;
-    std::map<std::string, MeritRecord> records; // by CLSID in registry form
+    const MeritPolicy held = meritPolicy();
+    if (policy)
+        *policy = held;
+    std::map<std::string, MeritRecord> records; // the user's choices, by CLSID in registry form
     for (const MeritRecord &record : readMeritRecords(shownView)) {
         std::string clsid;
-        if (parseClsid(record.clsid, &clsid))
+        if (!record.policy && parseClsid(record.clsid, &clsid))
             records[clsid] = record;
     }
     for (int slot = 0; entryAt(slot); ++slot) {
@@ -88,9 +91,20 @@ std::vector<FilterRow> FilterActions::registeredFilters(int32_t *status) const
             filter.recordedAt = record->second.chosen;
             filter.undone = record->second.merit != filter.merit;
         }
+        if (const PolicyMerit *merit = held.find(slot)) {
+            filter.policySet = true;
+            filter.policyMerit = merit->merit;
+            filter.policyWord = merit->word;
+            filter.undone = false;
+        }
         rows.push_back(filter);
     }
     return rows;
+}
+
+MeritPolicy FilterActions::meritPolicy() const
+{
+    return readMeritPolicy(catalogue, shownView);
 }
 
 FilterRow FilterActions::row(int slot) const
@@ -247,7 +261,7 @@ std::vector<FilterResult> FilterActions::applyMerit(int slot, uint32_t merit, bo
 }
 
 std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, uint32_t merit,
-                                                    const ActionCallbacks &callbacks)
+                                                    const ActionCallbacks &callbacks, Setter setter)
 {
     KnownFilter *entry = entryAt(slot);
     if (!entry)
@@ -255,12 +269,17 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
     const ActionLock lock(lockWait);
     if (!lock.held())
         return {resultOf(slot, lock.status(), readFilterMerit(entry, nullptr, shownView))};
+    const MeritPolicy policy = meritPolicy();
+    if (setter == Setter::User)
+        if (const PolicyMerit *held = policy.find(slot))
+            return holdAtPolicy(*held);
     const FilterRow target = row(slot);
 
     // Re-registering the server puts every filter it serves back to its own
     // default; those listed are reported with the merits they end with. The
     // linked partner is written back only when it was registered before:
-    // writing it would otherwise register it anew.
+    // writing it would otherwise register it anew. A filter the policy sets
+    // gets the policy's merit back, the partner or any other.
     const int partnerSlot = linkedPartnerSlot(slot);
     const bool partnerListed = isRegistered(partnerSlot);
     const uint32_t partnerBefore = partnerListed ? readFilterMerit(entryAt(partnerSlot), nullptr, shownView) : 0;
@@ -272,18 +291,46 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
     if (done.status == ERROR_SUCCESS && writeMerit)
         done.status = writeFilterMerit(merit, entry, nullptr, shownView);
     const int32_t status = done.status;
-    int32_t partnerStatus = ERROR_SUCCESS;
-    if (status == ERROR_SUCCESS && partnerListed)
-        partnerStatus = writeFilterMerit(partnerBefore, entryAt(partnerSlot), nullptr, shownView);
+    std::map<int, int32_t> otherStatus; // slot -> status of its merit written back
+    if (status == ERROR_SUCCESS)
+        for (const auto &other : others) {
+            const PolicyMerit *held = policy.find(other.first);
+            if (held || other.first == partnerSlot)
+                otherStatus[other.first] = writeFilterMerit(held ? held->merit : partnerBefore, entryAt(other.first),
+                                                            nullptr, shownView);
+        }
 
     std::vector<FilterResult> results{offerStaleRemoval(resultOf(slot, done, target.merit), target, callbacks)};
-    // The user's choice is remembered once the registry holds it; Default
-    // forgets it.
+    // The merit is remembered once the registry holds it, as the user's
+    // choice or as the organisation's; Default forgets it.
     if (status == ERROR_SUCCESS)
-        results.front().recordStatus = writeMerit ? recordChoice(slot, merit) : forgetChoice(slot);
-    for (const auto &other : others)
-        results.push_back(resultOf(other.first, other.first == partnerSlot ? partnerStatus : ERROR_SUCCESS,
+        results.front().recordStatus =
+            writeMerit ? recordChoice(slot, merit, setter == Setter::Policy) : forgetChoice(slot);
+    for (const auto &other : others) {
+        const auto written = otherStatus.find(other.first);
+        results.push_back(resultOf(other.first, written == otherStatus.end() ? ERROR_SUCCESS : written->second,
                                    other.second));
+        results.back().keptByPolicy = policy.find(other.first) != nullptr;
+    }
+    return results;
+}
+
+// A filter the policy sets stays at the policy's merit: where the registry
+// holds another, the policy's is written as enforcePolicy writes it. The
+// result compares with `before` when the action began earlier.
+std::vector<FilterResult> FilterActions::holdAtPolicy(const PolicyMerit &held, int64_t before)
+{
+    const uint32_t now = readFilterMerit(entryAt(held.slot), nullptr, shownView);
+    std::vector<FilterResult> results =
+        now == held.merit ? std::vector<FilterResult>{resultOf(held.slot, ERROR_SUCCESS, now)}
+                          : changeMerit(held.slot, !held.choice.isDefault, held.merit, ActionCallbacks(),
+                                        Setter::Policy);
+    FilterResult &result = results.front();
+    result.keptByPolicy = true;
+    if (before >= 0 && result.status == ERROR_SUCCESS) {
+        result.meritBefore = uint32_t(before);
+        result.outcome = result.meritAfter == result.meritBefore ? FilterOutcome::Unchanged : FilterOutcome::Changed;
+    }
     return results;
 }
 
@@ -318,6 +365,12 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
                 report.filters.push_back(resultOf(target.slot, statusRegistrationToolMissing, target.merit));
         return report;
     }
+    const MeritPolicy policy = meritPolicy();
+    std::map<int, uint32_t> policyBefore; // slot -> merit, of the registered filters the policy sets
+    for (const PolicyMerit &merit : policy.merits)
+        if (isRegistered(merit.slot))
+            policyBefore[merit.slot] = readFilterMerit(entryAt(merit.slot), nullptr, shownView);
+    std::vector<std::pair<size_t, const PolicyMerit *>> held; // results to fill in once the servers are done
     std::set<std::wstring> registered;
     const int total = int(targets.size());
     for (int done = 0; done < total; ++done) {
@@ -330,6 +383,11 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
             continue;
         if (callbacks.progress)
             callbacks.progress(done, total, target.slot);
+        if (const PolicyMerit *merit = policy.find(target.slot)) {
+            held.emplace_back(report.filters.size(), merit);
+            report.filters.emplace_back();
+            continue;
+        }
         const bool again = target.serverExists && registered.count(target.serverPath);
         const Reregistration reregistered = reregister(target, true, again);
         const int32_t status = reregistered.status;
@@ -339,6 +397,18 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
         if (status == ERROR_SUCCESS)
             result.recordStatus = forgetChoice(target.slot);
         report.filters.push_back(offerStaleRemoval(result, target, callbacks));
+    }
+    // The policy's filters, those reset and those whose server was
+    // registered again for another filter, are held at the policy's merits.
+    for (const auto &filter : held)
+        report.filters[filter.first] = holdAtPolicy(*filter.second, policyBefore[filter.second->slot]).front();
+    for (const PolicyMerit &merit : policy.merits) {
+        const bool reached = std::any_of(held.begin(), held.end(), [&](const std::pair<size_t, const PolicyMerit *> &filter) {
+            return filter.second == &merit;
+        });
+        if (!reached && policyBefore.count(merit.slot) &&
+            registered.count(readServerPath(entryAt(merit.slot), nullptr, shownView)))
+            report.filters.push_back(holdAtPolicy(merit, policyBefore[merit.slot]).front());
     }
     return report;
 }
@@ -476,11 +546,12 @@ FilterResult FilterActions::removeRegistration(int slot)
     return result;
 }
 
-int32_t FilterActions::recordChoice(int slot, uint32_t merit) const
+int32_t FilterActions::recordChoice(int slot, uint32_t merit, bool policy) const
 {
     MeritRecord record;
     record.clsid = entryAt(slot)->clsid;
     record.merit = merit;
+    record.policy = policy;
     record.name = registeredFilterName(record.clsid.c_str(), shownView);
     record.chosen = currentUtcTime();
     return writeMeritRecord(record, shownView);
@@ -494,11 +565,20 @@ int32_t FilterActions::forgetChoice(int slot) const
 
 std::vector<UndoneChoice> FilterActions::undoneChoices() const
 {
+    return undoneRecords(meritPolicy(), false);
+}
+
+// The user's undone choices of the filters the policy sets (`held`) or of
+// the others. The policy's own records are no choices.
+std::vector<UndoneChoice> FilterActions::undoneRecords(const MeritPolicy &policy, bool held) const
+{
     std::vector<UndoneChoice> undone;
     for (const MeritRecord &record : readMeritRecords(shownView)) {
         UndoneChoice choice;
         choice.record = record;
         choice.slot = slotOf(record.clsid.c_str());
+        if (record.policy || (choice.slot >= 0 && policy.find(choice.slot) != nullptr) != held)
+            continue;
         choice.registered = isFilterRegistered(nullptr, record.clsid.c_str(), shownView);
         choice.merit = choice.registered ? readFilterMerit(nullptr, record.clsid.c_str(), shownView) : 0;
         if (!choice.registered || choice.merit != record.merit)
@@ -517,11 +597,35 @@ std::vector<FilterResult> FilterActions::putBack()
         waited.status = lock.status();
         return {waited};
     }
-    for (const UndoneChoice &choice : undoneChoices()) {
+    const MeritPolicy policy = meritPolicy();
+    for (const UndoneChoice &choice : undoneRecords(policy, false)) {
         if (!choice.registered || choice.slot < 0)
             continue;
         const int32_t status = writeFilterMerit(choice.record.merit, nullptr, choice.record.clsid.c_str(), shownView);
         results.push_back(resultOf(choice.slot, status, choice.merit));
     }
+    for (const UndoneChoice &choice : undoneRecords(policy, true))
+        if (choice.registered)
+            results.push_back(holdAtPolicy(*policy.find(choice.slot)).front());
     return results;
+}
+
+std::vector<std::vector<FilterResult>> FilterActions::enforcePolicy(int32_t *status)
+{
+    std::vector<std::vector<FilterResult>> written;
+    const ActionLock lock(lockWait);
+    if (status)
+        *status = lock.held() ? ERROR_SUCCESS : lock.status();
+    if (!lock.held())
+        return written;
+    const MeritPolicy policy = meritPolicy();
+    if (status)
+        *status = policy.status;
+    // Each merit is read again just before: enforcing one filter may have
+    // written the policy's merit of another its server serves.
+    for (const PolicyMerit &merit : policy.merits)
+        if (isRegistered(merit.slot) && readFilterMerit(entryAt(merit.slot), nullptr, shownView) != merit.merit)
+            written.push_back(
+                changeMerit(merit.slot, !merit.choice.isDefault, merit.merit, ActionCallbacks(), Setter::Policy));
+    return written;
 }

@@ -14,6 +14,7 @@
 #include "actionlock.h"
 #include "filtercatalogue.h"
 #include "meritrecords.h"
+#include "policymerits.h"
 #include "registryview.h"
 
 #include <cstdint>
@@ -38,6 +39,12 @@ struct FilterRow {
     uint32_t recordedMerit = 0;
     std::string recordedAt;    // UTC, as recorded; may be empty
     bool undone = false;       // recorded, and the registry no longer holds it
+    // The organisation's policy sets its merit (policymerits.h); a choice
+    // recorded for it is then no longer the user's to keep.
+    bool policySet = false;
+    uint32_t policyMerit = 0;  // the merit the policy holds it at
+    std::string policyWord;    // the policy's word: "default", "disable", "high" or "0xHHHHHHHH"
+    bool differsFromPolicy() const { return policySet && merit != policyMerit; }
 };
 
 // What regsvr32.exe said of a server file, read from its exit code.
@@ -83,6 +90,10 @@ struct FilterResult {
     // With statusRegistrationFailed: what regsvr32.exe said.
     RegistrationFailure registration = RegistrationFailure::None;
     uint32_t exitCode = 0;
+    // The organisation's policy sets the filter's merit: the action left it
+    // at the policy's merit (writing that merit where the registry held
+    // another) instead of doing what it was asked.
+    bool keptByPolicy = false;
 };
 
 // A merit the user chose that the registry no longer holds: a
@@ -164,9 +175,12 @@ public:
     void setLockWait(const LockWait &wait) { lockWait = wait; }
 
     // Every registered catalogue filter, in slot order, with its recorded
-    // choice. `status`: 0, also when the view has no filter category at all;
-    // else why the registrations cannot be read, and the list is empty.
-    std::vector<FilterRow> registeredFilters(int32_t *status = nullptr) const;
+    // choice and the policy's merit. `status`: 0, also when the view has no
+    // filter category at all; else why the registrations cannot be read, and
+    // the list is empty. `policy`: the policy the rows were read with.
+    std::vector<FilterRow> registeredFilters(int32_t *status = nullptr, MeritPolicy *policy = nullptr) const;
+    // The organisation's policy for this view's filters.
+    MeritPolicy meritPolicy() const;
     // How many catalogue filters `view` holds.
     int registeredCount(RegistryView view) const { return int(registeredSlots(view).size()); }
     // One catalogue filter, registered or not; slot -1 for an empty slot.
@@ -179,6 +193,9 @@ public:
     // its linked partner.
     std::vector<int> serverCompanions(int slot) const;
 
+    // A filter whose merit the policy sets is left at (or put back to) the
+    // policy's merit by these three, with keptByPolicy, whatever is asked.
+    //
     // Re-registers the filter's server silently, so that its own
     // registration writes the default merit. The result of the filter comes
     // first; the other listed filters its server or its linked partner
@@ -196,7 +213,9 @@ public:
 
     // Re-registers the server of each filter in the order given, silently,
     // each server once. A filter whose server file is gone while it is still
-    // registered is offered to removeStaleRegistration.
+    // registered is offered to removeStaleRegistration. A filter the policy
+    // sets is left at the policy's merit (keptByPolicy), also where its
+    // server was registered again for another filter it serves.
     ResetReport reset(const std::vector<int> &slots, const ActionCallbacks &callbacks);
 
     // Runs regsvr32.exe on each file; not silent, it shows its own result.
@@ -221,10 +240,20 @@ public:
     // The recorded choices of this view that the registry no longer holds.
     // A choice is recorded by setMerit and forgotten by setDefaultMerit,
     // reset, unregister and removeRegistration, for the filters they touch.
+    // The merits the policy sets are no user's choices and are left out.
     std::vector<UndoneChoice> undoneChoices() const;
     // Writes each undone choice of a registered filter again, as it was
     // chosen (the linked partner keeps its merit); one result per filter.
+    // A filter the policy sets whose recorded choice is undone is left at
+    // the policy's merit instead (keptByPolicy).
     std::vector<FilterResult> putBack();
+
+    // Writes each merit of the policy that the registry does not hold, as
+    // setMerit and setDefaultMerit do, and records it as the organisation's
+    // (meritrecords.h), not as a choice of the user's. Filters that are not
+    // registered in the view are left out. One list per filter written, as
+    // setMerit gives it; `status` as ResetReport's.
+    std::vector<std::vector<FilterResult>> enforcePolicy(int32_t *status = nullptr);
 
 private:
     // A silent re-registration and what became of it.
@@ -239,13 +268,19 @@ private:
     Reregistration reregister(const FilterRow &row, bool toDefault, bool serverRegistered = false) const;
     Reregistration judgeFailure(const FilterRow &row, Reregistration done) const;
     FilterResult resultOf(int slot, const Reregistration &done, uint32_t meritBefore) const;
-    std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit,
-                                          const ActionCallbacks &callbacks = ActionCallbacks());
     FilterResult offerStaleRemoval(const FilterResult &result, const FilterRow &target,
                                    const ActionCallbacks &callbacks);
+    // Who a merit change is for: a user's change of a filter the policy sets
+    // is held at the policy's merit; the policy's own is recorded as such.
+    enum class Setter { User, Policy };
+    std::vector<FilterResult> changeMerit(int slot, bool writeMerit, uint32_t merit,
+                                          const ActionCallbacks &callbacks = ActionCallbacks(),
+                                          Setter setter = Setter::User);
+    std::vector<FilterResult> holdAtPolicy(const PolicyMerit &held, int64_t before = -1);
+    std::vector<UndoneChoice> undoneRecords(const MeritPolicy &policy, bool held) const;
     FilterResult resultOf(int slot, int32_t status, uint32_t meritBefore) const;
     std::vector<int> registeredSlots(RegistryView view) const;
-    int32_t recordChoice(int slot, uint32_t merit) const;
+    int32_t recordChoice(int slot, uint32_t merit, bool policy) const;
     int32_t forgetChoice(int slot) const;
 
     FilterCatalogue *catalogue;

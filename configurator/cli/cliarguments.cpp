@@ -1,5 +1,7 @@
 #include "cliarguments.h"
 
+#include "meritpolicystore.h"
+
 #include <QCommandLineParser>
 
 namespace {
@@ -24,8 +26,9 @@ const CommandForm commandForms[] = {
     {"unregister", CliCommand::Unregister, 1, 1, "unregister FILTER --yes"},
     {"export", CliCommand::Export, 0, 1, "export [FILE]"},
     {"apply", CliCommand::Apply, 1, 1, "apply FILE"},
-    {"check", CliCommand::Check, 0, 1, "check [FILE]"},
+    {"check", CliCommand::Check, 0, 1, "check [FILE | --policy]"},
     {"restore", CliCommand::Restore, 0, 0, "restore"},
+    {"enforce", CliCommand::Enforce, 0, 0, "enforce"},
 };
 
 ParsedArguments badUse(const QString &error)
@@ -48,7 +51,8 @@ ParsedArguments parseArguments(const QStringList &arguments, bool twoViews)
     const QCommandLineOption format(text("format"), QString(), text("format"));
     const QCommandLineOption yes(text("yes"));
     const QCommandLineOption wait(text("wait"), QString(), text("seconds"));
-    parser.addOptions({help, version, view, quiet, format, yes, wait});
+    const QCommandLineOption policy(text("policy"));
+    parser.addOptions({help, version, view, quiet, format, yes, wait, policy});
     ParsedArguments parsed;
     // "/?" is how Windows programs are asked for their help.
     if (arguments.contains(text("/?"))) {
@@ -120,6 +124,9 @@ ParsedArguments parseArguments(const QStringList &arguments, bool twoViews)
     if (parser.isSet(yes) && request.command != CliCommand::Unregister)
         return badUse(text("--yes belongs to unregister only."));
     request.yes = parser.isSet(yes);
+    if (parser.isSet(policy) && (request.command != CliCommand::Check || !operands.isEmpty()))
+        return badUse(text("--policy belongs to check without a FILE only."));
+    request.policy = parser.isSet(policy);
 
     switch (request.command) {
     case CliCommand::Set:
@@ -164,8 +171,12 @@ QString helpText()
         "                                 any mistake changes nothing\n"
         "  check [FILE]                   lists the recorded choices (or the file's merits)\n"
         "                                 that the registry does not hold; changes nothing\n"
+        "  check --policy                 lists the filters whose merits differ from the\n"
+        "                                 organisation's policy; changes nothing\n"
         "  restore                        writes back every recorded choice a\n"
         "                                 re-registration undid\n"
+        "  enforce                        writes every merit of the organisation's policy\n"
+        "                                 that the registry does not hold\n"
         "\n"
         "FILTER is a CLSID (any case, with or without the braces) or a filter's name,\n"
         "exactly or in any case when that names one filter; for a name that is\n"
@@ -185,22 +196,34 @@ QString helpText()
         "  CLSID, name, merit (Default, Disable, High or 0xHHHHHHHH), merit in\n"
         "  hexadecimal, default merit, server path, server file exists (yes/no),\n"
         "  recorded merit, when it was recorded (UTC), undone (yes/no: a\n"
-        "  re-registration has replaced the recorded merit); \"-\" where there is none.\n"
+        "  re-registration has replaced the recorded merit), the merit the\n"
+        "  organisation's policy sets; \"-\" where there is none.\n"
         "\n"
         "set, reset, register, unregister, apply and restore write one line per filter\n"
         "touched to standard output:\n"
         "  CLSID <tab> name <tab> outcome <tab> merit before <tab> merit after\n"
         "outcome: changed, unchanged, registered, removed, refused, server-missing,\n"
-        "not-registered or failed; a merit is 0xHHHHHHHH, or - where there is none.\n"
+        "not-registered, failed, or kept-by-policy (the organisation's policy sets\n"
+        "the filter's merit: it was left at, or put back to, the policy's merit;\n"
+        "set of such a filter is not done); a merit is 0xHHHHHHHH, or - where there\n"
+        "is none. enforce writes the same lines for the filters it changed.\n"
         "check writes the same columns for each difference (outcome differs or\n"
         "not-registered; the merit now, the merit wanted). Filters refused or not\n"
         "done are listed on standard error, one per line with the reason.\n"
+        "\n"
+        "The organisation's policy (Group Policy's \"Kestrane filters\" settings) is\n"
+        "kept in HKLM\\%1\n"
+        "(HKLM\\%2 for --view 32), one string value per filter:\n"
+        "the name its CLSID, the data its merit as set takes it. A value that does\n"
+        "not read is named on standard error by every command that reads the\n"
+        "policy, and is never applied.\n"
         "\n"
         "Exit codes:\n"
         "  0  done\n"
         "  1  bad use or bad input file (nothing changed)\n"
         "  2  a filter or file named was not found (nothing changed)\n"
         "  3  partly done (the filters not done are listed), or check found differences\n"
+        "     (enforce: some of the policy's merits could not be written)\n"
         "  4  any other failure: the filter registrations cannot be read, another\n"
         "     Kestrane filter tool kept working past --wait, a file cannot be read\n"
         "  5  access denied, nothing changed: run it from an elevated prompt\n"
@@ -212,5 +235,7 @@ QString helpText()
         "  pivora-cli export merits.json\n"
         "  pivora-cli apply merits.json\n"
         "  pivora-cli unregister \"Kestrane VP9 Video Decoder\" --yes\n"
-        "  pivora-cli restore -q\n");
+        "  pivora-cli restore -q\n"
+        "  pivora-cli check --policy || pivora-cli enforce\n")
+        .arg(text(meritPolicyKey64), text(meritPolicyKey32));
 }

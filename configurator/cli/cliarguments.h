@@ -21,7 +21,7 @@ const int exitFailed = 4;      // any other failure: the registrations cannot be
                                // working past --wait, a file cannot be read, ...
 const int exitAccessDenied = 5; // every filter touched was refused; nothing changed
 
-enum class CliCommand { List, Set, Reset, Register, Unregister, Export, Apply, Check, Restore };
+enum class CliCommand { List, Set, Reset, Register, Unregister, Export, Apply, Check, Restore, Enforce };
 enum class ListFormat { Text, Csv, Json };
 
 struct CliRequest {
@@ -33,6 +33,7 @@ struct CliRequest {
     MeritChoice merit;                    // set
     QStringList files;                    // register: one or more; export, apply, check: at most one
     bool yes = false;                     // unregister
+    bool policy = false;                  // check: against the organisation's policy
     int waitSeconds = 30;                 // how long a change waits for another tool's
 };
 

@@ -2,6 +2,7 @@
 
 #include "clioutput.h"
 #include "meritexport.h"
+#include "meritpolicystore.h"
 #include "registrationrunner.h"
 #include "widetext.h"
 
@@ -85,6 +86,7 @@ int CliCommands::runCommand()
     case CliCommand::Apply: return apply();
     case CliCommand::Check: return check();
     case CliCommand::Restore: return restore();
+    case CliCommand::Enforce: return enforce();
     }
     return exitBadUse;
 }
@@ -107,10 +109,22 @@ void CliCommands::printError(const QString &line)
 std::vector<FilterRow> CliCommands::readRows()
 {
     int32_t status = 0;
-    std::vector<FilterRow> rows = actions.registeredFilters(&status);
+    MeritPolicy policy;
+    std::vector<FilterRow> rows = actions.registeredFilters(&status, &policy);
     if (status != 0) {
         printError(text("The filter registrations cannot be read: %1").arg(statusWords(status)));
         unreadable = true;
+    } else if (!policyReported) {
+        policyReported = true;
+        const QString key = text("HKLM\\") + text(meritPolicyKey(request.view));
+        if (policy.status != 0) {
+            printError(text("The organisation's merit policy (%1) cannot be read: %2").arg(key, statusWords(policy.status)));
+            unreadable = true;
+        }
+        for (const PolicyProblem &problem : policy.problems)
+            printError(text("The policy value \"%1\" in %2 is not applied: %3")
+                           .arg(QString::fromUtf8(problem.valueName.c_str()), key,
+                                QString::fromUtf8(policyFaultText(problem).c_str())));
     }
     readNames(rows);
     return rows;
@@ -215,8 +229,18 @@ void CliCommands::report(const FilterResult &result, Tally &tally, bool companio
     const bool touched = result.outcome != FilterOutcome::Unchanged;
     if (!companion || touched) {
         const bool gone = result.outcome == FilterOutcome::Removed || result.outcome == FilterOutcome::NotRegistered;
-        print(resultLine(clsidOf(result.slot), nameOf(result.slot), outcomeWord(result.outcome),
+        print(resultLine(clsidOf(result.slot), nameOf(result.slot), outcomeWord(result),
                          result.meritBefore, gone ? noMerit : int64_t(result.meritAfter)));
+    }
+    // A merit set asks for is not the user's to choose where the policy sets it.
+    const bool held = result.outcome == FilterOutcome::Changed || result.outcome == FilterOutcome::Unchanged;
+    if (result.keptByPolicy && held && !companion && request.command == CliCommand::Set) {
+        ++tally.skipped;
+        const KnownFilter *entry = catalogueEntry(catalogue, result.slot);
+        notDone(clsidOf(result.slot), nameOf(result.slot),
+                text("set by your organisation's policy: %1")
+                    .arg(meritName(result.meritAfter, entry ? entry->defaultMerit : 0)));
+        return;
     }
     switch (result.outcome) {
     case FilterOutcome::Changed:
@@ -278,6 +302,8 @@ int CliCommands::list()
         filter.recordedMerit = row.recordedMerit;
         filter.chosen = QString::fromUtf8(row.recordedAt.c_str());
         filter.undone = row.undone;
+        filter.policySet = row.policySet;
+        filter.policyMerit = row.policyMerit;
         listed.push_back(filter);
     }
     out << formatList(listed, request.format, request.view);
@@ -330,6 +356,9 @@ int CliCommands::unregister()
         printError(text("unregister removes %1 %2").arg(clsidOf(slot), nameOf(slot)));
         for (int other : actions.serverCompanions(slot))
             printError(text("  and with it %1 %2").arg(clsidOf(other), nameOf(other)));
+        if (const PolicyMerit *held = actions.meritPolicy().find(slot))
+            printError(text("  whose merit your organisation's policy sets: %1")
+                           .arg(meritName(held->merit, catalogueEntry(catalogue, slot)->defaultMerit)));
         printError(text("Nothing was changed: add --yes to unregister it."));
         return exitBadUse;
     }
@@ -504,8 +533,9 @@ int CliCommands::apply()
         // Nothing to do when the registry and the record already say what
         // the file says.
         const FilterRow &row = found->second;
+        // A filter the policy sets is the actions' to hold at its merit.
         const bool recordedAsInFile = entry.recorded ? row.recorded && row.recordedMerit == entry.merit : !row.recorded;
-        if (row.merit == entry.merit && recordedAsInFile) {
+        if (row.merit == entry.merit && recordedAsInFile && !row.policySet) {
             FilterResult same;
             same.slot = slot;
             same.meritBefore = same.meritAfter = row.merit;
@@ -527,7 +557,15 @@ int CliCommands::check()
         rows[row.slot] = row;
     if (unreadable)
         return exitFailed;
-    if (request.files.isEmpty()) {
+    if (request.policy) {
+        for (const auto &row : rows) {
+            if (!row.second.differsFromPolicy())
+                continue;
+            ++differences;
+            print(resultLine(QString::fromLatin1(row.second.clsid.c_str()), nameOf(row.first), text("differs"),
+                             row.second.merit, row.second.policyMerit));
+        }
+    } else if (request.files.isEmpty()) {
         for (const UndoneChoice &choice : actions.undoneChoices()) {
             ++differences;
             print(resultLine(QString::fromLatin1(choice.record.clsid.c_str()), QString::fromUtf8(choice.record.name.c_str()),
@@ -570,5 +608,30 @@ int CliCommands::restore()
     }
     for (const FilterResult &result : actions.putBack())
         report(result, tally);
+    return finish(tally);
+}
+
+int CliCommands::enforce()
+{
+    const std::vector<FilterRow> rows = readRows();
+    if (unreadable)
+        return exitFailed;
+    if (std::none_of(rows.begin(), rows.end(), [](const FilterRow &row) { return row.differsFromPolicy(); })) {
+        if (!request.quiet)
+            printError(text("Nothing to enforce: every registered filter the policy sets has the policy's merit."));
+        return exitDone;
+    }
+    if (const int missing = missingRegistrationTool())
+        return missing;
+    int32_t status = 0;
+    const std::vector<std::vector<FilterResult>> written = actions.enforcePolicy(&status);
+    if (status != 0) {
+        printError(text("Nothing was enforced: %1").arg(statusWords(status)));
+        return exitFailed;
+    }
+    Tally tally;
+    for (const std::vector<FilterResult> &results : written)
+        for (size_t i = 0; i < results.size(); ++i)
+            report(results[i], tally, i > 0);
     return finish(tally);
 }

@@ -44,10 +44,12 @@ private:
     int apply();
     int check();
     int restore();
+    int enforce();
 
     // The registered filters, their names kept for the lines printed after
-    // an action that may remove some. Where they cannot be read, says so and
-    // sets `unreadable`.
+    // an action that may remove some. Where they cannot be read, or the
+    // organisation's policy cannot, says so and sets `unreadable`; names
+    // each value of the policy that does not read.
     std::vector<FilterRow> readRows();
     std::vector<NamedFilter> readNames(const std::vector<FilterRow> &rows);
     QString nameOf(int slot) const;
@@ -74,7 +76,8 @@ private:
     QTextStream &out;
     QTextStream &err;
     std::map<int, QString> names; // slot -> FriendlyName, from readNames()
-    bool unreadable = false;      // the registrations could not be read
+    bool unreadable = false;      // the registrations (or the policy) could not be read
+    bool policyReported = false;  // the policy's faulty values were named
 };
 
 #endif

@@ -93,11 +93,11 @@ QString registrationFailureText(RegistrationFailure failure, uint32_t exitCode)
     return text("regsvr32.exe ended with %1").arg(exitCode);
 }
 
-QString outcomeWord(FilterOutcome outcome)
+QString outcomeWord(const FilterResult &result)
 {
-    switch (outcome) {
-    case FilterOutcome::Changed: return text("changed");
-    case FilterOutcome::Unchanged: return text("unchanged");
+    switch (result.outcome) {
+    case FilterOutcome::Changed: return text(result.keptByPolicy ? "kept-by-policy" : "changed");
+    case FilterOutcome::Unchanged: return text(result.keptByPolicy ? "kept-by-policy" : "unchanged");
     case FilterOutcome::Refused: return text("refused");
     case FilterOutcome::ServerMissing: return text("server-missing");
     case FilterOutcome::NotRegistered: return text("not-registered");
@@ -151,6 +151,7 @@ QString formatList(const std::vector<ListedFilter> &filters, ListFormat format, 
             row.insert(text("recordedMerit"), filter.recorded ? QJsonValue(hexText(filter.recordedMerit)) : QJsonValue());
             row.insert(text("recordedAt"), filter.recorded ? QJsonValue(filter.chosen) : QJsonValue());
             row.insert(text("undone"), filter.undone);
+            row.insert(text("policyMerit"), filter.policySet ? QJsonValue(hexText(filter.policyMerit)) : QJsonValue());
             rows.append(row);
         }
         QJsonObject top;
@@ -162,7 +163,7 @@ QString formatList(const std::vector<ListedFilter> &filters, ListFormat format, 
     const bool csv = format == ListFormat::Csv;
     QString output;
     if (csv)
-        output += text("clsid,name,merit,merit_hex,default_merit,server,server_exists,recorded_merit,recorded_at,undone\n");
+        output += text("clsid,name,merit,merit_hex,default_merit,server,server_exists,recorded_merit,recorded_at,undone,policy_merit\n");
     for (const ListedFilter &filter : filters) {
         const QStringList fields = {filter.clsid,
                                     filter.name,
@@ -173,7 +174,8 @@ QString formatList(const std::vector<ListedFilter> &filters, ListFormat format, 
                                     yesNo(filter.serverExists),
                                     filter.recorded ? hexText(filter.recordedMerit) : QString(),
                                     filter.recorded ? filter.chosen : QString(),
-                                    yesNo(filter.undone)};
+                                    yesNo(filter.undone),
+                                    filter.policySet ? hexText(filter.policyMerit) : QString()};
         QStringList shown;
         for (const QString &field : fields)
             shown << (csv ? csvField(field) : textField(field));

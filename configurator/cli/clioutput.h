@@ -20,8 +20,9 @@ const int64_t noMerit = -1;
 QString meritName(uint32_t merit, uint32_t defaultMerit);
 
 // "changed", "unchanged", "refused", "server-missing", "not-registered",
-// "removed" or "failed".
-QString outcomeWord(FilterOutcome outcome);
+// "removed" or "failed"; "kept-by-policy" for a filter the action left at
+// the policy's merit (changed or unchanged).
+QString outcomeWord(const FilterResult &result);
 // Why a filter was not done, for standard error.
 QString reasonText(const FilterResult &result);
 // What regsvr32.exe's exit code says of a server file.
@@ -47,6 +48,8 @@ struct ListedFilter {
     uint32_t recordedMerit = 0;
     QString chosen;        // when, in UTC; may be empty
     bool undone = false;   // the registry no longer holds the recorded merit
+    bool policySet = false; // the organisation's policy sets its merit
+    uint32_t policyMerit = 0;
 };
 
 // The whole output of `list`, lines ending in a line feed.

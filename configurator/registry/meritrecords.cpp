@@ -53,6 +53,9 @@ int32_t writeMeritRecord(const MeritRecord &record, RegistryView view)
         rc = setText(key, L"FriendlyName", record.name);
     if (rc == ERROR_SUCCESS)
         rc = setText(key, L"Chosen", record.chosen);
+    const DWORD policy = record.policy ? 1 : 0;
+    if (rc == ERROR_SUCCESS)
+        rc = RegSetValueExA(key, "Policy", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&policy), sizeof policy);
     RegCloseKey(key);
     return rc;
 }
@@ -110,6 +113,11 @@ std::vector<MeritRecord> readMeritRecords(RegistryView view, int32_t *status)
             record.merit = merit;
             record.name = readText(key, L"FriendlyName");
             record.chosen = readText(key, L"Chosen");
+            DWORD policy = 0;
+            size = sizeof policy;
+            record.policy = RegQueryValueExA(key, "Policy", nullptr, &type, reinterpret_cast<BYTE *>(&policy), &size) ==
+                                ERROR_SUCCESS &&
+                            type == REG_DWORD && size == sizeof policy && policy == 1;
             found.push_back(record);
         }
         RegCloseKey(key);

@@ -4,6 +4,9 @@
 //     "Merit"        REG_DWORD  the merit chosen
 //     "FriendlyName" REG_SZ     the filter's name when it was chosen (UTF-8 on the wide side)
 //     "Chosen"       REG_SZ     when, in UTC: "YYYY-MM-DDTHH:MM:SSZ"
+//     "Policy"       REG_DWORD  1: the organisation's policy set the merit, not
+//                               the user; 0 or absent (records written
+//                               before policies were read): the user's choice
 // in the registry view of the filter (on 64-bit Windows the 32-bit view's
 // records are under SOFTWARE\WOW6432Node). Statuses are the registry's.
 #ifndef MERITRECORDS_H
@@ -22,6 +25,7 @@ struct MeritRecord {
     uint32_t merit = 0;
     std::string name;   // UTF-8; empty when unknown
     std::string chosen; // UTC, as above; empty when unknown
+    bool policy = false; // the organisation's merit, not the user's choice
 };
 
 // Writes (or replaces) the record of one filter.

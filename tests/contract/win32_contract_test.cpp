@@ -256,6 +256,48 @@ TEST_F(RegistryContract, WideQueryCountsWideCharacters)
     RegCloseKey(key);
 }
 
+// Each value once, with its name, type and size; the order is the
+// registry's own (Wine sorts, Windows keeps the order of setting).
+TEST_F(RegistryContract, ValuesEnumerateWideWithTheirTypesAndSizes)
+{
+    HKEY key = createKey(testkeys::sandboxKey);
+    const WCHAR high[] = L"high";
+    const DWORD merit = 0x00600000;
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"{6513270E-269E-4D37-B2A7-4DE452E6B438}", 0, REG_SZ,
+                                            reinterpret_cast<const BYTE *>(high), sizeof high));
+    setValue(key, "Merit", REG_DWORD, &merit, sizeof merit);
+    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"Z\u00e9", 0, REG_SZ, reinterpret_cast<const BYTE *>(high), sizeof high));
+
+    std::vector<std::wstring> seen;
+    for (DWORD index = 0;; ++index) {
+        WCHAR name[64];
+        DWORD length = 64, type = 0, size = 0;
+        const LONG rc = RegEnumValueW(key, index, name, &length, nullptr, &type, nullptr, &size);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            break;
+        ASSERT_EQ(ERROR_SUCCESS, rc);
+        ASSERT_EQ(std::wcslen(name), size_t(length));
+        seen.push_back(name);
+        EXPECT_EQ(DWORD(seen.back() == L"Merit" ? REG_DWORD : REG_SZ), type);
+        EXPECT_EQ(DWORD(seen.back() == L"Merit" ? sizeof merit : sizeof high), size);
+    }
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(std::vector<std::wstring>({L"Merit", L"Z\u00e9", L"{6513270E-269E-4D37-B2A7-4DE452E6B438}"}), seen);
+
+    // A name or data that does not fit.
+    WCHAR name[64];
+    BYTE data[64];
+    DWORD length = 3, type = 0, size = sizeof data;
+    EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueW(key, 0, name, &length, nullptr, &type, data, &size));
+    for (DWORD index = 0; index < 3; ++index) {
+        length = 64;
+        size = 2;
+        EXPECT_EQ(ERROR_MORE_DATA, RegEnumValueW(key, index, name, &length, nullptr, &type, data, &size));
+        EXPECT_GE(size, DWORD(sizeof merit));
+    }
+    RegCloseKey(key);
+}
+
 TEST_F(RegistryContract, CharactersBeyondTheBmpRoundTripWide)
 {
     HKEY key = createKey(testkeys::sandboxKey);

@@ -704,6 +704,44 @@ LONG RegEnumKeyExA(HKEY hKey, DWORD dwIndex, LPSTR lpName, LPDWORD lpcchName, LP
     return ERROR_SUCCESS;
 }
 
+// Values by index, in the order the key keeps them (Windows keeps the order
+// they were set in, Wine its own: callers must not rely on either). The name
+// count is in WCHARs, the terminator included on the way in and left out on
+// the way out; a name or data that does not fit is ERROR_MORE_DATA, with the
+// data's size needed in *lpcbData.
+LONG RegEnumValueW(HKEY hKey, DWORD dwIndex, LPWSTR lpValueName, LPDWORD lpcchValueName, LPDWORD lpReserved,
+                   LPDWORD lpType, LPBYTE lpData, LPDWORD lpcbData)
+{
+    if (!validHandle(hKey))
+        return ERROR_INVALID_HANDLE;
+    if (!lpValueName || !lpcchValueName || lpReserved || (lpData && !lpcbData))
+        return ERROR_INVALID_PARAMETER;
+    std::lock_guard<std::mutex> lock(storeMutex);
+    Store &s = store();
+    standin::RegKey *k = nullptr;
+    LONG rc = currentKey(s, hKey, k);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    if (dwIndex >= k->values.size())
+        return ERROR_NO_MORE_ITEMS;
+    const standin::RegValue &v = k->values[dwIndex];
+    const std::wstring name = standin::utf8ToWide(v.name);
+    const std::vector<uint8_t> bytes = isStringType(v.type) ? toWideData(v.data) : v.data;
+    // Type and size are given also when the name or the data does not fit.
+    if (lpType)
+        *lpType = v.type;
+    const bool dataFits = !lpData || *lpcbData >= bytes.size();
+    if (lpcbData)
+        *lpcbData = DWORD(bytes.size());
+    if (name.size() + 1 > *lpcchValueName || !dataFits)
+        return ERROR_MORE_DATA;
+    std::memcpy(lpValueName, name.c_str(), (name.size() + 1) * sizeof(WCHAR));
+    *lpcchValueName = DWORD(name.size());
+    if (lpData && !bytes.empty())
+        std::memcpy(lpData, bytes.data(), bytes.size());
+    return ERROR_SUCCESS;
+}
+
 LONG RegCloseKey(HKEY hKey)
 {
     if (isRoot(hKey))
