@@ -604,9 +604,17 @@ std::vector<FilterResult> FilterActions::putBack()
         const int32_t status = writeFilterMerit(choice.record.merit, nullptr, choice.record.clsid.c_str(), shownView);
         results.push_back(resultOf(choice.slot, status, choice.merit));
     }
-    for (const UndoneChoice &choice : undoneRecords(policy, true))
-        if (choice.registered)
-            results.push_back(holdAtPolicy(*policy.find(choice.slot)).front());
+    // The filters the policy sets get its merit back where a re-registration
+    // undid it, and stay at it where the user's choice was undone.
+    const std::vector<UndoneChoice> heldChoices = undoneRecords(policy, true);
+    for (const PolicyMerit &merit : policy.merits) {
+        if (!isRegistered(merit.slot))
+            continue;
+        const bool choiceUndone = std::any_of(heldChoices.begin(), heldChoices.end(),
+                                              [&](const UndoneChoice &choice) { return choice.slot == merit.slot; });
+        if (choiceUndone || readFilterMerit(entryAt(merit.slot), nullptr, shownView) != merit.merit)
+            results.push_back(holdAtPolicy(merit).front());
+    }
     return results;
 }
 

@@ -244,8 +244,9 @@ public:
     std::vector<UndoneChoice> undoneChoices() const;
     // Writes each undone choice of a registered filter again, as it was
     // chosen (the linked partner keeps its merit); one result per filter.
-    // A filter the policy sets whose recorded choice is undone is left at
-    // the policy's merit instead (keptByPolicy).
+    // A filter the policy sets is put back to the policy's merit where a
+    // re-registration undid it, and left at it where a recorded choice of
+    // the user's was undone (keptByPolicy).
     std::vector<FilterResult> putBack();
 
     // Writes each merit of the policy that the registry does not hold, as

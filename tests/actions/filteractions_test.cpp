@@ -4,11 +4,13 @@
 #include "filteractions.h"
 #include "filterregistrystore.h"
 #include "knownfilterrows.h"
+#include "meritpolicystore.h"
 #include "meritrecords.h"
 #include "sampleservers.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -272,6 +274,92 @@ TEST_F(FilterActionsTest, ChosenMeritsAreRememberedSeenWhenUndoneAndPutBack)
     ASSERT_EQ(FilterOutcome::Changed, actions->setMerit(hevc, custom).front().outcome);
     actions->reset({hevc}, ActionCallbacks());
     EXPECT_TRUE(readMeritRecords(view).empty());
+}
+
+// A value of the organisation's policy for the 64-bit view, as Group
+// Policy writes it.
+void setPolicy(const std::wstring &name, DWORD type, const std::wstring &text)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(0, RegCreateKeyExA(HKEY_LOCAL_MACHINE, meritPolicyKey64, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, &key, nullptr));
+    EXPECT_EQ(0, RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE *>(text.c_str()),
+                                DWORD((text.size() + 1) * sizeof(wchar_t))));
+    RegCloseKey(key);
+}
+
+std::wstring clsidOf(int slot)
+{
+    return testsupport::widen(knownFilterRows[slot].clsid);
+}
+
+// Faulty values are named and never applied; enforce writes the others as
+// set does, recorded as the organisation's; set, apply, reset and put back
+// leave the policy's filters at its merits, also the partner of a server
+// registered again for its twin.
+TEST_F(FilterActionsTest, PolicyMeritsAreEnforcedAndHeldByEveryAction)
+{
+    actions->setMerit(hevc, custom); // the user's choice, before the policy came
+    setPolicy(clsidOf(hevc).substr(1, 36), REG_SZ, L"High");
+    setPolicy(clsidOf(mpeg2VideoTwin), REG_SZ, L"0x700000");
+    setPolicy(clsidOf(h264), REG_SZ, L"high");
+    setPolicy(L"{6513270e-269e-4d37-b2a7-4de452e6b438}x", REG_SZ, L"high");
+    setPolicy(clsidOf(h264).substr(1, 36), REG_SZ, L"disable"); // the same filter twice: neither
+    setPolicy(clsidOf(matroska), REG_BINARY, L"high");
+    setPolicy(clsidOf(mpeg2Video), REG_SZ, L"0x123456789");
+    setPolicy(L"{00000000-0000-0000-0000-000000000000}", REG_SZ, L"high");
+
+    const MeritPolicy policy = actions->meritPolicy();
+    EXPECT_EQ(0, policy.status);
+    ASSERT_EQ(2u, policy.merits.size());
+    EXPECT_EQ(hevc, policy.merits[0].slot);
+    EXPECT_EQ("high", policy.merits[0].word);
+    EXPECT_EQ(0x00700000u, policy.merits[1].merit);
+    std::vector<PolicyFault> faults;
+    for (const PolicyProblem &problem : policy.problems)
+        faults.push_back(problem.fault);
+    std::sort(faults.begin(), faults.end());
+    EXPECT_EQ(std::vector<PolicyFault>({PolicyFault::NotText, PolicyFault::NotAClsid, PolicyFault::UnknownFilter,
+                                        PolicyFault::NotAMerit, PolicyFault::Twice, PolicyFault::Twice}),
+              faults);
+
+    std::vector<FilterRow> rows = actions->registeredFilters();
+    EXPECT_TRUE(rows[1].differsFromPolicy() && rows[1].policyMerit == 0xFFFFFFFFu);
+    EXPECT_FALSE(rows[0].policySet);
+    int32_t status = -1;
+    const std::vector<std::vector<FilterResult>> written = actions->enforcePolicy(&status);
+    EXPECT_EQ(0, status);
+    ASSERT_EQ(2u, written.size());
+    EXPECT_EQ(FilterOutcome::Changed, written[0].front().outcome);
+    EXPECT_EQ(0xFFFFFFFFu, merit(hevc));
+    EXPECT_EQ(0x00700000u, merit(mpeg2VideoTwin));
+    EXPECT_EQ(knownFilterRows[h264].defaultMerit, merit(h264));
+    EXPECT_TRUE(actions->enforcePolicy().empty());
+    // The organisation's merits are no choices of the user's, undone or not.
+    ASSERT_EQ(0, serverCall(serverFile(knownFilterRows[hevc].server), true));
+    EXPECT_TRUE(actions->undoneChoices().empty());
+    EXPECT_FALSE(actions->registeredFilters()[1].recorded);
+
+    std::vector<FilterResult> results = actions->putBack();
+    ASSERT_EQ(1u, results.size());
+    EXPECT_TRUE(results[0].keptByPolicy && results[0].outcome == FilterOutcome::Changed);
+    results = actions->applyMerit(hevc, custom, true);
+    EXPECT_TRUE(results[0].keptByPolicy && results[0].outcome == FilterOutcome::Unchanged);
+    results = actions->setMerit(mpeg2Video, custom); // registers the twin's server again
+    ASSERT_NE(nullptr, resultOf(results, mpeg2VideoTwin));
+    EXPECT_TRUE(resultOf(results, mpeg2VideoTwin)->keptByPolicy);
+    EXPECT_EQ(0x00700000u, merit(mpeg2VideoTwin));
+
+    std::vector<int> slots;
+    for (const FilterRow &row : actions->registeredFilters())
+        slots.push_back(row.slot);
+    const ResetReport reset = actions->reset(slots, ActionCallbacks());
+    ASSERT_EQ(slots.size(), reset.filters.size());
+    EXPECT_TRUE(resultOf(reset.filters, hevc)->keptByPolicy);
+    EXPECT_EQ(FilterOutcome::Unchanged, resultOf(reset.filters, mpeg2VideoTwin)->outcome);
+    EXPECT_EQ(0xFFFFFFFFu, merit(hevc));
+    EXPECT_EQ(0x00700000u, merit(mpeg2VideoTwin));
+    EXPECT_EQ(knownFilterRows[mpeg2Video].defaultMerit, merit(mpeg2Video));
 }
 
 } // namespace

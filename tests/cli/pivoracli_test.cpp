@@ -138,12 +138,13 @@ TEST_F(PivoraCliTest, SetIsListedWithItsRecordedChoice)
     EXPECT_EQ(run.rawOut.count('\n'), run.rawOut.count(lineEnd));
     EXPECT_FALSE(run.rawOut.contains("\r\r"));
     const QStringList row = lineOf(run.out, hevc);
-    ASSERT_EQ(10, row.size());
+    ASSERT_EQ(11, row.size());
     EXPECT_EQ(QStringList({"High", "0xFFFFFFFF", "0x00800000"}), row.mid(2, 3));
     EXPECT_EQ("yes", row[6]);
     EXPECT_EQ("0xFFFFFFFF", row[7]);
     EXPECT_EQ(20, row[8].size()) << row[8].toStdString(); // "YYYY-MM-DDTHH:MM:SSZ"
     EXPECT_EQ("no", row[9]);
+    EXPECT_EQ("-", row[10]); // no policy sets it
     EXPECT_EQ(QStringList({"Default", "0x00800000", "0x00800000"}), lineOf(run.out, h264).mid(2, 3));
     EXPECT_EQ("-", lineOf(run.out, h264)[7]);
 
@@ -186,7 +187,7 @@ TEST_F(PivoraCliTest, NamesInAnyScriptSurviveEveryFormat)
     EXPECT_EQ(1, cli({"set", clsid(h264), "high", "--format", "csv"}).exitCode);
     const QStringList csv = cli({"list", "--format", "csv"}).out.split('\n');
     ASSERT_GT(csv.size(), 2);
-    EXPECT_TRUE(csv[2].endsWith(",-,-,no")) << csv[2].toStdString(); // no recorded merit
+    EXPECT_TRUE(csv[2].endsWith(",-,-,no,-")) << csv[2].toStdString(); // no recorded merit, no policy
 }
 
 TEST_F(PivoraCliTest, BadUseUnknownFiltersAndMissingFilesChangeNothing)
@@ -499,6 +500,68 @@ TEST_F(PivoraCliTest, TwoToolsAtOnceLoseNothing)
         EXPECT_EQ(second.toUInt(nullptr, 16), merit(mpeg2VideoTwin)) << "round " << round;
         EXPECT_EQ(0, cli({"check"}).exitCode) << "round " << round;
     }
+}
+
+// What the Group Policy editor writes for a list in each view, one value of
+// it faulty, imported as a .reg: enforce, check --policy and list read it,
+// and the command that would undo it leaves the policy's filter alone.
+TEST_F(PivoraCliTest, GroupPolicyListsAreEnforcedAndChecked)
+{
+    const QByteArray reg = "Windows Registry Editor Version 5.00\r\n\r\n"
+                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Kestrane\\Pivora\\Merits64]\r\n"
+                           "\"" + clsid(hevc).toLatin1() + "\"=\"high\"\r\n"
+                           "\"" + clsid(mpeg2VideoTwin).toLatin1() + "\"=\"0x00700000\"\r\n"
+                           "\"" + clsid(h264).toLatin1() + "\"=\"fastest\"\r\n\r\n"
+                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Kestrane\\Pivora\\Merits32]\r\n"
+                           "\"" + clsid(hevc).toLatin1() + "\"=\"disable\"\r\n";
+    ASSERT_TRUE(registry.importRegFile(writeFile("policy.reg", reg).toStdString()));
+    const QStringList hevcDiffers = {clsid(hevc), "Kestrane HEVC Video Decoder", "differs", "0x00800000", "0xFFFFFFFF"};
+    CliRun run = cli({"check", "--policy"});
+    EXPECT_EQ(3, run.exitCode);
+    EXPECT_EQ(hevcDiffers, lineOf(run.out, hevc));
+    EXPECT_EQ("0x00700000", lineOf(run.out, mpeg2VideoTwin).value(4));
+    EXPECT_TRUE(lineOf(run.out, h264).isEmpty());
+    EXPECT_TRUE(run.err.contains(clsid(h264) + "\" in ") && run.err.contains("\"fastest\" is no merit")) << run.err.toStdString();
+    EXPECT_EQ(1, cli({"check", "--policy", folder + "merits.json"}).exitCode);
+
+    run = cli({"list", "--format", "csv"});
+    EXPECT_TRUE(run.out.startsWith("clsid,name,merit,merit_hex,default_merit,server,server_exists,recorded_merit,"
+                                   "recorded_at,undone,policy_merit\n"));
+    EXPECT_TRUE(run.out.contains(",no,0xFFFFFFFF\n") && run.err.contains("fastest")) << run.out.toStdString();
+    EXPECT_EQ("-", lineOf(cli({"list"}).out, h264).value(10));
+
+    run = cli({"enforce"});
+    EXPECT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_EQ(QStringList({"changed", "0x00800000", "0xFFFFFFFF"}), lineOf(run.out, hevc).mid(2));
+    EXPECT_TRUE(run.err.contains("fastest"));
+    EXPECT_EQ(0xFFFFFFFFu, merit(hevc));
+    EXPECT_EQ(0x00700000u, merit(mpeg2VideoTwin));
+    EXPECT_EQ(knownFilterRows[h264].defaultMerit, merit(h264));
+    EXPECT_EQ(0, cli({"check", "--policy"}).exitCode);
+    EXPECT_EQ(0, cli({"check"}).exitCode); // the organisation's merits are no user's choices
+    EXPECT_EQ(0, cli({"enforce"}).exitCode);
+
+    run = cli({"set", clsid(hevc), "default"});
+    EXPECT_EQ(3, run.exitCode);
+    EXPECT_TRUE(run.err.contains("set by your organisation's policy: High")) << run.err.toStdString();
+    run = cli({"reset"});
+    EXPECT_EQ(0, run.exitCode) << run.err.toStdString();
+    EXPECT_EQ("kept-by-policy", lineOf(run.out, hevc).value(2));
+    EXPECT_EQ(0xFFFFFFFFu, merit(hevc));
+    EXPECT_EQ(0x00700000u, merit(mpeg2VideoTwin));
+
+    // The 32-bit players' list is its own, and needs SysWOW64's regsvr32.exe.
+    if (!systemHasTwoViews())
+        return;
+    ASSERT_TRUE(copyTo32BitView(hevc, 0x00600000));
+    run = cli({"--view", "32", "check", "--policy"});
+    EXPECT_EQ(3, run.exitCode);
+    EXPECT_EQ(QStringList({"differs", "0x00600000", "0x00200000"}), lineOf(run.out, hevc).mid(2));
+    EXPECT_FALSE(run.err.contains("fastest"));
+    const bool tool = fileExists(regsvr32Path(RegistryView::Bits32).c_str());
+    EXPECT_EQ(tool ? 0 : 4, cli({"--view", "32", "enforce"}).exitCode);
+    EXPECT_EQ(tool ? 0x00200000u : 0x00600000u, merit(hevc, RegistryView::Bits32));
+    EXPECT_EQ(0xFFFFFFFFu, merit(hevc));
 }
 
 } // namespace

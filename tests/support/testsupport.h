@@ -32,6 +32,9 @@ public:
     bool setFiltersWritable(bool writable);
     // The stand-in's registry file; empty on Windows.
     std::string file() const;
+    // Imports a registry export file as `regedit /s` does: its keys and
+    // values are added, its deletions made. False when it did not import.
+    bool importRegFile(const std::string &path);
 
     struct Lock; // Windows: the keys refused, with their own access lists
 

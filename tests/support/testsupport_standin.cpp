@@ -3,6 +3,10 @@
 // message boxes are the lines the stand-in writes to standard error.
 #include "testsupport.h"
 
+#include "regfile.h"
+#include "textconv.h"
+#include "win32api.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -19,6 +23,54 @@ ScopedRegistry::ScopedRegistry()
     const std::string folder = makeTempFolder();
     registryFile = folder + "registry.reg";
     setEnvironment("WIN32_STANDIN_REGISTRY", registryFile.c_str());
+}
+
+namespace {
+
+// Writes a key of an export and everything below it through the API, as
+// regedit does, in the 64-bit view, where the export's paths name keys.
+bool importKey(HKEY root, const std::string &path, const standin::RegKey &key)
+{
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE | KEY_WOW64_64KEY, nullptr,
+                        &opened, nullptr) != ERROR_SUCCESS)
+        return false;
+    bool done = true;
+    for (const standin::RegValue &value : key.values) {
+        std::vector<BYTE> data(value.data.begin(), value.data.end());
+        if (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ) {
+            const std::wstring wide = standin::utf8ToWide(
+                standin::utf16ToUtf8(standin::utf16FromBytes(value.data.data(), value.data.size())));
+            const BYTE *bytes = reinterpret_cast<const BYTE *>(wide.data());
+            data.assign(bytes, bytes + wide.size() * sizeof(wchar_t));
+        }
+        done = done && RegSetValueExW(opened, standin::utf8ToWide(value.name).c_str(), 0, value.type, data.data(),
+                                      DWORD(data.size())) == ERROR_SUCCESS;
+    }
+    RegCloseKey(opened);
+    for (const auto &child : key.children)
+        done = done && importKey(root, path.empty() ? child.second->name : path + "\\" + child.second->name,
+                                 *child.second);
+    return done;
+}
+
+} // namespace
+
+bool ScopedRegistry::importRegFile(const std::string &path)
+{
+    standin::RegHive hive;
+    if (!standin::parseRegFile(readTextFile(path), hive, nullptr))
+        return false;
+    bool done = true;
+    for (const auto &root : hive.roots) {
+        const bool machine = standin::sameName(root.second->name, "HKEY_LOCAL_MACHINE");
+        if (!machine && !standin::sameName(root.second->name, "HKEY_CLASSES_ROOT"))
+            return false; // the stand-in has no other root
+        const HKEY key = machine ? HKEY_LOCAL_MACHINE : HKEY_CLASSES_ROOT;
+        for (const auto &child : root.second->children)
+            done = done && importKey(key, child.second->name, *child.second);
+    }
+    return done;
 }
 
 ScopedRegistry::~ScopedRegistry()

@@ -43,10 +43,11 @@ void deleteTestKeys()
             SHDeleteKeyA(classes, clsid.c_str());
         }
         RegCloseKey(classes);
-        // The remembered merit choices.
+        // The remembered merit choices and the organisation's policy.
         HKEY software = nullptr;
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_ALL_ACCESS | view, &software) == ERROR_SUCCESS) {
             SHDeleteKeyA(software, "Kestrane\\Pivora\\Merits");
+            SHDeleteKeyA(software, "Policies\\Kestrane");
             RegCloseKey(software);
         }
     }
@@ -198,6 +199,22 @@ bool ScopedRegistry::setFiltersWritable(bool writable)
 std::string ScopedRegistry::file() const
 {
     return std::string();
+}
+
+bool ScopedRegistry::importRegFile(const std::string &path)
+{
+    std::string commandLine = "regedit.exe /s \"" + path + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    const bool ended = WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0;
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return ended && exitCode == 0;
 }
 
 bool regsvr32Traces()
