@@ -6,6 +6,7 @@
 #include "merittooltip.h"
 #include "merittwcombobox.h"
 #include "merittwlineedit.h"
+#include "outcomemessages.h"
 #include "registrationrunner.h"
 #include "undonechoicesline.h"
 
@@ -123,6 +124,11 @@ void FilterTable::setRows(const std::vector<FilterRow> &rows, RegistryView view)
         selector->setMeritId(choice);
         connect(selector, SIGNAL(hackMerit(int,int)), window, SLOT(slotMeritIdSelected(int,int)));
         setCellWidget(row, ColumnNewMerit, selector);
+        // The organisation's policy sets the merit: nothing to choose here.
+        if (filter.policySet) {
+            selector->setEnabled(false);
+            selector->setToolTip(policyLockText(filter));
+        }
 
         showCustomMeritCell(choice == MeritIdCustom, row, filter.slot);
 
@@ -339,6 +345,12 @@ void FilterTable::showCustomMeritCell(bool show, int row, int slot)
             setCellWidget(row, ColumnCustomMerit, cell);
             connect(cell, SIGNAL(editingBeautified(const QString&,int)), window,
                     SLOT(slotCustomMeritChanged(const QString&,int)));
+            // Locked with its selector, when the policy sets the merit.
+            const QWidget *selector = cellWidget(row, ColumnNewMerit);
+            if (selector && !selector->isEnabled()) {
+                cell->setEnabled(false);
+                cell->setToolTip(selector->toolTip());
+            }
         }
         if (const QValidator *validator = cell->validator()) {
             QString text = cell->text();

@@ -24,3 +24,8 @@ void NoticeLine::say(const QString &words)
     text->setText(words);
     setVisible(!words.isEmpty());
 }
+
+void NoticeLine::setButtonVisible(bool visible)
+{
+    button->setVisible(visible);
+}

@@ -19,6 +19,7 @@ public:
 
     // Shows the line with `text`, or hides it for an empty one.
     void say(const QString &text);
+    void setButtonVisible(bool visible);
 
 signals:
     void buttonClicked();

@@ -3,6 +3,8 @@
 #include "appconstants.h"
 #include "filteractions.h"
 #include "filtertable.h"
+#include "meritpolicystore.h"
+#include "merittext.h"
 #include "statustext.h"
 #include "overridecursor.h"
 #include "registrationrunner.h"
@@ -115,7 +117,7 @@ bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName)
 }
 
 bool confirmUnregister(QWidget *parent, const QString &filterName, const QString &serverPath,
-                       const QStringList &companions)
+                       const QStringList &companions, const QString &policyMerit)
 {
     // What the user is asked to remember, and what else goes, before the
     // question itself.
@@ -127,6 +129,9 @@ bool confirmUnregister(QWidget *parent, const QString &filterName, const QString
     if (!companions.isEmpty())
         text += QLatin1String("\n\n") + tr("The same server also serves these filters, which go too:") +
                 nameLines(companions);
+    if (!policyMerit.isEmpty())
+        text += QLatin1String("\n\n") + tr("Your organisation's policy sets its merit (%1). Registered again, "
+                                             "it is held at that merit.").arg(policyMerit);
     return ask(parent, text + QLatin1String("\n\n") +
                            tr("Are you sure to permanently remove this filter from the list?"));
 }
@@ -324,4 +329,40 @@ void showChangeFailed(QWidget *parent, const FilterResult &result, const FilterR
     default:
         return showUnknownError(parent);
     }
+}
+
+QString policyLockText(const FilterRow &filter)
+{
+    return tr("Set by your organisation's policy: %1").arg(meritText(filter.policyMerit, filter.defaultMerit));
+}
+
+QString policyLineText(const std::vector<FilterRow> &rows, const MeritPolicy &policy, RegistryView view)
+{
+    QStringList lines;
+    int differing = 0;
+    for (const FilterRow &row : rows)
+        differing += row.differsFromPolicy() ? 1 : 0;
+    if (differing == 1)
+        lines << tr("1 filter has a merit other than your organisation's policy sets.");
+    else if (differing > 1)
+        lines << tr("%1 filters have merits other than your organisation's policy sets.").arg(differing);
+    const QString key = QLatin1String("HKLM\\") + QString::fromLatin1(meritPolicyKey(view));
+    if (policy.status != 0)
+        lines << tr("Your organisation's policy (%1) cannot be read: %2.")
+                     .arg(key, QString::fromUtf8(statusText(policy.status).c_str()));
+    for (const PolicyProblem &problem : policy.problems)
+        lines << tr("The policy value \"%1\" in %2 is not applied: %3.")
+                     .arg(QString::fromUtf8(problem.valueName.c_str()), key,
+                          QString::fromUtf8(policyFaultText(problem).c_str()));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void showKeptByPolicy(QWidget *parent, const QStringList &names)
+{
+    if (names.isEmpty())
+        return;
+    const OverrideCursor arrow(Qt::ArrowCursor);
+    QMessageBox::information(parent, applicationTitle,
+                             tr("These filters stay at the merits your organisation's policy sets:") + nameLines(names),
+                             QMessageBox::Ok, QMessageBox::NoButton);
 }

@@ -27,8 +27,10 @@ QString restartAsAdministratorText();
 // Yes or No: remove the registration of a filter whose server file is gone.
 bool askToRemoveStaleRegistration(QWidget *parent, const QString &filterName);
 // Yes or No: unregister the filter's server, which takes `companions` along.
+// `policyMerit`: the merit the organisation's policy sets for the filter, in
+// the table's words; empty where the policy leaves it to the user.
 bool confirmUnregister(QWidget *parent, const QString &filterName, const QString &serverPath,
-                       const QStringList &companions);
+                       const QStringList &companions, const QString &policyMerit = QString());
 void showNotRegistered(QWidget *parent);
 // The merit was changed, but the record of the choice could not be written:
 // a re-registration that undoes it will not be seen.
@@ -42,6 +44,14 @@ void showResetStopped(QWidget *parent, int done, int total);
 void showRegistrationStopped(QWidget *parent, int done, int total);
 // Why the table is empty although filters may be registered.
 QString registrationsUnreadableText(int status);
+// A filter whose merit the organisation's policy sets: its selector's words.
+QString policyLockText(const FilterRow &filter);
+// The line about the organisation's policy: how many registered filters
+// differ from it, and each value of it that is not applied and why; empty
+// when there is nothing to say.
+QString policyLineText(const std::vector<FilterRow> &rows, const MeritPolicy &policy, RegistryView view);
+// After an action: the filters that stayed at the policy's merits.
+void showKeptByPolicy(QWidget *parent, const QStringList &names);
 QString waitingForOtherToolText();
 // The regsvr32.exe of `view` does not exist: nothing can be registered,
 // reset or unregistered in that view (SysWOW64's on a system that runs no

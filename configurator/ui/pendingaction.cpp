@@ -43,6 +43,9 @@ QStringList PendingAction::arguments() const
     case PutBack:
         arguments << QString::fromLatin1("restore");
         break;
+    case Enforce:
+        arguments << QString::fromLatin1("enforce");
+        break;
     case None:
         return arguments;
     }
@@ -69,12 +72,13 @@ PendingAction PendingAction::fromArguments(const QStringList &given, QString *er
           !meritOf(arguments[2]).isNull()) ||
          (verb == QLatin1String("reset") && arguments.size() == 1) ||
          (verb == QLatin1String("restore") && arguments.size() == 1) ||
+         (verb == QLatin1String("enforce") && arguments.size() == 1) ||
          (verb == QLatin1String("unregister") && arguments.size() == 3 && !clsidOf(arguments[1]).isNull() &&
           arguments[2] == QLatin1String("--yes")));
     if (!understood) {
         if (error)
             *error = tr("The command line \"%1\" was not understood. Its forms are:\n  set {CLSID} "
-                        "default|disable|high|0xHHHHHHHH\n  reset\n  unregister {CLSID} --yes\n  restore\neach "
+                        "default|disable|high|0xHHHHHHHH\n  reset\n  unregister {CLSID} --yes\n  restore\n  enforce\neach "
                         "with --view 32 or --view 64 where Windows has both registry views.")
                          .arg(given.join(QLatin1Char(' ')));
         return action;
@@ -82,6 +86,7 @@ PendingAction PendingAction::fromArguments(const QStringList &given, QString *er
     action.kind = verb == QLatin1String("set")       ? SetMerit
                   : verb == QLatin1String("reset")   ? Reset
                   : verb == QLatin1String("restore") ? PutBack
+                  : verb == QLatin1String("enforce") ? Enforce
                                                      : Unregister;
     action.clsid = action.kind == SetMerit || action.kind == Unregister ? clsidOf(arguments[1]) : QString();
     action.merit = action.kind == SetMerit ? meritOf(arguments[2]) : QString();

@@ -5,6 +5,7 @@
 //   pivora reset
 //   pivora unregister {CLSID} --yes
 //   pivora restore                  (puts back the undone merit choices)
+//   pivora enforce                  (writes the merits the organisation's policy sets)
 // each with "--view 32" for the 32-bit registry view (registryview.h).
 #ifndef PENDINGACTION_H
 #define PENDINGACTION_H
@@ -15,7 +16,7 @@
 #include <QStringList>
 
 struct PendingAction {
-    enum Kind { None, SetMerit, Reset, Unregister, PutBack };
+    enum Kind { None, SetMerit, Reset, Unregister, PutBack, Enforce };
     Kind kind = None;
     QString clsid; // registry form
     QString merit; // the actions' merit words (meritwords.h)

@@ -1,12 +1,9 @@
 #include "pivoracentral.h"
 
-#include "administratorrights.h"
 #include "appconstants.h"
-#include "filtertable.h"
 #include "merittext.h"
 #include "meritwords.h"
 #include "merittwcombobox.h"
-#include "merittwlineedit.h"
 #include "noticelines.h"
 #include "outcomemessages.h"
 #include "overridecursor.h"
@@ -20,8 +17,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include <string>
 
 namespace {
 
@@ -48,6 +43,7 @@ PivoraCentral::PivoraCentral(QWidget *parent) : QWidget(parent), restart(this)
     notices = new NoticeLines(this, actions->changesAllowed(), [this] { return busy.expectsOwnChanges(); });
     connect(notices, SIGNAL(readAgainClicked()), this, SLOT(slotRefresh()));
     connect(notices, SIGNAL(putBackClicked()), this, SLOT(slotPutBack()));
+    connect(notices, SIGNAL(enforceClicked()), this, SLOT(slotEnforcePolicy()));
     connect(notices, SIGNAL(restartClicked()), &restart, SLOT(restartWithoutAction()));
     QSize size(-1, -1);
     computeWindowSize(size);
@@ -67,19 +63,7 @@ PivoraCentral::~PivoraCentral()
 
 void PivoraCentral::slotReset()
 {
-    if (!table)
-        return;
-    const ButtonSignalsBlocked<PivoraCentral> blocked(this);
-    rememberAction(PendingAction::Reset);
-    if (!work->registrationToolPresent())
-        return;
-    UndoneWork undone;
-    {
-        const OverrideCursor wait(Qt::WaitCursor);
-        undone = work->reset(table->listedSlots(), table->listedNames());
-        slotRefresh();
-    }
-    showUndone(undone);
+    changeMany(PendingAction::Reset, [this] { return work->reset(table->listedSlots(), table->listedNames()); });
 }
 
 void PivoraCentral::slotRefresh()
@@ -88,9 +72,11 @@ void PivoraCentral::slotRefresh()
         return;
     const ButtonSignalsBlocked<PivoraCentral> blocked(this);
     int32_t status = 0;
-    fillTable(filterActions().registeredFilters(&status));
+    MeritPolicy policy;
+    const std::vector<FilterRow> rows = filterActions().registeredFilters(&status, &policy);
+    fillTable(rows);
     updateCountsAndChoices();
-    notices->tableRead(status);
+    notices->tableRead(status, rows, policy, actions->view());
 }
 
 void PivoraCentral::slotRefresh(int index, int i, int j)
@@ -176,6 +162,8 @@ void PivoraCentral::performAction(const PendingAction &action)
         slotReset();
     } else if (action.kind == PendingAction::PutBack) {
         slotPutBack();
+    } else if (action.kind == PendingAction::Enforce) {
+        slotEnforcePolicy();
     } else if (action.kind == PendingAction::Unregister && row >= 0) {
         unregisterRow(row, false); // the user confirmed it before the restart
     } else if (action.kind == PendingAction::SetMerit && row >= 0) {
@@ -239,13 +227,34 @@ void PivoraCentral::rememberAction(PendingAction::Kind kind, int index, const QS
 // names the filters that stay undone.
 void PivoraCentral::slotPutBack()
 {
+    changeMany(PendingAction::PutBack, [this] { return work->putBack(); });
+}
+
+void PivoraCentral::slotEnforcePolicy()
+{
+    changeMany(PendingAction::Enforce, [this] { return work->enforcePolicy(); });
+}
+
+// An action on many filters: the table is read again afterwards, and what
+// the action left undone is said, the refusals last, which may restart the
+// program as administrator. All but Put back need regsvr32.exe.
+void PivoraCentral::changeMany(PendingAction::Kind kind, const std::function<UndoneWork()> &change)
+{
     if (!table)
         return;
     const ButtonSignalsBlocked<PivoraCentral> blocked(this);
-    rememberAction(PendingAction::PutBack);
-    const UndoneWork undone = work->putBack();
-    slotRefresh();
-    showUndone(undone);
+    rememberAction(kind);
+    if (kind != PendingAction::PutBack && !work->registrationToolPresent())
+        return;
+    UndoneWork undone;
+    {
+        const OverrideCursor wait(Qt::WaitCursor);
+        undone = change();
+        slotRefresh();
+    }
+    undone.showStoppedAndFailed(this);
+    if (!undone.refused.isEmpty())
+        restart.offerAfterRefusal(undone.refused);
 }
 
 // After a change that waited for another tool's, the table is read again
@@ -256,16 +265,6 @@ void PivoraCentral::refreshLater()
     QMetaObject::invokeMethod(this, "slotRefresh", Qt::QueuedConnection);
 }
 
-// Says what an action left undone: where the user stopped it, what failed,
-// and last the refusals, which may restart the program as administrator.
-void PivoraCentral::showUndone(const UndoneWork &undone)
-{
-    undone.showStoppedAndFailed(this);
-    if (!undone.refused.isEmpty())
-        restart.offerAfterRefusal(undone.refused);
-}
-
-// Only the view switch calls it, which exists only with a table.
 void PivoraCentral::slotViewChosen(int view)
 {
     actions->setView(RegistryView(view));

@@ -60,6 +60,7 @@ protected slots:
     void slotUnregister();
     void slotViewChosen(int view);
     void slotPutBack();
+    void slotEnforcePolicy();
 
 protected:
     // Rebuilds the table from rows, fits the columns and the window width and
@@ -76,8 +77,8 @@ private:
     FilterActions &filterActions();
     void unregisterRow(int row, bool confirm);
     void changeMerit(int index, int row, const QString &merit);
+    void changeMany(PendingAction::Kind kind, const std::function<UndoneWork()> &change);
     void refreshCells(int index, int row, std::initializer_list<int> columns);
-    void showUndone(const UndoneWork &undone);
     void refreshLater();
     void rememberAction(PendingAction::Kind kind, int index = -1, const QString &merit = QString());
     KnownFilter *entryAt(int index) const;

@@ -3,6 +3,7 @@
 #include "appconstants.h"
 #include "backgroundaction.h"
 #include "filtertable.h"
+#include "merittext.h"
 #include "outcomemessages.h"
 #include "widetext.h"
 
@@ -23,6 +24,8 @@ QString tr(const char *text)
 
 void UndoneWork::add(const FilterResult &result, const QString &name)
 {
+    if (result.keptByPolicy)
+        keptByPolicy << name;
     if (result.outcome == FilterOutcome::Refused) {
         refused << name;
     } else if (result.outcome == FilterOutcome::Failed) {
@@ -36,6 +39,7 @@ void UndoneWork::showStoppedAndFailed(QWidget *parent) const
     if (stoppedAfter >= 0)
         showResetStopped(parent, stoppedAfter, total);
     showFailures(parent, failed, failedNames);
+    showKeptByPolicy(parent, keptByPolicy);
 }
 
 WindowActions::WindowActions(QWidget *window, FilterActions *actions)
@@ -113,7 +117,8 @@ ChangeDone WindowActions::unregister(const FilterRow &filter, bool confirm)
         for (int other : actions->serverCompanions(filter.slot))
             companions << FilterTable::nameText(actions->row(other));
         if (!confirmUnregister(window, QString::fromLatin1(filter.name.c_str()),
-                               QString::fromStdWString(filter.serverPath), companions))
+                               QString::fromStdWString(filter.serverPath), companions,
+                               filter.policySet ? meritText(filter.policyMerit, filter.defaultMerit) : QString()))
             return done;
     }
     done.waited = change(tr("Unregistering %1\xE2\x80\xA6").arg(FilterTable::nameText(filter)),
@@ -131,6 +136,21 @@ UndoneWork WindowActions::putBack()
     UndoneWork undone;
     for (const FilterResult &result : results)
         undone.add(result, result.slot >= 0 ? FilterTable::nameText(actions->row(result.slot)) : tr("Put back"));
+    return undone;
+}
+
+UndoneWork WindowActions::enforcePolicy()
+{
+    std::vector<std::vector<FilterResult>> results;
+    int32_t status = 0;
+    change(tr("Enforcing your organisation's policy\xE2\x80\xA6"),
+           [&](FilterActions &actions, const ActionCallbacks &) { results = actions.enforcePolicy(&status); });
+    UndoneWork undone;
+    for (const std::vector<FilterResult> &filter : results)
+        if (!filter.empty())
+            undone.add(filter.front(), FilterTable::nameText(actions->row(filter.front().slot)));
+    if (status != 0)
+        undone.add(FilterResult{-1, FilterOutcome::Failed, status}, tr("Enforce the policy"));
     return undone;
 }
 

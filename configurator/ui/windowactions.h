@@ -25,11 +25,13 @@ struct UndoneWork {
     QStringList refused;               // the registry refused them
     std::vector<FilterResult> failed;  // anything else, with the names in failedNames
     QStringList failedNames;
+    QStringList keptByPolicy;          // left at the merits the organisation's policy sets
     int stoppedAfter = -1;             // the user stopped it after so many, of `total`
     int total = 0;
     // Sorts a result in; `name` is the filter's, or the action's own when it did not start.
     void add(const FilterResult &result, const QString &name);
-    // Where the user stopped, then what failed, in message boxes over `parent`.
+    // Where the user stopped, what failed, then the filters the policy kept,
+    // in message boxes over `parent`.
     void showStoppedAndFailed(QWidget *parent) const;
 };
 
@@ -63,6 +65,9 @@ public:
     ChangeDone unregister(const FilterRow &filter, bool confirm);
     // Writes the undone choices again; what it could not, by filter name.
     UndoneWork putBack();
+    // Writes the merits the organisation's policy sets that the registry
+    // does not hold; what it could not, by filter name.
+    UndoneWork enforcePolicy();
     // Resets the filters in the order given, by the names shown (slot ->
     // name), asking on the way whether to remove a registration whose server
     // file is gone.

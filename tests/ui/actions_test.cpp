@@ -11,6 +11,7 @@
 
 #include <QAbstractItemView>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProcess>
@@ -69,6 +70,7 @@ private slots:
     void stalePathOffersToRemoveTheRegistration();
     void resetRestoresDefaultsAndWarnsOnce();
     void resetWhileTheCommandLineRestoresLosesNothing();
+    void policyRowsAreLockedAndItsLineEnforcesIt();
     void registerAddsTheServersFiltersAndRemembersTheFolder();
     void cellRefreshOfUnknownColumnsOnlyTraces();
     void customEditEndedByFocusOutSurvivesItsCellsRemoval();
@@ -361,6 +363,65 @@ void ActionsTest::resetWhileTheCommandLineRestoresLosesNothing()
             QCOMPARE(readFilterMerit(0, knownFilterRows[slot].clsid), knownFilterRows[slot].defaultMerit);
         QVERIFY(readMeritRecords(RegistryView::Bits64).empty());
     }
+}
+
+// What the Group Policy editor writes for a list: the rows the policy sets
+// are locked and say so, the line above the table counts the differences
+// and names the value that is not applied, its button enforces the policy,
+// and a Reset says it left those filters at the policy's merits.
+void ActionsTest::policyRowsAreLockedAndItsLineEnforcesIt()
+{
+    registerFilters(mpeg2Decoders);
+    const std::string folder = testsupport::makeTempFolder();
+    const std::string reg = folder + "policy.reg";
+    std::FILE *file = std::fopen(reg.c_str(), "wb");
+    QVERIFY(file);
+    std::fprintf(file, "Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Kestrane\\Pivora\\Merits64]\r\n"
+                       "\"%s\"=\"high\"\r\n\"%s\"=\"0x00700000\"\r\n\"%s\"=\"fastest\"\r\n",
+                 knownFilterRows[40].clsid, knownFilterRows[42].clsid, knownFilterRows[43].clsid);
+    std::fclose(file);
+    QVERIFY(registry->importRegFile(reg));
+    testsupport::removeTree(folder);
+    showWindow();
+    for (int slot : {40, 42}) {
+        QVERIFY(selector(rowOfSlot(slot)));
+        QVERIFY(!selector(rowOfSlot(slot))->isEnabled());
+    }
+    QCOMPARE(selector(rowOfSlot(40))->toolTip(), QString("Set by your organisation's policy: High"));
+    QCOMPARE(selector(rowOfSlot(42))->toolTip(), QString("Set by your organisation's policy: 0x00700000"));
+    QVERIFY(selector(rowOfSlot(43))->isEnabled()); // its value is not applied
+
+    QPushButton *enforce = windowButton("&Enforce the policy");
+    QVERIFY(enforce && enforce->isVisible());
+    const auto lineText = [enforce] {
+        for (const QLabel *label : enforce->parentWidget()->findChildren<QLabel *>())
+            if (!label->text().isEmpty())
+                return label->text();
+        return QString();
+    };
+    QCOMPARE(lineText(),
+             QString("2 filters have merits other than your organisation's policy sets.\n"
+                     "The policy value \"%1\" in HKLM\\SOFTWARE\\Policies\\Kestrane\\Pivora\\Merits64 is not "
+                     "applied: \"fastest\" is no merit: give default, disable, high or 0x with 1 to 8 hexadecimal digits.")
+                 .arg(knownFilterRows[43].clsid));
+    MessageBoxCloser closer;
+    enforce->click();
+    QCOMPARE(closer.count(), 0);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[40].clsid), 0xFFFFFFFFu);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[42].clsid), 0x00700000u);
+    QCOMPARE(merit(rowOfSlot(40)), QString("High"));
+    QVERIFY(customCell(rowOfSlot(42)) && !customCell(rowOfSlot(42))->isEnabled());
+    QVERIFY(!lineText().startsWith("2 filters"));
+    QVERIFY(!windowButton("&Enforce the policy")->isVisible());
+
+    windowButton("&Reset")->click();
+    QCOMPARE(closer.count(), 1);
+    QCOMPARE(closer.seen()[0].text, QString("These filters stay at the merits your organisation's policy sets:\n"
+                                            "    Kestrane MPEG-2 Video Decoder\n"
+                                            "    Kestrane MPEG-2 Video Decoder (Compatibility)"));
+    QCOMPARE(readFilterMerit(0, knownFilterRows[40].clsid), 0xFFFFFFFFu);
+    QCOMPARE(readFilterMerit(0, knownFilterRows[42].clsid), 0x00700000u);
 }
 
 void ActionsTest::registerAddsTheServersFiltersAndRemembersTheFolder()

@@ -72,10 +72,13 @@ void RightsTest::actionsTravelOnTheCommandLine()
     QCOMPARE(action.arguments(), QStringList({"set", action.clsid, "0x00600000", "--view", "32"}));
     QCOMPARE(int(PendingAction::fromArguments(action.arguments()).view), int(RegistryView::Bits32));
     QCOMPARE(int(PendingAction::fromArguments({"reset"}).kind), int(PendingAction::Reset));
+    action.kind = PendingAction::Enforce;
+    QCOMPARE(action.arguments(), QStringList({"enforce", "--view", "32"}));
+    QCOMPARE(int(PendingAction::fromArguments(action.arguments()).kind), int(PendingAction::Enforce));
     QCOMPARE(int(PendingAction::fromArguments({}).kind), int(PendingAction::None));
     // Anything else is no action, and says what was not understood.
     for (const QStringList &bad :
-         {QStringList{"set", action.clsid, "higher"}, QStringList{"reset", "x"},
+         {QStringList{"set", action.clsid, "higher"}, QStringList{"reset", "x"}, QStringList{"enforce", "now"},
           QStringList{"unregister", "{not-a-clsid}", "--yes"}, QStringList{"unregister", action.clsid},
           QStringList{"-style", "windows"}, QStringList{"--view", "16", "reset"}, QStringList{"--view", "32"}}) {
         QString error;
