@@ -13,6 +13,9 @@ NoticeLine::NoticeLine(QStyle::StandardPixmap icon, const QString &buttonText, Q
     const int size = style()->pixelMetric(QStyle::PM_SmallIconSize);
     picture->setPixmap(style()->standardIcon(icon).pixmap(size, size));
     line->addWidget(picture);
+    // A long notice (the policy's values that are not applied, say) wraps
+    // instead of widening the window past the screen.
+    text->setWordWrap(true);
     line->addWidget(text, 1);
     line->addWidget(button);
     connect(button, SIGNAL(clicked()), this, SIGNAL(buttonClicked()));

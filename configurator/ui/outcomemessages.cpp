@@ -80,7 +80,7 @@ QString nameLines(const QStringList &names)
 
 } // namespace
 
-bool showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits, bool offerRestart)
+bool showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits, bool offerRestart, bool afterReset)
 {
     QString text = tr("The operation was declined due to access denial! You need administrative privileges to "
                       "do any changes in this table!\n\n");
@@ -91,7 +91,9 @@ bool showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits, bool 
                    "application shortcut's like 'Start' menu entries there's also the possibility to turn on the "
                    "\"Run as administrator...\" property permanently.");
     if (!keptTheirMerits.isEmpty())
-        text += QLatin1String("\n\n") + tr("These filters kept their merits; every other one was reset:") +
+        text += QLatin1String("\n\n") +
+                (afterReset ? tr("These filters kept their merits; every other one was reset:")
+                            : tr("These filters kept their merits:")) +
                 nameLines(keptTheirMerits);
     const OverrideCursor arrow(Qt::ArrowCursor);
     QMessageBox box(QMessageBox::Warning, applicationTitle, text, QMessageBox::Ok, parent);

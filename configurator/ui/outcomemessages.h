@@ -16,11 +16,11 @@ class QWidget;
 struct FilterResult;
 
 // The access-denial warning, with the advice to run elevated from Windows
-// Vista on, and the filters that kept their merits when some changed. With
-// `offerRestart` it has a button "Restart as administrator" with the UAC
-// shield; true when the user pressed it.
+// Vista on, and the filters that kept their merits when some changed (the
+// others were reset when `afterReset`). With `offerRestart` it has a button
+// "Restart as administrator" with the UAC shield; true when the user pressed it.
 bool showAccessDenied(QWidget *parent, const QStringList &keptTheirMerits = QStringList(),
-                      bool offerRestart = false);
+                      bool offerRestart = false, bool afterReset = false);
 // The text of that button, also beside the line that says changes need
 // administrator rights.
 QString restartAsAdministratorText();

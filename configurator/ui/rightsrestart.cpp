@@ -19,7 +19,7 @@ void RightsRestart::remember(PendingAction::Kind kind, RegistryView view, const 
 
 void RightsRestart::offerAfterRefusal(const QStringList &keptTheirMerits)
 {
-    if (showAccessDenied(window, keptTheirMerits, canRestartAsAdministrator()) &&
+    if (showAccessDenied(window, keptTheirMerits, canRestartAsAdministrator(), pending.kind == PendingAction::Reset) &&
         restartAsAdministrator(window, pending))
         window->close();
 }
