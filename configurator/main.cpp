@@ -1,4 +1,5 @@
 // pivora: the configurator of Kestrane's DirectShow filter merits.
+#include "accessibility.h"
 #include "appconstants.h"
 #include "displayscaling.h"
 #include "pendingaction.h"
@@ -24,6 +25,9 @@ int main(int argc, char **argv)
     }
 
     QCoreApplication::setApplicationName(applicationTitle);
+    // Under a high-contrast theme the keyboard focus shows from the start,
+    // not only once the keyboard has moved it.
+    window->setAttribute(Qt::WA_KeyboardFocusChange, highContrastOn());
     window->show();
     // An action refused for want of rights, carried to this instance, which
     // was started with them.

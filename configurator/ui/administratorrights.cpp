@@ -63,11 +63,14 @@ QWidget *createRightsLine(QWidget *window, QObject *receiver, const char *restar
     QWidget *rightsLine = new QWidget(window);
     QHBoxLayout *line = new QHBoxLayout(rightsLine);
     line->setContentsMargins(0, 0, 0, 0);
-    line->addWidget(new QLabel(tr("Changes to these filters need administrator rights."), rightsLine));
+    const QString reason = tr("Changes to these filters need administrator rights.");
+    line->addWidget(new QLabel(reason, rightsLine));
     line->addStretch();
+    rightsLine->setAccessibleName(reason);
     if (canRestartAsAdministrator()) {
         QPushButton *button = new QPushButton(window->style()->standardIcon(QStyle::SP_VistaShield),
                                               restartAsAdministratorText(), rightsLine);
+        button->setAccessibleDescription(tr("Starts Pivora again with administrator rights; this window closes"));
         QObject::connect(button, SIGNAL(clicked()), receiver, restart);
         line->addWidget(button);
     }

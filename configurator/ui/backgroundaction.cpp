@@ -1,5 +1,6 @@
 #include "backgroundaction.h"
 
+#include "accessibility.h"
 #include "appconstants.h"
 
 #include <QApplication>
@@ -107,6 +108,9 @@ void BackgroundAction::run(const std::function<void()> &work)
     running = false;
     qApp->removeEventFilter(this);
     if (progress) {
+        // The end is heard where the start was: from the progress dialog.
+        progress->setAccessibleDescription(cancelRequested ? tr("Stopped.") : tr("Done."));
+        announce(progress);
         progress->hide();
         progress->deleteLater();
         progress = 0;
@@ -142,7 +146,9 @@ QProgressDialog *BackgroundAction::progressDialog()
     if (!progress) {
         progress = new QProgressDialog(window);
         progress->setBar(new Steady<QProgressBar>);
-        progress->setCancelButton(new Steady<QPushButton>(tr("Cancel")));
+        QPushButton *cancel = new Steady<QPushButton>(tr("Cancel"));
+        cancel->setAccessibleDescription(tr("Stops the action after the server being registered"));
+        progress->setCancelButton(cancel);
         // One width whatever the label says, so that Cancel stays under the
         // pointer; a long name wraps onto a second line the label keeps.
         QLabel *label = new QLabel(progress);
@@ -151,6 +157,7 @@ QProgressDialog *BackgroundAction::progressDialog()
         progress->setLabel(label);
         progress->setFixedWidth(label->fontMetrics().averageCharWidth() * progressLabelChars);
         progress->setWindowTitle(applicationTitle);
+        progress->setAccessibleName(tr("Progress of the action"));
         progress->setWindowModality(Qt::WindowModal);
         progress->setAutoReset(false);
         progress->setAutoClose(false);
@@ -180,8 +187,10 @@ void BackgroundAction::slotProgress()
     QProgressDialog *dialog = progressDialog();
     dialog->setMaximum(total);
     dialog->setValue(done);
-    if (!cancelRequested)
+    if (!cancelRequested) {
         dialog->setLabelText(text);
+        dialog->setAccessibleDescription(text);
+    }
 }
 
 void BackgroundAction::slotShowProgress()
@@ -190,13 +199,16 @@ void BackgroundAction::slotShowProgress()
         return;
     slotProgress(); // where the action is now, not a quarter second ago
     progressDialog()->show();
+    announce(progress); // the start of an action the user waits for
 }
 
 void BackgroundAction::slotCancel()
 {
     cancelRequested = true;
-    if (progress)
+    if (progress) {
         progress->setLabelText(tr("Stopping after the current server..."));
+        progress->setAccessibleDescription(progress->labelText());
+    }
 }
 
 void BackgroundAction::slotAsk()

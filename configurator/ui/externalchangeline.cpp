@@ -3,6 +3,7 @@
 #include "registrychangewatch.h"
 
 #include <QLabel>
+#include <QPushButton>
 #include <QThread>
 
 namespace {
@@ -17,6 +18,7 @@ ExternalChangeLine::ExternalChangeLine(QWidget *parent, std::function<bool()> ow
       stopping(false), watcher(0)
 {
     text->setText(tr("Another program or window changed these filters since the table was read."));
+    button->setAccessibleDescription(tr("Reads the filters again, with the other program's changes"));
 
     watcher = QThread::create([this] {
         RegistryChangeWatch watch;
@@ -54,5 +56,5 @@ void ExternalChangeLine::tableRead()
 void ExternalChangeLine::slotChanged()
 {
     if (!ownWork())
-        show();
+        showLine(true);
 }

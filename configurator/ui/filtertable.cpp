@@ -1,5 +1,6 @@
 #include "filtertable.h"
 
+#include "accessibility.h"
 #include "cellkeyboardaccess.h"
 #include "locationdelegate.h"
 #include "merittext.h"
@@ -70,7 +71,7 @@ FilterTable::FilterTable(QWidget *window) : QTableWidget(0, ColumnCount, window)
     setColumnWidth(ColumnUnregister, 100);
     // The merit cell's tooltip says whether the filter's merit wins; it is
     // worked out when asked for, so refreshes cost nothing more.
-    new MeritToolTip(this, ColumnCurrentMerit,
+    meritAnswers = new MeritToolTip(this, ColumnCurrentMerit,
                      [this](int row) {
                          const QTableWidgetItem *name = item(row, ColumnName);
                          return name ? name->data(kClsidRole).toString() : QString();
@@ -113,7 +114,7 @@ void FilterTable::setRows(const std::vector<FilterRow> &rows, RegistryView view)
         const FilterRow &filter = rows[size_t(row)];
         setRowCount(row + 1);
         setItem(row, ColumnName, new QTableWidgetItem);
-        setItem(row, ColumnCurrentMerit, new QTableWidgetItem);
+        setItem(row, ColumnCurrentMerit, meritAnswers->createCell());
         setItem(row, ColumnLocation, new QTableWidgetItem);
         setName(row, filter);
         setMerit(row, filter);
@@ -144,6 +145,7 @@ void FilterTable::setRows(const std::vector<FilterRow> &rows, RegistryView view)
             if (QTableWidgetItem *cell = item(r, column))
                 cell->setFlags(kItemFlags);
     }
+    describeRows();
 }
 
 void FilterTable::showRows(const std::vector<FilterRow> &rows, RegistryView view,
@@ -154,6 +156,7 @@ void FilterTable::showRows(const std::vector<FilterRow> &rows, RegistryView view
     setRows(rows, view);
     fitted();
     sortItems(ColumnName, Qt::AscendingOrder);
+    describeRows(); // the row headers stay where they were
     setUpdatesEnabled(true);
     restorePlace(where);
 }
@@ -234,32 +237,40 @@ int FilterTable::rowOfCell(const QObject *widget, int column) const
 
 bool FilterTable::refreshCell(int row, int column, const FilterRow &filter)
 {
+    const QTableWidgetItem *merit = item(row, ColumnCurrentMerit);
+    const QString meritBefore = merit ? merit->text() : QString();
+    bool known = true;
     switch (column) {
     case ColumnName:
         setName(row, filter);
-        return true;
+        break;
     case ColumnCurrentMerit:
         setMerit(row, filter);
-        return true;
+        break;
     case ColumnLocation:
         setLocation(row, filter);
-        return true;
+        break;
     case ColumnNewMerit:
         if (MeritTWComboBox *selector = qobject_cast<MeritTWComboBox *>(cellWidget(row, column))) {
             const int choice = meritIdOf(filter.merit, filter.defaultMerit);
             selector->setMeritId(choice);
             showCustomMeritCell(choice == MeritIdCustom, row, filter.slot);
         }
-        return true;
+        break;
     case ColumnCustomMerit:
         if (MeritTWLineEdit *cell = qobject_cast<MeritTWLineEdit *>(cellWidget(row, column)))
             cell->setMerit(rowMerit(row), true);
-        return true;
+        break;
     case ColumnUnregister:
-        return true;
+        break;
     default:
-        return false;
+        known = false;
     }
+    describeRow(row);
+    // The outcome of a change, which the user is to hear at once.
+    if (merit && merit->text() != meritBefore)
+        announceCell(this, row, ColumnCurrentMerit, QAccessible::Alert);
+    return known;
 }
 
 int FilterTable::rowOfSlot(int slot) const
@@ -351,6 +362,7 @@ void FilterTable::showCustomMeritCell(bool show, int row, int slot)
                 cell->setEnabled(false);
                 cell->setToolTip(selector->toolTip());
             }
+            describeRow(row);
         }
         if (const QValidator *validator = cell->validator()) {
             QString text = cell->text();
@@ -378,6 +390,7 @@ void FilterTable::removeRowsOf(const std::vector<FilterResult> &removed, int foc
     for (int row = rowCount() - 1; row >= 0; --row)
         if (gone.count(catalogueIndex(row)))
             removeRow(row);
+    describeRows();
     if (rowCount() > 0)
         setCurrentCell(qMin(focusedRow, rowCount() - 1), ColumnName);
     setFocus(Qt::OtherFocusReason);
@@ -395,6 +408,59 @@ void FilterTable::selectRowsOf(const std::vector<int> &selected)
         first = false;
         selectionModel()->select(model()->index(row, ColumnName),
                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+}
+
+void FilterTable::describeRows()
+{
+    setAccessibleName(rowsView == RegistryView::Bits32 ? windowText("Filters of 32-bit players")
+                                                       : windowText("Filters of 64-bit players"));
+    setAccessibleDescription(windowText("%1 filters. The context menu key on a Current Merit cell says which "
+                                        "filter DirectShow tries first.").arg(rowCount()));
+    for (int row = 0; row < rowCount(); ++row)
+        describeRow(row);
+}
+
+void FilterTable::describeRow(int row)
+{
+    const QTableWidgetItem *nameCell = item(row, ColumnName);
+    QTableWidgetItem *meritCell = item(row, ColumnCurrentMerit);
+    const QTableWidgetItem *locationCell = item(row, ColumnLocation);
+    if (!nameCell || !meritCell || !locationCell)
+        return;
+    const QString name = nameCell->text(), merit = meritCell->text();
+    QTableWidgetItem *header = verticalHeaderItem(row);
+    if (!header) {
+        header = new QTableWidgetItem;
+        header->setData(Qt::TextAlignmentRole, int(Qt::AlignVCenter)); // as the numbers without an item
+        setVerticalHeaderItem(row, header);
+    }
+    header->setText(QString::number(row + 1));
+    header->setData(Qt::AccessibleTextRole, name);
+    meritCell->setData(Qt::AccessibleTextRole, windowText("Current merit of %1: %2").arg(name, merit));
+    const QString names[] = {windowText("New merit of %1"), windowText("Custom merit of %1"),
+                             windowText("Unregister %1")};
+    const QString descriptions[] = {
+        windowText("Its merit is %1. Space opens the merits to choose from.").arg(merit),
+        MeritTWLineEdit::inputHint(),
+        windowText("Unregisters the server %1, and with it every filter it serves.").arg(locationCell->text())};
+    for (int column = ColumnNewMerit; column <= ColumnUnregister; ++column) {
+        QWidget *widget = cellWidget(row, column);
+        QString description = descriptions[column - ColumnNewMerit];
+        if (widget && !widget->isEnabled() && !widget->toolTip().isEmpty())
+            description = widget->toolTip(); // why it is disabled
+        QTableWidgetItem *cell = item(row, column);
+        if (!cell) { // the cell under the widget, where the keyboard is
+            cell = new QTableWidgetItem;
+            cell->setFlags(kItemFlags);
+            setItem(row, column, cell);
+        }
+        cell->setData(Qt::AccessibleTextRole, widget ? names[column - ColumnNewMerit].arg(name) : QString());
+        cell->setData(Qt::AccessibleDescriptionRole, widget ? description : QString());
+        if (widget) {
+            widget->setAccessibleName(names[column - ColumnNewMerit].arg(name));
+            widget->setAccessibleDescription(description);
+        }
     }
 }
 

@@ -10,6 +10,8 @@
 #include <QMap>
 #include <QTableWidget>
 
+class MeritToolTip;
+
 #include <functional>
 #include <set>
 #include <vector>
@@ -101,8 +103,15 @@ public:
     static const int leastVisibleRows = 3;
 
 private:
+    // What a screen reader says of the table and of each row's cells and
+    // their widgets: each names its column and the row's filter, the row's
+    // header the filter, the table the view it shows.
+    void describeRows();
+    void describeRow(int row);
+
     RegistryView rowsView = RegistryView::Bits64;
     QWidget *window;
+    MeritToolTip *meritAnswers;
 };
 
 #endif

@@ -5,8 +5,10 @@
 #include "mediatypes.h"
 #include "merittext.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QHelpEvent>
+#include <QMessageBox>
 #include <QTableWidget>
 #include <QToolTip>
 
@@ -133,27 +135,71 @@ QString meritToolTipText(const MeritStanding &standing)
     return text + systemLines(standing, subtypeText(standing.type.minor));
 }
 
+namespace {
+
+// A cell whose accessible description is the answer of its row.
+class AnsweredCell : public QTableWidgetItem
+{
+public:
+    explicit AnsweredCell(const MeritToolTip *answers) : answers(answers) {}
+
+    QVariant data(int role) const override
+    {
+        if (role == Qt::AccessibleDescriptionRole && tableWidget())
+            return answers->answer(row());
+        return QTableWidgetItem::data(role);
+    }
+
+private:
+    const MeritToolTip *answers;
+};
+
+} // namespace
+
 MeritToolTip::MeritToolTip(QTableWidget *table, int column, RowClsid rowClsid, ShownView shownView)
     : QObject(table), table(table), column(column), rowClsid(rowClsid), shownView(shownView)
 {
     table->viewport()->installEventFilter(this);
+    table->installEventFilter(this);
+}
+
+QString MeritToolTip::answer(int row) const
+{
+    const QString clsid = rowClsid(row);
+    if (clsid.isEmpty())
+        return QString();
+    QString text = meritToolTipText(meritStanding(clsid.toLatin1().constData(), shownView()));
+    const QTableWidgetItem *cell = table->item(row, column);
+    const QString note = cell ? cell->data(noteRole).toString() : QString();
+    return note.isEmpty() ? text : note + QLatin1String("\n\n") + text;
+}
+
+QTableWidgetItem *MeritToolTip::createCell() const
+{
+    return new AnsweredCell(this);
 }
 
 bool MeritToolTip::eventFilter(QObject *watched, QEvent *event)
 {
+    // The keyboard's way to the answer: the context menu key or Shift+F10 on
+    // the current cell of the column.
+    if (watched == table && event->type() == QEvent::ContextMenu &&
+        static_cast<QContextMenuEvent *>(event)->reason() == QContextMenuEvent::Keyboard) {
+        const QString text = table->currentColumn() == column ? answer(table->currentRow()) : QString();
+        if (text.isEmpty())
+            return false;
+        QMessageBox::information(table, applicationTitle, text, QMessageBox::Ok, QMessageBox::NoButton);
+        return true;
+    }
     if (event->type() != QEvent::ToolTip || watched != table->viewport())
         return false;
     QHelpEvent *help = static_cast<QHelpEvent *>(event);
     const QModelIndex index = table->indexAt(help->pos());
     if (!index.isValid() || index.column() != column)
         return false;
-    const QString clsid = rowClsid(index.row());
-    if (clsid.isEmpty())
+    const QString text = answer(index.row());
+    if (text.isEmpty())
         return false;
-    QString text = meritToolTipText(meritStanding(clsid.toLatin1().constData(), shownView()));
-    const QString note = index.data(noteRole).toString();
-    if (!note.isEmpty())
-        text = note + QLatin1String("\n\n") + text;
     QToolTip::showText(help->globalPos(), toHtml(text), table->viewport(), table->visualRect(index));
     return true;
 }

@@ -13,6 +13,7 @@
 #include <functional>
 
 class QTableWidget;
+class QTableWidgetItem;
 
 // A media type as a user reads it: "Video H264", "Audio Dolby AC-3", or
 // GUIDs where DirectShow's headers give no name.
@@ -23,7 +24,10 @@ QString mediaTypeText(const PinMediaType &type);
 QString meritToolTipText(const MeritStanding &standing);
 
 // Answers QEvent::ToolTip on the table's viewport over cells of one column
-// with the text above; other cells keep their own tooltips.
+// with the text above; other cells keep their own tooltips. The same answer
+// is the accessible description of the cells it makes, and the keyboard's
+// context menu key (or Shift+F10) on such a cell shows it in a message box,
+// which a screen reader reads.
 class MeritToolTip : public QObject
 {
 public:
@@ -34,6 +38,13 @@ public:
 
     // A cell's own note (a QString in this role) comes first in its tooltip.
     static const int noteRole = Qt::UserRole + 16;
+
+    // The answer for the row's filter in plain text: its note, then the
+    // tooltip's text; empty for a row without a filter.
+    QString answer(int row) const;
+    // A cell for the column whose accessible description is the answer,
+    // worked out when a screen reader asks for it.
+    QTableWidgetItem *createCell() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,5 +1,7 @@
 #include "noticeline.h"
 
+#include "accessibility.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -25,7 +27,16 @@ NoticeLine::NoticeLine(QStyle::StandardPixmap icon, const QString &buttonText, Q
 void NoticeLine::say(const QString &words)
 {
     text->setText(words);
-    setVisible(!words.isEmpty());
+    showLine(!words.isEmpty());
+}
+
+void NoticeLine::showLine(bool visible)
+{
+    setAccessibleName(text->text());
+    const bool appears = visible && isHidden();
+    setVisible(visible);
+    if (appears)
+        announce(this);
 }
 
 void NoticeLine::setButtonVisible(bool visible)

@@ -25,6 +25,10 @@ signals:
     void buttonClicked();
 
 protected:
+    // Shows or hides the line; a line that appears is announced to a screen
+    // reader with its text, which is also its accessible name.
+    void showLine(bool visible);
+
     QLabel *text;
     QPushButton *button;
 };

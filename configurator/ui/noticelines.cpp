@@ -21,6 +21,7 @@ NoticeLines::NoticeLines(QWidget *window, bool changesAllowed, const std::functi
       changeLine(new ExternalChangeLine(window, ownChanges)),
       undoneLine(new UndoneChoicesLine(window))
 {
+    readErrorLine->setAccessibleDescription(QCoreApplication::translate("PivoraCentral", "Read again reads the filter registrations once more"));
     connect(readErrorLine, SIGNAL(buttonClicked()), this, SIGNAL(readAgainClicked()));
     connect(policyLine, SIGNAL(buttonClicked()), this, SIGNAL(enforceClicked()));
     connect(changeLine, SIGNAL(buttonClicked()), this, SIGNAL(readAgainClicked()));

@@ -1,5 +1,7 @@
 #include "readabletooltips.h"
 
+#include "accessibility.h"
+
 #include <QApplication>
 #include <QColor>
 #include <QPalette>
@@ -77,6 +79,9 @@ protected:
 
 void makeToolTipsReadable()
 {
+    // A high-contrast theme's colours are the user's own: nothing is mended.
+    if (highContrastOn())
+        return;
     // A tooltip that fades in is a translucent window until the fade ends;
     // tooltips appear at once instead, as with Windows' own setting turned off.
     QApplication::setEffectEnabled(Qt::UI_FadeTooltip, false);

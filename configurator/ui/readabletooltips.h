@@ -17,7 +17,8 @@ QPalette readableToolTipPalette(QPalette palette);
 
 // Call once the application object exists: tooltips then show at once, and
 // every tooltip's palette is made readable as it is shown, also after the
-// visual style gave it the theme's colours.
+// visual style gave it the theme's colours. Under a high-contrast theme it
+// does nothing: tooltips keep the system's colours.
 void makeToolTipsReadable();
 
 #endif

@@ -23,6 +23,7 @@ RegistryViewSwitch::RegistryViewSwitch(QWidget *shortcutsOwner, QWidget *parent)
     setFocusPolicy(Qt::NoFocus);
     setToolTip(tr("64-bit Windows keeps two registries of filters: 64-bit players use the merits of one, "
                   "32-bit players those of the other."));
+    setAccessibleName(tr("Registry view"));
     connect(this, SIGNAL(currentChanged(int)), this, SLOT(slotCurrentChanged(int)));
     const QKeySequence keys[] = {QKeySequence(Qt::CTRL + Qt::Key_Tab), QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Tab),
                                  QKeySequence(Qt::CTRL + Qt::Key_Backtab)};
@@ -48,6 +49,8 @@ void RegistryViewSwitch::setCounts(int bits64, int bits32)
 {
     setTabText(kTab64, tr("&64-bit players (%1)").arg(bits64));
     setTabText(kTab32, tr("&32-bit players (%1)").arg(bits32));
+    setAccessibleTabName(kTab64, tr("Filters of 64-bit players (%1)").arg(bits64));
+    setAccessibleTabName(kTab32, tr("Filters of 32-bit players (%1)").arg(bits32));
 }
 
 void RegistryViewSwitch::slotCurrentChanged(int)

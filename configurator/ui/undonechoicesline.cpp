@@ -53,7 +53,7 @@ void UndoneChoicesLine::setChoices(const std::vector<UndoneChoice> &undone)
                               : tr("Chosen for, but no longer registered (kept until you choose otherwise):") +
                                     QLatin1Char('\n') + gone.join(QLatin1Char('\n')));
     button->setVisible(lost > 0);
-    setVisible(!undone.empty());
+    showLine(!undone.empty());
 }
 
 QString UndoneChoicesLine::markText(const UndoneChoice &choice)

@@ -5,7 +5,9 @@
 # msitools' msibuild, and whose checks read it with msiinfo.
 # DejaVu Sans is the face of the Wine prefixes' dialog fonts, and DejaVu Math
 # TeX Gyre (fonts-dejavu-extra) the tall-lined face the layout tests try.
-native_packages=(cmake g++ make qtbase5-dev qtbase5-dev-tools googletest libgtest-dev
+# The accessibility test turns Qt's accessibility on as a screen reader's
+# request does, through Qt's platform interface (qtbase5-private-dev).
+native_packages=(cmake g++ make qtbase5-dev qtbase5-dev-tools qtbase5-private-dev googletest libgtest-dev
                  xvfb xauth x11-utils imagemagick fonts-dejavu-core fonts-dejavu-extra)
 check_packages=(clang libclang-rt-14-dev)
 windows_packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64

@@ -776,6 +776,35 @@ TEST(UserOutputContract, DebugOutputAndMessageBoxesCanBeCaptured)
     EXPECT_TRUE(seen);
 }
 
+// The user's own settings: HKEY_CURRENT_USER holds keys as the other roots
+// do, and the high-contrast setting is asked with the structure's own size.
+// A user without a high-contrast theme gets flags without
+// HCF_HIGHCONTRASTON, which is Wine's answer whatever its registry says.
+TEST(UserSettingsContract, CurrentUserKeysAndTheHighContrastSetting)
+{
+    testsupport::ScopedRegistry registry;
+    const std::string path = std::string("Software\\") + testkeys::sandboxKey;
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                             KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
+    const char flags[] = "126";
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, "Flags", 0, REG_SZ, reinterpret_cast<const BYTE *>(flags), sizeof flags));
+    char read[8] = {};
+    DWORD size = sizeof read;
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "Flags", nullptr, nullptr, reinterpret_cast<BYTE *>(read), &size));
+    EXPECT_STREQ(flags, read);
+    RegCloseKey(key);
+    EXPECT_EQ(ERROR_SUCCESS, SHDeleteKeyA(HKEY_CURRENT_USER, path.c_str()));
+
+    HIGHCONTRASTW setting = {};
+    setting.cbSize = sizeof setting;
+    EXPECT_TRUE(SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0));
+    EXPECT_EQ(0u, setting.dwFlags & HCF_HIGHCONTRASTON);
+    setting.cbSize = sizeof setting - 1;
+    EXPECT_FALSE(SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof setting, &setting, 0));
+    EXPECT_FALSE(SystemParametersInfoW(SPI_GETHIGHCONTRAST, 0, nullptr, 0));
+}
+
 // Named mutexes, as the action lock uses them: one object per name, owned
 // by a thread and counted, released only by its owner; another thread waits.
 TEST(MutexContract, NamedMutexIsOneObjectOwnedPerThreadAndCounted)

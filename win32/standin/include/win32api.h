@@ -40,6 +40,7 @@ typedef wchar_t WCHAR;
 typedef BYTE *LPBYTE;
 typedef DWORD *LPDWORD;
 typedef void *LPVOID;
+typedef void *PVOID;
 typedef const char *LPCSTR;
 typedef char *LPSTR;
 typedef const wchar_t *LPCWSTR;
@@ -68,6 +69,7 @@ typedef HICON__ *HICON;
 #define FALSE 0
 
 #define HKEY_CLASSES_ROOT ((HKEY)(ULONG_PTR)0x80000000u)
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)0x80000001u)
 #define HKEY_LOCAL_MACHINE ((HKEY)(ULONG_PTR)0x80000002u)
 
 #define MAX_PATH 260
@@ -199,7 +201,8 @@ typedef struct _SHELLEXECUTEINFOW {
 
 // advapi32
 //
-// Roots: HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE. The stand-in models 64-bit
+// Roots: HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER (the
+// one user's settings, in the same file, in no view). The stand-in models 64-bit
 // Windows with its two registry views: in the 32-bit view (KEY_WOW64_32KEY,
 // or no view flag in a process started with WIN32_STANDIN_PROCESS_BITS=32)
 // HKEY_CLASSES_ROOT\X is HKEY_CLASSES_ROOT\WOW6432Node\X and
@@ -293,6 +296,20 @@ void *LocalFree(void *hMem);
 
 // user32
 int MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
+// SPI_GETHIGHCONTRAST only: a high-contrast theme is on when the "Flags"
+// value of HKEY_CURRENT_USER\Control Panel\Accessibility\HighContrast in the
+// registry file, a decimal REG_SZ as Windows keeps it, holds
+// HCF_HIGHCONTRASTON. Without the value the flags are 0, as Wine (which
+// reads no such value) always answers. `cbSize` must be the structure's size.
+#define SPI_GETHIGHCONTRAST 0x0042
+#define HCF_HIGHCONTRASTON 0x00000001
+#define HCF_AVAILABLE 0x00000002
+typedef struct tagHIGHCONTRASTW {
+    UINT cbSize;
+    DWORD dwFlags;
+    LPWSTR lpszDefaultScheme;
+} HIGHCONTRASTW, *LPHIGHCONTRASTW;
+BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, PVOID pvParam, UINT fWinIni);
 
 // C runtime
 errno_t _wfopen_s(FILE **pFile, const wchar_t *filename, const wchar_t *mode);

@@ -1,6 +1,6 @@
-// Registry functions of the stand-in, over HKEY_CLASSES_ROOT and
-// HKEY_LOCAL_MACHINE kept in one registry export file that several
-// processes share.
+// Registry functions of the stand-in, over HKEY_CLASSES_ROOT,
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER kept in one registry export file
+// that several processes share.
 //
 // Every call first checks the file's identity (device, inode, size, change
 // times, and whether the file still has its name); a file changed by another
@@ -41,7 +41,7 @@
 
 struct HKEY__ {
     uint32_t magic;
-    HKEY root;                     // HKEY_CLASSES_ROOT or HKEY_LOCAL_MACHINE
+    HKEY root;                     // HKEY_CLASSES_ROOT, HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER
     std::vector<std::string> path; // below the root, WOW6432Node spelled out
     REGSAM access;
     uint64_t generation;           // of the store when `key` was looked up
@@ -161,7 +161,10 @@ public:
 
     standin::RegKey *root(HKEY predefined, bool create)
     {
-        return hive.root(predefined == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CLASSES_ROOT", create);
+        return hive.root(predefined == HKEY_LOCAL_MACHINE  ? "HKEY_LOCAL_MACHINE"
+                         : predefined == HKEY_CURRENT_USER ? "HKEY_CURRENT_USER"
+                                                           : "HKEY_CLASSES_ROOT",
+                         create);
     }
 
     standin::RegKey *find(HKEY predefined, const std::vector<std::string> &path)
@@ -300,7 +303,7 @@ Store &store()
 
 bool isRoot(HKEY key)
 {
-    return key == HKEY_CLASSES_ROOT || key == HKEY_LOCAL_MACHINE;
+    return key == HKEY_CLASSES_ROOT || key == HKEY_LOCAL_MACHINE || key == HKEY_CURRENT_USER;
 }
 
 // The key a handle stands for in the current hive, or null when it was deleted.
@@ -803,4 +806,30 @@ LONG RegNotifyChangeKeyValue(HKEY hKey, BOOL, DWORD dwNotifyFilter, HANDLE hEven
     const FileIdentity before = identityOf(path);
     const bool started = standin::signalWhen(hEvent, [path, before] { return !(identityOf(path) == before); }, 50);
     return started ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+// The user's high-contrast setting, where Windows keeps it: a decimal
+// string of HIGHCONTRAST flags.
+BOOL SystemParametersInfoW(UINT uiAction, UINT, PVOID pvParam, UINT)
+{
+    HIGHCONTRASTW *highContrast = static_cast<HIGHCONTRASTW *>(pvParam);
+    if (uiAction != SPI_GETHIGHCONTRAST || !highContrast || highContrast->cbSize != sizeof(HIGHCONTRASTW))
+        return FALSE;
+    highContrast->dwFlags = 0;
+    highContrast->lpszDefaultScheme = nullptr;
+    std::lock_guard<std::mutex> lock(storeMutex);
+    Store &s = store();
+    if (s.refresh() != ERROR_SUCCESS)
+        return TRUE;
+    standin::RegKey *key = s.find(HKEY_CURRENT_USER, {"Control Panel", "Accessibility", "HighContrast"});
+    standin::RegValue *flags = key ? key->value("Flags") : nullptr;
+    if (flags && isStringType(flags->type)) {
+        std::string digits;
+        for (size_t i = 0; i + 1 < flags->data.size() && flags->data[i] >= '0' && flags->data[i] <= '9' &&
+                           flags->data[i + 1] == 0;
+             i += 2)
+            digits += char(flags->data[i]);
+        highContrast->dwFlags = DWORD(std::strtoul(digits.c_str(), nullptr, 10));
+    }
+    return TRUE;
 }
