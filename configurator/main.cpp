@@ -14,6 +14,7 @@ int main(int argc, char **argv)
 {
     enableDisplayScaling();
     QApplication *application = new QApplication(argc, argv);
+    followHighContrast();
     makeToolTipsReadable();
 
     PivoraCentral *window = new (std::nothrow) PivoraCentral(0);

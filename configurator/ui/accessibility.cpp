@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QAccessibleEvent>
+#include <QApplication>
+#include <QStyleFactory>
 
 void announce(QObject *source, QAccessible::Event kind)
 {
@@ -31,4 +33,12 @@ bool highContrastOn()
     highContrast.cbSize = sizeof highContrast;
     return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof highContrast, &highContrast, 0) &&
            (highContrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+void followHighContrast()
+{
+    if (!highContrastOn())
+        return;
+    if (QStyle *classic = QStyleFactory::create(QLatin1String("windows")))
+        QApplication::setStyle(classic);
 }

@@ -18,5 +18,9 @@ void announceCell(QAbstractItemView *view, int row, int column, QAccessible::Eve
 // True under a Windows high-contrast theme: the window then shows the
 // system's colours alone.
 bool highContrastOn();
+// Call once the application object exists: under a high-contrast theme the
+// application draws every control in the system's colours with Windows'
+// classic style, whose controls take no colour from a visual style.
+void followHighContrast();
 
 #endif

@@ -53,6 +53,47 @@ wine_pin_dialog_font() { # <face>
     echo "$face" >"$WINEPREFIX/kestrane-dialog-font"
 }
 
+# Gives the prefix of wine_use_prefix the colours of Windows' high-contrast
+# scheme <black|white> in HKCU\Control Panel\Colors, where Windows and Wine
+# keep the system colours, and turns the visual style off, as Windows'
+# high-contrast themes draw controls in those colours alone; programs
+# started afterwards draw with them. Wine has no high-contrast setting of its
+# own: SPI_GETHIGHCONTRAST stays off.
+wine_high_contrast_colours() { # black|white
+    local file i colours
+    if [ "$1" = black ]; then
+        colours=(Window "0 0 0" WindowText "255 255 255" ButtonFace "0 0 0" ButtonText "255 255 255"
+                 ButtonHilight "255 255 255" ButtonLight "255 255 255" ButtonShadow "255 255 255"
+                 ButtonDkShadow "255 255 255" Hilight "26 235 255" HilightText "0 0 0" GrayText "63 242 63"
+                 InfoWindow "0 0 0" InfoText "255 255 255" Menu "0 0 0" MenuText "255 255 255" MenuBar "0 0 0"
+                 MenuHilight "26 235 255" Background "0 0 0" AppWorkspace "0 0 0" WindowFrame "255 255 255"
+                 ActiveTitle "0 0 0" TitleText "255 255 255" InactiveTitle "0 0 0" InactiveTitleText "63 242 63"
+                 ActiveBorder "255 255 255" InactiveBorder "255 255 255" HotTrackingColor "255 255 0")
+    else
+        colours=(Window "255 255 255" WindowText "0 0 0" ButtonFace "255 255 255" ButtonText "0 0 0"
+                 ButtonHilight "0 0 0" ButtonLight "0 0 0" ButtonShadow "0 0 0" ButtonDkShadow "0 0 0"
+                 Hilight "55 0 110" HilightText "255 255 255" GrayText "96 0 0" InfoWindow "255 255 255"
+                 InfoText "0 0 0" Menu "255 255 255" MenuText "0 0 0" MenuBar "255 255 255"
+                 MenuHilight "55 0 110" Background "255 255 255" AppWorkspace "255 255 255"
+                 WindowFrame "0 0 0" ActiveTitle "255 255 255" TitleText "0 0 0" InactiveTitle "255 255 255"
+                 InactiveTitleText "96 0 0" ActiveBorder "0 0 0" InactiveBorder "0 0 0"
+                 HotTrackingColor "0 0 159")
+    fi
+    file=$(mktemp --suffix=.reg)
+    {
+        printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Control Panel\\Colors]\r\n'
+        for ((i = 0; i < ${#colours[@]}; i += 2)); do
+            printf '"%s"="%s"\r\n' "${colours[i]}" "${colours[i + 1]}"
+        done
+        printf '\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager]\r\n'
+        printf '"ThemeActive"="0"\r\n'
+    } >"$file"
+    timeout -k 10 120 wine reg import "Z:${file//\//\\}" </dev/null >/dev/null 2>&1 ||
+        { echo "Wine's reg could not import the $1 high-contrast colours" >&2; rm -f "$file"; return 1; }
+    rm -f "$file"
+    timeout 60 wineserver -w || true
+}
+
 # Whether the prefix's dialog fonts are pinned to <face>.
 wine_dialog_font_is() { # <face>
     [ "$(cat "$WINEPREFIX/kestrane-dialog-font" 2>/dev/null)" = "$1" ]
