@@ -66,6 +66,13 @@ FilterTable::FilterTable(QWidget *window) : QTableWidget(0, ColumnCount, window)
     // cells, and Space, Return or F2 work the cell widget of the current cell.
     setTabKeyNavigation(false);
     installEventFilter(new CellKeyboardAccess(this));
+    // The classic style draws the current row's and column's header
+    // sections over a dithered pattern, which a high-contrast scheme's text
+    // does not read against.
+    if (highContrastOn()) {
+        horizontalHeader()->setHighlightSections(false);
+        verticalHeader()->setHighlightSections(false);
+    }
     setColumnWidth(ColumnNewMerit, 80);
     setColumnWidth(ColumnCustomMerit, 100);
     setColumnWidth(ColumnUnregister, 100);
@@ -455,8 +462,13 @@ void FilterTable::describeRow(int row)
             cell->setFlags(kItemFlags);
             setItem(row, column, cell);
         }
-        cell->setData(Qt::AccessibleTextRole, widget ? names[column - ColumnNewMerit].arg(name) : QString());
-        cell->setData(Qt::AccessibleDescriptionRole, widget ? description : QString());
+        // An empty custom merit cell is a stop of the arrow keys too.
+        const bool emptyCustom = !widget && column == ColumnCustomMerit;
+        cell->setData(Qt::AccessibleTextRole,
+                      widget || emptyCustom ? names[column - ColumnNewMerit].arg(name) : QString());
+        cell->setData(Qt::AccessibleDescriptionRole,
+                      widget ? description
+                             : emptyCustom ? windowText("Choose Custom as the new merit to type one here.") : QString());
         if (widget) {
             widget->setAccessibleName(names[column - ColumnNewMerit].arg(name));
             widget->setAccessibleDescription(description);

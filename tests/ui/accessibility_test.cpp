@@ -20,6 +20,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QFile>
 #include <QSet>
 #include <QThread>
 #include <QToolTip>
@@ -101,6 +102,7 @@ private slots:
     void descriptionsAndAnnouncementsFollowChanges();
     void longActionAnnouncesItsStartAndEnd();
     void meritAnswerByKeyboard();
+    void keyboardAloneAsAScreenReaderHearsIt();
     void highContrastKeepsTheSystemColours();
     void textContrastInTheSystemColours();
 };
@@ -241,6 +243,44 @@ void setHighContrastFlags(const char *flags)
     RegCloseKey(key);
 }
 
+// The window with the keyboard alone: what a screen reader says at every
+// stop of Tab and of the arrow keys through a row, each a name that says
+// what the stop is for. With KESTRANE_SCREEN_READER_LOG, the names go to
+// that file in the order heard.
+void AccessibilityTest::keyboardAloneAsAScreenReaderHearsIt()
+{
+    open();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QApplication::setActiveWindow(window);
+    table->setFocus();
+    table->setCurrentCell(rowOfSlot(vc1), ColumnName);
+    QStringList said;
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        heard.clear();
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+        for (const Heard &h : heard)
+            if (h.type == QAccessible::Focus)
+                said << QKeySequence(int(key) | int(modifiers)).toString() + QString(": ") + h.name;
+    };
+    for (int stop = 0; stop < 5; ++stop) // the buttons, and back to the table
+        press(Qt::Key_Tab, Qt::NoModifier);
+    for (int column = ColumnName; column < ColumnUnregister; ++column)
+        press(Qt::Key_Right, Qt::NoModifier);
+    press(Qt::Key_Down, Qt::NoModifier);
+    if (!qEnvironmentVariableIsEmpty("KESTRANE_SCREEN_READER_LOG")) {
+        QFile log(qEnvironmentVariable("KESTRANE_SCREEN_READER_LOG"));
+        QVERIFY(log.open(QIODevice::WriteOnly | QIODevice::Text));
+        log.write(said.join(QLatin1Char('\n')).toUtf8() + '\n');
+    }
+    const QString name = knownFilterRows[vc1].name;
+    for (const QString &expected : {"Right: New merit of " + name, "Right: Unregister " + name,
+                                    "Right: Current merit of " + name + ": Default", QString("Tab: Reset")})
+        QVERIFY2(said.contains(expected), qPrintable(expected + " not among:\n" + said.join(QLatin1Char('\n'))));
+    for (const QString &stop : said)
+        QVERIFY2(!stop.endsWith(QLatin1String(": ")), qPrintable("a stop without a name: " + said.join(", ")));
+}
+
 void AccessibilityTest::highContrastKeepsTheSystemColours()
 {
     // Windows reads the setting at logon and Wine not at all: only the
@@ -259,6 +299,8 @@ void AccessibilityTest::highContrastKeepsTheSystemColours()
     QVERIFY(highContrastOn());
     makeToolTipsReadable();
     QCOMPARE(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipText), QColor(0x90, 0x90, 0x90));
+    open(); // no header section drawn over the classic style's dithered pattern
+    QVERIFY(!table->horizontalHeader()->highlightSections() && !table->verticalHeader()->highlightSections());
     setHighContrastFlags("126");
     makeToolTipsReadable();
     QVERIFY(QToolTip::palette().color(QPalette::Inactive, QPalette::ToolTipText) != QColor(0x90, 0x90, 0x90));
