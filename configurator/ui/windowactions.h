@@ -50,12 +50,6 @@ public:
 
     // The actions for a call on the window's thread: regsvr32's boxes belong to the window.
     FilterActions &here();
-    // A change of one filter, or Put back (see above); true when it waited
-    // for another tool's change, whose work the window then reads again.
-    // The change gets callbacks that ask the user, on the window's thread,
-    // whether a registration whose server file is gone is to be removed.
-    using Change = std::function<void(FilterActions &, const ActionCallbacks &)>;
-    bool change(const QString &progressText, const Change &change);
     // The single changes, with the name of the filter as shown and their
     // results as the actions give them (filteractions.h).
     ChangeDone changeMerit(int slot, const MeritChoice &choice, const QString &name);
@@ -72,7 +66,7 @@ public:
     // name), asking on the way whether to remove a registration whose server
     // file is gone.
     UndoneWork reset(const std::vector<int> &order, const QMap<int, QString> &names);
-    // Reset and Unregister need the view's regsvr32.exe: without it, one
+    // Reset, Enforce and Unregister need the view's regsvr32.exe: without it, one
     // message, before anything is asked or changed, and false.
     bool registrationToolPresent();
     // The server files the user chooses in a file dialog, which opens where
@@ -82,6 +76,12 @@ public:
     RegistrationReport registerFiles(const QStringList &files);
 
 private:
+    // A change of one filter, or Put back (see above); true when it waited
+    // for another tool's change, whose work the window then reads again.
+    // The change gets callbacks that ask the user, on the window's thread,
+    // whether a registration whose server file is gone is to be removed.
+    using Change = std::function<void(FilterActions &, const ActionCallbacks &)>;
+    bool change(const QString &progressText, const Change &change);
     FilterActions &worker();
     bool askToRemove(const FilterRow &filter, bool fromWorker);
 
