@@ -80,7 +80,7 @@ std::vector<FilterRow> FilterActions::registeredFilters(int32_t *status, MeritPo
             records[clsid] = record;
     }
     for (int slot = 0; entryAt(slot); ++slot) {
-        FilterRow filter = row(slot);
+        FilterRow filter = registeredRow(slot);
         if (!filter.registered)
             continue;
         std::string clsid;
@@ -91,12 +91,7 @@ std::vector<FilterRow> FilterActions::registeredFilters(int32_t *status, MeritPo
             filter.recordedAt = record->second.chosen;
             filter.undone = record->second.merit != filter.merit;
         }
-        if (const PolicyMerit *merit = held.find(slot)) {
-            filter.policySet = true;
-            filter.policyMerit = merit->merit;
-            filter.policyWord = merit->word;
-            filter.undone = false;
-        }
+        holdToPolicy(filter, held);
         rows.push_back(filter);
     }
     return rows;
@@ -108,6 +103,25 @@ MeritPolicy FilterActions::meritPolicy() const
 }
 
 FilterRow FilterActions::row(int slot) const
+{
+    FilterRow filter = registeredRow(slot);
+    holdToPolicy(filter, meritPolicy());
+    return filter;
+}
+
+// Where the policy sets the filter's merit, the row says so; a choice of
+// the user's the policy overrides counts as no undone choice.
+void FilterActions::holdToPolicy(FilterRow &filter, const MeritPolicy &policy)
+{
+    if (const PolicyMerit *merit = policy.find(filter.slot)) {
+        filter.policySet = true;
+        filter.policyMerit = merit->merit;
+        filter.policyWord = merit->word;
+        filter.undone = false;
+    }
+}
+
+FilterRow FilterActions::registeredRow(int slot) const
 {
     FilterRow row;
     KnownFilter *entry = entryAt(slot);
@@ -273,7 +287,7 @@ std::vector<FilterResult> FilterActions::changeMerit(int slot, bool writeMerit, 
     if (setter == Setter::User)
         if (const PolicyMerit *held = policy.find(slot))
             return holdAtPolicy(*held);
-    const FilterRow target = row(slot);
+    const FilterRow target = registeredRow(slot);
 
     // Re-registering the server puts every filter it serves back to its own
     // default; those listed are reported with the merits they end with. The
@@ -356,7 +370,7 @@ ResetReport FilterActions::reset(const std::vector<int> &slots, const ActionCall
     // and puts back the defaults of all of them.
     std::vector<FilterRow> targets;
     for (int slot : slots)
-        targets.push_back(row(slot));
+        targets.push_back(registeredRow(slot));
     // Without the view's regsvr32.exe nothing is reset, and no stale
     // registration is removed on the way.
     if (!missingRegistrationTool().empty()) {
@@ -476,7 +490,7 @@ std::vector<FilterResult> FilterActions::unregister(int slot, const ActionCallba
     const ActionLock lock(lockWait);
     if (!lock.held())
         return {resultOf(slot, lock.status(), readFilterMerit(entryAt(slot), nullptr, shownView))};
-    const FilterRow target = row(slot);
+    const FilterRow target = registeredRow(slot);
     if (!target.serverExists)
         return {offerStaleRemoval(resultOf(slot, ERROR_FILE_NOT_FOUND, target.merit), target, callbacks)};
     std::map<int, uint32_t> before; // slot -> merit

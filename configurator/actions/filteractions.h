@@ -183,7 +183,8 @@ public:
     MeritPolicy meritPolicy() const;
     // How many catalogue filters `view` holds.
     int registeredCount(RegistryView view) const { return int(registeredSlots(view).size()); }
-    // One catalogue filter, registered or not; slot -1 for an empty slot.
+    // One catalogue filter, registered or not, with the policy's merit where
+    // it sets one; slot -1 for an empty slot.
     FilterRow row(int slot) const;
     bool isRegistered(int slot) const;
     // The catalogue slot of a CLSID, or -1 for a filter this product does not know.
@@ -265,6 +266,9 @@ private:
     };
 
     KnownFilter *entryAt(int slot) const;
+    // What the registry holds of a filter, without the policy.
+    FilterRow registeredRow(int slot) const;
+    static void holdToPolicy(FilterRow &filter, const MeritPolicy &policy);
     LockWait lockWaitFor(const ActionCallbacks &callbacks) const;
     Reregistration reregister(const FilterRow &row, bool toDefault, bool serverRegistered = false) const;
     Reregistration judgeFailure(const FilterRow &row, Reregistration done) const;

@@ -391,6 +391,13 @@ void ActionsTest::policyRowsAreLockedAndItsLineEnforcesIt()
     QCOMPARE(selector(rowOfSlot(40))->toolTip(), QString("Set by your organisation's policy: High"));
     QCOMPARE(selector(rowOfSlot(42))->toolTip(), QString("Set by your organisation's policy: 0x00700000"));
     QVERIFY(selector(rowOfSlot(43))->isEnabled()); // its value is not applied
+    {
+        MessageBoxCloser keep({QMessageBox::No});
+        clickUnregister(40);
+        QCOMPARE(keep.count(), 1);
+        QVERIFY2(keep.seen()[0].text.contains("Your organisation's policy sets its merit (High)."),
+                 qPrintable(keep.seen()[0].text));
+    }
 
     QPushButton *enforce = windowButton("&Enforce the policy");
     QVERIFY(enforce && enforce->isVisible());
