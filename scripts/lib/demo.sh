@@ -109,7 +109,7 @@ wine_copy_into_32bit_view() { # <CLSID> <merit, 8 hex digits> ...
     local folder clsids=() i
     for ((i = 1; i <= $#; i += 2)); do clsids+=("${!i}"); done
     folder=$(mktemp -d)
-    timeout -k 10 120 wine reg export 'HKCR\CLSID' "$(winepath -w "$folder/64.reg")" /y /reg:64 \
+    timeout -k 10 120 wine reg export 'HKCR\CLSID' "$(wine_path "$folder/64.reg")" /y /reg:64 \
         </dev/null >/dev/null 2>&1 || { echo "Wine's reg could not export HKCR\\CLSID" >&2; rm -rf "$folder"; return 1; }
     iconv -f UTF-16 -t UTF-8 "$folder/64.reg" | awk -v list="${clsids[*]}" '
         BEGIN { n = split(toupper(list), ids, " ") }
@@ -122,7 +122,7 @@ wine_copy_into_32bit_view() { # <CLSID> <merit, 8 hex digits> ...
             if (keep) sub(/^\[HKEY_CLASSES_ROOT\\CLSID\\/, "[HKEY_CLASSES_ROOT\\WOW6432Node\\CLSID\\")
         }
         keep' | set_merits_32 "$@" >"$folder/32.reg"
-    timeout -k 10 120 wine reg import "$(winepath -w "$folder/32.reg")" </dev/null >/dev/null 2>&1 ||
+    timeout -k 10 120 wine reg import "$(wine_path "$folder/32.reg")" </dev/null >/dev/null 2>&1 ||
         { echo "Wine's reg could not import the 32-bit view's filters" >&2; rm -rf "$folder"; return 1; }
     rm -rf "$folder"
 }
@@ -144,7 +144,7 @@ prepare_wine_demo() { # <bin>
     say "creating the demo Wine prefix $WINEPREFIX"
     wine_create_prefix
     for server in $(demo_servers "$bin"); do
-        timeout -k 10 120 wine regsvr32 /s "$(winepath -w "$bin/$server")" </dev/null >/dev/null 2>&1 ||
+        timeout -k 10 120 wine regsvr32 /s "$(wine_path "$bin/$server")" </dev/null >/dev/null 2>&1 ||
             { echo "Wine's regsvr32 could not register $server" >&2; return 1; }
         views=$(demo_server_views $i)
         if [ "$views" != 64 ]; then

@@ -99,6 +99,22 @@ wine_dialog_font_is() { # <face>
     [ "$(cat "$WINEPREFIX/kestrane-dialog-font" 2>/dev/null)" = "$1" ]
 }
 
+# The Windows path of the Unix path <path> in the prefix of
+# wine_use_prefix: C: for what lies in drive_c, Z: (which every prefix maps
+# to /) for the rest. Worked out here rather than by `winepath -w`, a Wine
+# process of its own: when that one fails, its empty answer turns a command
+# line such as `cmd /c ""` into one that does nothing and exits with 0.
+wine_path() { # <path>
+    local path=$1 drive=Z:
+    [[ $path == /* ]] || path=$PWD/$path
+    if [[ $path == "$WINEPREFIX/drive_c" || $path == "$WINEPREFIX/drive_c/"* ]]; then
+        path=${path#"$WINEPREFIX/drive_c"}
+        drive=C:
+    fi
+    [ -n "$path" ] || path=/
+    printf '%s%s\n' "$drive" "${path//\//\\}"
+}
+
 # Creates the prefix of wine_use_prefix afresh, with the dialog fonts of
 # wine_dialog_font, and waits until it is on disk.
 # --null-graphics: Wine's null graphics driver, whose windows and message
