@@ -58,6 +58,14 @@ endmacro()
 
 include(${CMAKE_CURRENT_LIST_DIR}/contents.cmake)
 
+# Without an installer: bin/Dralvic-install.reg writes the registry entries
+# of contents.cmake for Dralvic.cpl and fenwarl.exe copied by hand into
+# KESTRANE_INSTALL_DIR, imported with regedit.
+set(KESTRANE_INSTALL_DIR "C:\\Program Files\\${KESTRANE_INSTALL_FOLDER}" CACHE STRING
+    "Folder Dralvic.cpl and fenwarl.exe are copied to, for bin/Dralvic-install.reg")
+string(REPLACE "\\" "\\\\" KESTRANE_INSTALL_DIR_ESCAPED "${KESTRANE_INSTALL_DIR}")
+configure_file(${CMAKE_CURRENT_LIST_DIR}/Dralvic-install.reg.in ${PROJECT_BINARY_DIR}/bin/Dralvic-install.reg @ONLY)
+
 if(TARGET pivora)
     set(CPACK_KESTRANE_PIVORA ON)
     set(CPACK_NSIS_INSTALLED_ICON_NAME pivora.exe)
